@@ -1,0 +1,15 @@
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+// A QCoreApplication exists for the whole run, so benchmarks may use Qt's event loop and engines.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

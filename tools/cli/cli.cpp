@@ -1,0 +1,109 @@
+#include "cli.h"
+
+#include "commands.h"
+
+#include <functional>
+
+namespace tandor28::cli {
+
+namespace {
+
+struct Command
+{
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList&, Io&);
+};
+
+const Command kCommands[] = {
+    {"history", "history FEED", cmdHistory},
+    {"table", "table FEED --tab free|member|custom --plan P --bet CODE [--formulas 'F1|F2|F3']", cmdTable},
+    {"stats", "stats FEED --tab member|custom --plan P --bet CODE --window W [--formulas ...]", cmdStats},
+    {"mark", "mark FEED --bet CODE --window W --criterion 0..4 --compare 0..3 --threshold T", cmdMark},
+    {"formula", "formula --values V1,...,V18 'FORMULA' | formula --batch", cmdFormula},
+    {"trend", "trend FEED", cmdTrend},
+    {"alarm", "alarm FEED --threshold N [--categories 大小,单双,...]", cmdAlarm},
+    {"countdown", "countdown --lottery K --newest HH:MM --now HH:MM:SS", cmdCountdown},
+    {"notice", "notice --file PATH", cmdNotice},
+    {"store", "store decode PATH | store encode PATH", cmdStore},
+    {"search",
+     "search FEED --mode mixed|simple --criterion 0..3 --threshold T --window W --bet CODE [--seed S] "
+     "[--max-attempts N] [--threads N]",
+     cmdSearch},
+};
+
+void printUsage(QTextStream& stream)
+{
+    stream << "usage: tandor28-cli COMMAND [OPTIONS]\n"
+           << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH\n";
+    for (const Command& command : kCommands)
+        stream << "  " << QString::fromUtf8(command.usage) << '\n';
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments, Io io)
+{
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
+        printUsage(arguments.isEmpty() ? io.err : io.out);
+        io.out.flush();
+        io.err.flush();
+        return arguments.isEmpty() ? kExitBadArguments : kExitOk;
+    }
+    for (const Command& command : kCommands) {
+        if (arguments.first() == QLatin1String(command.name)) {
+            const int status = command.run(arguments.mid(1), io);
+            io.out.flush();
+            io.err.flush();
+            return status;
+        }
+    }
+    io.err << "unknown command: " << arguments.first() << '\n';
+    printUsage(io.err);
+    io.err.flush();
+    return kExitBadArguments;
+}
+
+int cmdTable(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    const QString tab = args.value(QStringLiteral("tab"));
+    if (tab == QLatin1String("free") || tab == QLatin1String("member"))
+        return cmdTablePlans(args, io);
+    if (tab == QLatin1String("custom"))
+        return cmdTableCustom(args, io);
+    io.err << "--tab must be free, member or custom\n";
+    return kExitBadArguments;
+}
+
+int cmdStats(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    const QString tab = args.value(QStringLiteral("tab"));
+    if (tab == QLatin1String("member"))
+        return cmdStatsPlans(args, io);
+    if (tab == QLatin1String("custom"))
+        return cmdStatsCustom(args, io);
+    io.err << "--tab must be member or custom\n";
+    return kExitBadArguments;
+}
+
+std::optional<LotteryKind> lotteryArg(const Args& args)
+{
+    const QString name = args.value(QStringLiteral("lottery"));
+    if (name == QLatin1String("lucky28"))
+        return LotteryKind::Lucky28;
+    if (name == QLatin1String("canada28"))
+        return LotteryKind::Canada28Night;
+    return std::nullopt;
+}
+
+} // namespace tandor28::cli

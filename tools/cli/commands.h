@@ -1,0 +1,39 @@
+#pragma once
+
+#include "args.h"
+#include "cli.h"
+
+#include "model/draw.h"
+
+#include <optional>
+
+namespace tandor28::cli {
+
+// Each command takes the words after its name. Commands live in the file of their subsystem.
+int cmdHistory(const QStringList& words, Io& io);
+int cmdNotice(const QStringList& words, Io& io);
+int cmdCountdown(const QStringList& words, Io& io);
+int cmdTable(const QStringList& words, Io& io);
+int cmdStats(const QStringList& words, Io& io);
+int cmdMark(const QStringList& words, Io& io);
+int cmdFormula(const QStringList& words, Io& io);
+int cmdStore(const QStringList& words, Io& io);
+int cmdSearch(const QStringList& words, Io& io);
+int cmdTrend(const QStringList& words, Io& io);
+int cmdAlarm(const QStringList& words, Io& io);
+
+// The plan tabs' and the custom tab's halves of `table` and `stats` (dispatched on --tab).
+int cmdTablePlans(const Args& args, Io& io);
+int cmdTableCustom(const Args& args, Io& io);
+int cmdStatsPlans(const Args& args, Io& io);
+int cmdStatsCustom(const Args& args, Io& io);
+
+// The lottery kind named by --lottery (lucky28 | canada28).
+[[nodiscard]] std::optional<LotteryKind> lotteryArg(const Args& args);
+
+// Loads the history named by FEED (--url URL or --file PATH, with --lottery). On failure writes the
+// reason to io.err, sets exitCode (2 for bad arguments, 3 for a feed with fewer than five records)
+// and returns nullopt.
+[[nodiscard]] std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode);
+
+} // namespace tandor28::cli
