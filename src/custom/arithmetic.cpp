@@ -305,6 +305,15 @@ private:
     ArithmeticStatus m_status = ArithmeticStatus::Invalid;
 };
 
+// A value the engine holds as a 32-bit integer: integral, in range, and not -0.
+bool isEngineInteger(double value)
+{
+    if (value < -2147483648.0 || value > 2147483647.0)
+        return false;
+    const auto integer = static_cast<std::int32_t>(value);
+    return static_cast<double>(integer) == value && !(value == 0 && std::signbit(value));
+}
+
 } // namespace
 
 ArithmeticCompilation compileArithmetic(QStringView text, bool withSlots)
@@ -351,10 +360,15 @@ double evaluateArithmetic(const ArithmeticProgram& program, const int* values)
             stack[top - 1] = stack[top - 1] - stack[top];
             --top;
             break;
-        case ArithmeticProgram::OpKind::Multiply:
-            stack[top - 1] = stack[top - 1] * stack[top];
+        case ArithmeticProgram::OpKind::Multiply: {
+            const double product = stack[top - 1] * stack[top];
+            // The engine multiplies two 32-bit integers as integers, so a zero product of such
+            // operands is +0 even when IEEE arithmetic gives -0 (it shows in 1/(0*-1)).
+            stack[top - 1] =
+                product == 0 && isEngineInteger(stack[top - 1]) && isEngineInteger(stack[top]) ? 0.0 : product;
             --top;
             break;
+        }
         case ArithmeticProgram::OpKind::Divide:
             stack[top - 1] = stack[top - 1] / stack[top];
             --top;

@@ -80,6 +80,11 @@ CompiledFormula compileFormula(const QString& formula)
 {
     CompiledFormula compiled;
     compiled.formula = formula;
+    for (qsizetype i = 0; i < formula.size(); ++i) {
+        qsizetype length = 0;
+        if (const int token = tokenAt(formula, i, length))
+            compiled.slotMask |= 1u << (token - 1);
+    }
     ArithmeticCompilation result = compileArithmetic(formula, true);
     switch (result.status) {
     case ArithmeticStatus::Program:
@@ -187,12 +192,15 @@ FormulaValue FormulaEvaluator::evaluate(const CompiledFormula& formula, const Wo
 {
     switch (formula.mode) {
     case CompiledFormula::Mode::Empty:
-    case CompiledFormula::Mode::Invalid:
         return {};
+    case CompiledFormula::Mode::Invalid:
+        if (!anyNegative(formula.slotMask, values))
+            return {};
+        break;
     case CompiledFormula::Mode::Program:
         // A negative value written into the text can merge with a minus before it ("4--3"), so
         // such rows go through the substituted text.
-        if (!anyNegative(formula.program.slotMask, values)) {
+        if (!anyNegative(formula.slotMask, values)) {
             FormulaValue value;
             value.kind = FormulaValue::Kind::Number;
             value.number = evaluateArithmetic(formula.program, values.data());
@@ -213,7 +221,7 @@ FormulaValue FormulaEvaluator::evaluate(const QString& formula, const WorkingVal
 
 int FormulaEvaluator::digit(const CompiledFormula& formula, const WorkingValues& values)
 {
-    if (formula.mode == CompiledFormula::Mode::Program && !anyNegative(formula.program.slotMask, values))
+    if (formula.mode == CompiledFormula::Mode::Program && !anyNegative(formula.slotMask, values))
         return jsNumberDigit(evaluateArithmetic(formula.program, values.data()));
     return evaluate(formula, values).digit();
 }

@@ -41,6 +41,9 @@ struct CompiledFormula
     QString formula;
     Mode mode = Mode::Empty;
     ArithmeticProgram program;
+    // Working values the formula names. A negative value writes a sign into the text, which can
+    // change what the text means ("[1] [2]" is rejected for 4 and 5 but reads 4 -5 as -1).
+    std::uint32_t slotMask = 0;
 };
 
 [[nodiscard]] CompiledFormula compileFormula(const QString& formula);
