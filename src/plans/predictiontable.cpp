@@ -1,5 +1,7 @@
 #include "predictiontable.h"
 
+#include <QStringList>
+
 #include <limits>
 
 namespace tandor28 {
@@ -61,6 +63,18 @@ PredictionRow judgedRow(const Draw& draw, BetType betType, const PredictionValue
     if (verdict)
         *verdict = judgement.verdict;
     return row;
+}
+
+QString predictionRowLine(int gridRow, const PredictionRow& row)
+{
+    QStringList fields{QString::number(gridRow)};
+    for (const PredictionCell& cell : row)
+        fields.append(cell.text.value_or(QString()));
+    for (int column = 3; column < kPredictionColumns; ++column) {
+        const std::optional<Rgb>& colour = row[static_cast<std::size_t>(column)].colour;
+        fields.append(colour ? colour->toHex() : QStringLiteral("-"));
+    }
+    return fields.join(u'\t');
 }
 
 } // namespace tandor28

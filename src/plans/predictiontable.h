@@ -54,4 +54,9 @@ struct PredictionTable
 [[nodiscard]] PredictionRow judgedRow(const Draw& draw, BetType betType, const PredictionValues& values,
                                       Verdict* verdict = nullptr);
 
+// One grid row as the command-line companion prints it, tab-separated: the grid row number, the seven
+// cell texts (an unwritten cell prints empty), then the text colours of columns 3..6 as RRGGBB, or
+// "-" where the row leaves a colour unset.
+[[nodiscard]] QString predictionRowLine(int gridRow, const PredictionRow& row);
+
 } // namespace tandor28
