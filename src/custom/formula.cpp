@@ -148,14 +148,16 @@ QString FormulaEvaluator::evaluateWithEngine(const QString& expression)
     return engine().evaluate(expression);
 }
 
-const CompiledFormula& FormulaEvaluator::compiled(const QString& formula)
+std::shared_ptr<const CompiledFormula> FormulaEvaluator::compiled(const QString& formula)
 {
     auto it = m_cache.constFind(formula);
     if (it != m_cache.constEnd())
         return *it;
     if (m_cache.size() >= kMaxCachedFormulas)
         m_cache.clear();
-    return *m_cache.insert(formula, compileFormula(formula));
+    auto compiledFormula = std::make_shared<const CompiledFormula>(compileFormula(formula));
+    m_cache.insert(formula, compiledFormula);
+    return compiledFormula;
 }
 
 FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, const QString& expression)
@@ -216,7 +218,7 @@ FormulaValue FormulaEvaluator::evaluate(const CompiledFormula& formula, const Wo
 
 FormulaValue FormulaEvaluator::evaluate(const QString& formula, const WorkingValues& values)
 {
-    return evaluate(compiled(formula), values);
+    return evaluate(*compiled(formula), values);
 }
 
 int FormulaEvaluator::digit(const CompiledFormula& formula, const WorkingValues& values)
@@ -228,7 +230,7 @@ int FormulaEvaluator::digit(const CompiledFormula& formula, const WorkingValues&
 
 int formulaDigit(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values)
 {
-    return evaluator.digit(evaluator.compiled(formula), values);
+    return evaluator.digit(*evaluator.compiled(formula), values);
 }
 
 int customNumber(FormulaEvaluator& evaluator, const QString& first, const QString& second, const QString& third,

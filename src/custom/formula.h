@@ -3,6 +3,7 @@
 #include "arithmetic.h"
 
 #include "model/draw.h"
+#include "plans/planrules.h" // WorkingValues, shared with the plan rules
 
 #include <QHash>
 #include <QSet>
@@ -14,9 +15,6 @@
 namespace tandor28 {
 
 class ExpressionEngine;
-
-// The eighteen working values [1]..[18], stored 0-based: values[t - 1] is working value t.
-using WorkingValues = std::array<int, 18>;
 
 // Working values for a prediction of history position k (k = 0: the coming issue): slot 3j + m holds
 // digit m of the draw at position k + 1 + j, for j = 0..5. Positions beyond the history read as
@@ -85,14 +83,15 @@ public:
     // The engine alone, for an already substituted text (also what the fast path is checked against).
     [[nodiscard]] QString evaluateWithEngine(const QString& expression);
 
-    [[nodiscard]] const CompiledFormula& compiled(const QString& formula);
+    // Shared, so a compiled formula stays valid while the cache changes.
+    [[nodiscard]] std::shared_ptr<const CompiledFormula> compiled(const QString& formula);
 
 private:
     [[nodiscard]] FormulaValue evaluateText(const CompiledFormula& formula, const QString& expression);
     ExpressionEngine& engine();
 
     std::unique_ptr<ExpressionEngine> m_engine;
-    QHash<QString, CompiledFormula> m_cache;
+    QHash<QString, std::shared_ptr<const CompiledFormula>> m_cache;
     QSet<QString> m_runaway;
 };
 
