@@ -87,12 +87,43 @@ PlanStats customStats(FormulaEvaluator& evaluator, const CustomStatsWindow& prep
 std::optional<PlanStats> evaluateCustomAlgorithm(FormulaEvaluator& evaluator, const DrawHistory& history,
                                                  const FormulaTriple& formulas, int code, int window)
 {
-    const std::optional<CustomStatsWindow> prepared = prepareCustomStatsWindow(history, code, window);
-    if (!prepared)
+    const std::optional<BetType> betType = customBetType(code);
+    if (history.size() < kMinimumDrawsForCustom || !betType)
         return std::nullopt;
     const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {
         evaluator.compiled(formulas[0]), evaluator.compiled(formulas[1]), evaluator.compiled(formulas[2])};
-    return customStats(evaluator, *prepared, {compiled[0].get(), compiled[1].get(), compiled[2].get()});
+    // One set of formulas needs one verdict per row, so the rows are judged directly rather than
+    // preparing every possible number.
+    PlanStats stats;
+    const int rows = std::max(window, 0);
+    for (int k = rows; k >= 1; --k) {
+        const WorkingValues values = fillCustomWorkingValues(history, k);
+        int number = 0;
+        for (const auto& formula : compiled)
+            number += evaluator.digit(*formula, values);
+        countVerdict(
+            stats, judgeVerdict(*betType, predictionValues(*betType, number, history.at(k + 1).issue), history.at(k)));
+    }
+    finishWindow(stats, rows);
+    return stats;
+}
+
+void refreshAlgorithmStats(FormulaEvaluator& evaluator, const DrawHistory& history,
+                           std::vector<CustomAlgorithm>& algorithms, int code, int window)
+{
+    const std::optional<CustomStatsWindow> prepared = prepareCustomStatsWindow(history, code, window);
+    PlanStats record;
+    for (CustomAlgorithm& algorithm : algorithms) {
+        if (prepared) {
+            const FormulaTriple formulas = splitFormulas(algorithm.formulas);
+            const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {
+                evaluator.compiled(formulas[0]), evaluator.compiled(formulas[1]), evaluator.compiled(formulas[2])};
+            record = customStats(evaluator, *prepared, {compiled[0].get(), compiled[1].get(), compiled[2].get()});
+        }
+        algorithm.accuracy = QString::number(record.accuracy);
+        algorithm.winStreak = QString::number(record.winStreak);
+        algorithm.lossStreak = QString::number(record.lossStreak);
+    }
 }
 
 } // namespace tandor28

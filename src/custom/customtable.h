@@ -1,5 +1,6 @@
 #pragma once
 
+#include "algorithmlist.h"
 #include "formula.h"
 
 #include "model/draw.h"
@@ -53,5 +54,11 @@ struct CustomStatsWindow
 // caller's record stays as it was) when the history holds fewer than 10 draws.
 [[nodiscard]] std::optional<PlanStats> evaluateCustomAlgorithm(FormulaEvaluator& evaluator, const DrawHistory& history,
                                                                const FormulaTriple& formulas, int code, int window);
+
+// Recomputes the statistics columns of every saved algorithm (accuracy, win streak, loss streak as
+// decimal texts) for code `code` over `window`. One record serves the whole pass: with fewer than
+// 10 draws nothing is evaluated and every item shows 0.
+void refreshAlgorithmStats(FormulaEvaluator& evaluator, const DrawHistory& history,
+                           std::vector<CustomAlgorithm>& algorithms, int code, int window);
 
 } // namespace tandor28

@@ -100,6 +100,9 @@ private Q_SLOTS:
     void statsOfKnownWindows();
     void statsAgreeWithTheTable_data();
     void statsAgreeWithTheTable();
+    void savedAlgorithmStats_data();
+    void savedAlgorithmStats();
+    void savedAlgorithmStatsWithFewDraws();
 };
 
 void TestCustomTable::nextIssueRowOfTheExample_data()
@@ -291,6 +294,50 @@ void TestCustomTable::statsAgreeWithTheTable()
         const std::optional<PlanStats> stats = evaluateCustomAlgorithm(evaluator, history, formulas, code, window);
         QVERIFY(stats);
         QCOMPARE(*stats, statsFromVerdicts(oldestToNewest));
+    }
+}
+
+void TestCustomTable::savedAlgorithmStats_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("window");
+    QTest::newRow("组合 over 20") << 1 << 20;
+    QTest::newRow("双项 over 100") << 8 << 100;
+}
+
+void TestCustomTable::savedAlgorithmStats()
+{
+    QFETCH(int, code);
+    QFETCH(int, window);
+    const DrawHistory history = randomHistory(77);
+    std::vector<CustomAlgorithm> saved = {
+        {QStringLiteral("a"), QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]||[1]*[9]+[5]/[2]+[10]"), {}, {}, {}},
+        {QStringLiteral("b"), QStringLiteral("[3]-[4]"), {}, {}, {}},
+        {QStringLiteral("c"), QStringLiteral("[2]|[5]|[7]|[9]"), {}, {}, {}},
+        {QStringLiteral("d"), QString(), {}, {}, {}},
+    };
+    FormulaEvaluator evaluator;
+    refreshAlgorithmStats(evaluator, history, saved, code, window);
+    for (const CustomAlgorithm& algorithm : saved) {
+        const std::optional<PlanStats> stats =
+            evaluateCustomAlgorithm(evaluator, history, splitFormulas(algorithm.formulas), code, window);
+        QVERIFY(stats);
+        QCOMPARE(algorithm.accuracy, QString::number(stats->accuracy));
+        QCOMPARE(algorithm.winStreak, QString::number(stats->winStreak));
+        QCOMPARE(algorithm.lossStreak, QString::number(stats->lossStreak));
+    }
+}
+
+void TestCustomTable::savedAlgorithmStatsWithFewDraws()
+{
+    std::vector<CustomAlgorithm> saved = {{QStringLiteral("a"), QStringLiteral("[1]||"), {}, {}, {}},
+                                          {QStringLiteral("b"), QStringLiteral("[2]||"), {}, {}, {}}};
+    FormulaEvaluator evaluator;
+    refreshAlgorithmStats(evaluator, randomHistory(1, 9), saved, 1, 20);
+    for (const CustomAlgorithm& algorithm : saved) {
+        QCOMPARE(algorithm.accuracy, QStringLiteral("0"));
+        QCOMPARE(algorithm.winStreak, QStringLiteral("0"));
+        QCOMPARE(algorithm.lossStreak, QStringLiteral("0"));
     }
 }
 
