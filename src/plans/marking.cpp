@@ -5,6 +5,7 @@
 
 #include "generators.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tandor28 {
@@ -47,7 +48,7 @@ PlanStats evaluateRule(const DrawHistory& history, const PlanRule& rule, BetType
         // planNumber always lies in 0..27, so the table covers every prediction.
         const int n = planNumber(rule, inputs.sources[row]);
         const PredictionValues& values =
-            inputs.valuesByNumber[static_cast<std::size_t>(n)][inputs.sourceIssueEven[row]];
+            inputs.valuesByNumber[static_cast<std::size_t>(n)][inputs.sourceIssueEven[row] ? 1 : 0];
         countVerdict(stats, judgeVerdict(betType, values, history.at(k)));
     }
     finishWindow(stats, window);
@@ -62,7 +63,7 @@ std::optional<PlanStats> evaluateMemberPlan(const DrawHistory& history, const QS
     const std::optional<BetType> betType = memberBetType(code);
     if (history.size() < kMinimumDrawsForPlans || !betType || plan < 1 || plan > kMemberPlanCount)
         return std::nullopt;
-    const int rows = std::max(0, window);
+    const int rows = std::clamp(window, 0, history.size());
     return evaluateRule(history, parsePlanRule(ruleLine(rules, plan)), *betType, rows,
                         windowInputs(history, *betType, rows));
 }
@@ -91,7 +92,7 @@ std::vector<PlanMark> markMemberPlans(const DrawHistory& history, const QStringL
     std::vector<PlanMark> marks(kMemberPlanCount);
     const std::optional<BetType> betType = memberBetType(code);
     const bool evaluate = history.size() >= kMinimumDrawsForPlans && betType.has_value();
-    const int rows = std::max(0, window);
+    const int rows = std::clamp(window, 0, history.size());
     const WindowInputs inputs = evaluate ? windowInputs(history, *betType, rows) : WindowInputs{};
     for (int plan = 1; plan <= kMemberPlanCount; ++plan) {
         PlanMark& mark = marks[static_cast<std::size_t>(plan - 1)];

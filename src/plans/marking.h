@@ -13,8 +13,10 @@
 namespace tandor28 {
 
 // The statistics of member plan `plan` for member bet code `code` over the `window` newest draws,
-// judging each row exactly as the member table does. nullopt (nothing evaluated) when the history
-// holds fewer than 10 draws or for a plan or code the tab does not offer.
+// judging each row exactly as the member table does. A window longer than the history is cut to the
+// history (the program's history always holds the window plus the four draws it predicts from).
+// nullopt (nothing evaluated) when the history holds fewer than 10 draws or for a plan or code the
+// tab does not offer.
 [[nodiscard]] std::optional<PlanStats> evaluateMemberPlan(const DrawHistory& history, const QStringList& rules,
                                                           int plan, int code, int window);
 

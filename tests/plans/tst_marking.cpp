@@ -119,6 +119,10 @@ void TestMarking::nothingEvaluatedBelowTenDraws()
     QVERIFY(evaluateMemberPlan(sampleHistory(10), rules, 1, 1, 20));
     QVERIFY(!evaluateMemberPlan(sampleHistory(110), rules, 57, 1, 20));
     QVERIFY(!evaluateMemberPlan(sampleHistory(110), rules, 1, 10, 20));
+    // A window longer than the history is cut to it; an empty window has no accuracy.
+    const std::optional<PlanStats> longWindow = evaluateMemberPlan(sampleHistory(110), rules, 1, 1, 1000000);
+    QCOMPARE(longWindow->right + longWindow->wrong, 110);
+    QCOMPARE(*evaluateMemberPlan(sampleHistory(110), rules, 1, 1, 0), PlanStats{});
 }
 
 void TestMarking::comparisons_data()
