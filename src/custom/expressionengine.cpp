@@ -79,7 +79,11 @@ ExpressionEngine::ExpressionEngine(std::chrono::milliseconds timeLimit)
     m_engine->evaluate(QStringLiteral(
         "(function(g){"
         "delete String.prototype.repeat; delete String.prototype.padStart; delete String.prototype.padEnd;"
-        "delete Array.prototype.fill;"
+        "delete Array.prototype.fill; delete Array.from;"
+        "var join = Array.prototype.join;"
+        "Object.defineProperty(Array.prototype, 'join', {writable: true, configurable: true, value:"
+        " function(s){ if (this.length > 1000000) throw new RangeError('array too long'); return join.call(this, s); "
+        "}});"
         "['ArrayBuffer','SharedArrayBuffer','DataView','Atomics','Int8Array','Uint8Array',"
         "'Uint8ClampedArray','Int16Array','Uint16Array','Int32Array','Uint32Array','Float32Array',"
         "'Float64Array'].forEach(function(n){ delete g[n]; });"

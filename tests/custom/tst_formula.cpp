@@ -158,6 +158,8 @@ void TestFormula::workedExample_data()
                              << "false" << 0;
     QTest::newRow("string result") << "'7'+[1]"
                                    << "74" << 4;
+    QTest::newRow("array literal prints its items") << "[[1],[2]]+[3]"
+                                                    << "4,58" << 4;
 }
 
 void TestFormula::workedExample()
@@ -270,6 +272,8 @@ void TestFormula::engineOffersNoHost_data()
     QTest::newRow("no huge repeat") << "'x'.repeat(1<<30).length";
     QTest::newRow("no huge pad") << "''.padStart(1<<30).length";
     QTest::newRow("no huge buffer") << "new ArrayBuffer(1<<30).byteLength";
+    QTest::newRow("no huge join") << "Array(3e8).join('xy').length";
+    QTest::newRow("no huge array from") << "Array.from({length: 3e8}).length";
 }
 
 void TestFormula::engineOffersNoHost()
