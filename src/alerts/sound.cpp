@@ -110,7 +110,12 @@ public:
         });
         QTimer::singleShot(durationMs + 2000, this, [this] { finish(); });
     }
-    ~ClipPlayer() override { --g_activePlayers; }
+    ~ClipPlayer() override
+    {
+        // The sink goes before the buffer it reads from.
+        delete m_sink;
+        --g_activePlayers;
+    }
 
     bool start()
     {

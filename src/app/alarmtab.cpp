@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QScreen>
+#include <QStyle>
 #include <QSystemTrayIcon>
 
 namespace tandor28 {
@@ -45,7 +46,10 @@ void BalloonTip::show(const QString& text, QPoint anchor)
     m_lastText = text;
     if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
         if (!m_tray) {
-            m_tray = new QSystemTrayIcon(QApplication::windowIcon(), this);
+            QIcon icon = QApplication::windowIcon();
+            if (icon.isNull())
+                icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+            m_tray = new QSystemTrayIcon(icon, this);
             m_tray->show();
         }
         m_tray->showMessage(QString(), text, QSystemTrayIcon::NoIcon, kBalloonShowMs);
