@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QBrush>
 #include <QColor>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -53,6 +54,19 @@ Rgb toRgb(const QColor& colour)
 {
     return {static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
             static_cast<std::uint8_t>(colour.blue())};
+}
+
+// A character height counts the whole character cell (ascent and descent); the pixel size of a Qt
+// font is the em only. Take the largest size whose line fits the height.
+int pixelSizeForCellHeight(QFont font, int height)
+{
+    int size = height;
+    for (; size > 6; --size) {
+        font.setPixelSize(size);
+        if (QFontMetrics(font).height() <= height)
+            break;
+    }
+    return size;
 }
 
 void addRule(QTableWidget* table, CellRange range, std::function<void(QTableWidgetItem*)> apply)
@@ -141,7 +155,7 @@ void styleFontHeight(QTableWidget* table, CellRange range, int pixels)
     const QFont base = table->font();
     addRule(table, range, [base, pixels](QTableWidgetItem* item) {
         QFont font = item->data(Qt::FontRole).isValid() ? item->font() : base;
-        font.setPixelSize(pixels);
+        font.setPixelSize(pixelSizeForCellHeight(font, pixels));
         item->setFont(font);
     });
 }

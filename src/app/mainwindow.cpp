@@ -8,6 +8,9 @@
 #include "app/periodsbox.h"
 #include "app/tabpageholder.h"
 #include "app/trendtab.h"
+#include "feed/countdown.h"
+#include "feed/feedparser.h"
+#include "feed/http.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -15,9 +18,11 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -32,8 +37,7 @@ constexpr int kDrawTableColumns = 2;
 constexpr int kPlanTableColumns = 7;
 constexpr int kTrendTableColumns = 9;
 constexpr auto kProductTitle = "Tandor28综合预测软件多功能版";
-constexpr auto kMakerContact = "  QQ:2828028";
-constexpr auto kSiteUrl = "https://tandor28.example.net/";
+constexpr auto kSiteUrl = "https://www.tandor28.example/";
 
 MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
 {
@@ -168,6 +172,8 @@ MainWindow::~MainWindow() = default;
 
 StartOutcome MainWindow::start()
 {
+    if (const StartOutcome outcome = applyServerNotice(); outcome != StartOutcome::Running)
+        return outcome;
     styleTables();
     m_memberPlansTab->fillPlanButtonList(m_freePlansTab->planButtons(), m_freePlansTab->betTypeButtons());
     m_freePlansTab->setInitialSelections();
@@ -178,6 +184,33 @@ StartOutcome MainWindow::start()
     m_customTab->loadAlgorithms();
     selectLotteryByHour();
     refreshAll();
+    return StartOutcome::Running;
+}
+
+StartOutcome MainWindow::applyServerNotice()
+{
+    m_endpoints = loadEndpoints(m_services.iniPath);
+    // The window is not shown yet, so waiting for the notice here blocks nothing the user sees.
+    const QByteArray body = fetchText(m_endpoints.notice);
+    const ServerNotice notice = parseServerNotice(body);
+    switch (noticeOutcome(body, notice)) {
+    case NoticeOutcome::Unreachable:
+        m_services.inform(noticeCaption(), unreachableText());
+        return StartOutcome::ServerUnreachable;
+    case NoticeOutcome::UpdateNeeded:
+        if (m_services.ask(noticeCaption(), updateQuestionText(notice.latestVersion)))
+            m_services.openUrl(QUrl(downloadSiteUrl()));
+        return StartOutcome::OtherVersion;
+    case NoticeOutcome::GoOn:
+        break;
+    }
+    m_notice = notice;
+    m_state.latestVersion = notice.latestVersion;
+    m_state.updateText = notice.updateText;
+    m_state.luckyFeedEndpoint = notice.luckyFeedEndpoint;
+    statusBar()->showMessage(connectedStatusText(notice.latestVersion));
+    m_ui->announcementLabel->setText(notice.announcement);
+    m_ui->noticeBox->setPlainText(notice.updateText);
     return StartOutcome::Running;
 }
 
@@ -239,6 +272,7 @@ void MainWindow::onLotteryChanged(int index)
 
 void MainWindow::refreshAll()
 {
+    // The fetch runs in the background; a refresh asked for meanwhile runs once after this one.
     if (m_refreshing) {
         m_refreshPending = true;
         return;
@@ -249,38 +283,133 @@ void MainWindow::refreshAll()
 void MainWindow::beginRefresh()
 {
     m_refreshing = true;
-    finishRefresh(false);
+    if (m_ui->periodsBox->boxText() != QLatin1String("100")) {
+        m_services.inform(noticeCaption(), QStringLiteral("当前版本不支持使用更多期数，等待更新！！"));
+        m_ui->periodsBox->setBoxText(QStringLiteral("100"));
+    }
+    m_refreshTimer.stop();
+
+    m_state.periodCount = m_ui->periodsBox->boxText().toInt();
+    const int periods = m_state.periodCount;
+    setGridRowCount(m_ui->drawTable, periods + 1);
+    setGridRowCount(m_parts.freePlanTable, periods + 2);
+    setGridRowCount(m_parts.trendTable, periods + 1);
+    setGridRowCount(m_parts.memberPlanTable, periods + 2);
+
+    m_refreshLottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
+    m_state.lottery = m_refreshLottery;
+    disconnect(&m_fetchWatcher, nullptr, this, nullptr);
+    connect(&m_fetchWatcher, &QFutureWatcher<QByteArray>::finished, this, &MainWindow::onFetchFinished);
+    m_fetchWatcher.setFuture(fetchTextAsync(feedUrl(m_refreshLottery, m_endpoints, m_notice)));
 }
 
-void MainWindow::finishRefresh(bool fetched)
+void MainWindow::onFetchFinished()
 {
-    Q_UNUSED(fetched);
+    disconnect(&m_fetchWatcher, nullptr, this, nullptr);
+    const QByteArray body = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
+                                ? m_fetchWatcher.result()
+                                : QByteArray();
+    // Fewer than five records leave the previous history and tables as they are.
+    std::optional<DrawHistory> fresh = parseDrawFeed(m_refreshLottery, body, m_state.periodCount);
+    m_lastFetchSucceeded = fresh.has_value();
+    if (fresh) {
+        m_state.history = std::move(*fresh);
+        writeDrawRows();
+    }
+    finishRefresh();
+}
+
+void MainWindow::finishRefresh()
+{
+    const QDateTime now = m_services.clock();
     m_freePlansTab->runFreeGenerator();
+    m_state.countdown = computeCountdown(m_refreshLottery, m_state.history.at(1).time, now);
     m_memberPlansTab->runMemberGenerator();
     if (m_ui->trainAlarmCheck->isChecked())
         m_alarmTab->evaluateStreakAlarm();
     m_customTab->refreshCustom();
-    m_alarmTab->maybeShowDrawPopup(QString());
+
+    const QString oldTitle = m_ui->issueLabel->text();
+    writeHeadline();
+    QString oldIssue;
+    const qsizetype issueStart = oldTitle.indexOf(QStringLiteral("第"));
+    const qsizetype issueEnd = issueStart < 0 ? -1 : oldTitle.indexOf(QStringLiteral("期"), issueStart + 1);
+    if (issueStart >= 0 && issueEnd >= 0)
+        oldIssue = oldTitle.mid(issueStart + 1, issueEnd - issueStart - 1);
+    m_alarmTab->maybeShowDrawPopup(oldIssue);
     m_trendTab->updateCategoryList();
+
+    // A refresh started by the timer ends the tick that started it: a count still far below zero
+    // jumps up, so a late draw is retried some minutes later.
+    if (m_refreshFromTick)
+        m_state.countdown = lateJump(m_state.countdown);
+    m_refreshFromTick = false;
+    m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
     m_refreshTimer.start();
+    writeCaption();
     m_alarmTab->playNewDrawSound();
+
     m_refreshing = false;
     ++m_refreshCount;
     Q_EMIT refreshFinished();
+    if (m_refreshPending) {
+        m_refreshPending = false;
+        QMetaObject::invokeMethod(this, &MainWindow::refreshAll, Qt::QueuedConnection);
+    }
 }
 
-void MainWindow::onTimerTick() {}
+void MainWindow::writeDrawRows()
+{
+    const DrawHistory& history = m_state.history;
+    for (int position = 1; position <= history.size(); ++position) {
+        const Draw& draw = history.at(position);
+        setCellText(m_ui->drawTable, position, 0, draw.issue);
+        setCellText(m_ui->drawTable, position, 1, draw.resultText);
+        for (QTableWidget* table : {m_parts.freePlanTable, m_parts.memberPlanTable, m_parts.customPredictionTable}) {
+            setCellText(table, position + 1, 0, draw.issue);
+            setCellText(table, position + 1, 1, draw.time.left(5));
+            setCellText(table, position + 1, 2, draw.resultText);
+        }
+        m_trendTab->fillTrendRow(position, draw);
+    }
+}
+
+void MainWindow::writeHeadline()
+{
+    const Draw& newest = m_state.history.at(1);
+    m_ui->issueLabel->setText(lotteryShortName(m_refreshLottery) + QStringLiteral(" 第") + newest.issue +
+                              QStringLiteral("期"));
+    m_ui->digitLabel1->setText(QString::number(newest.d1));
+    m_ui->digitLabel2->setText(QString::number(newest.d2));
+    m_ui->digitLabel3->setText(QString::number(newest.d3));
+    m_ui->sumLabel->setText(QString::number(newest.sum));
+}
+
+void MainWindow::writeCaption()
+{
+    const Draw& newest = m_state.history.at(1);
+    setWindowTitle(QStringLiteral("[") + newest.time + QLatin1Char(' ') + newest.resultText + QLatin1Char(' ') +
+                   newest.issue + QStringLiteral("]") + QString::fromUtf8(kProductTitle) + contactText() +
+                   QStringLiteral("    临时备用版本"));
+}
+
+void MainWindow::onTimerTick()
+{
+    const TickOutcome tick = timerTick(m_state.countdown);
+    m_state.countdown = tick.countdown;
+    if (tick.refreshDue && !m_refreshing) {
+        m_refreshFromTick = true;
+        refreshAll();
+        return;
+    }
+    m_state.countdown = lateJump(m_state.countdown);
+    m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
+}
 
 void MainWindow::onPeriodsSpin(int step)
 {
     m_ui->periodsBox->setBoxText(QString::number(m_ui->periodsBox->boxText().toInt() + step));
 }
-
-void MainWindow::writeDrawRows() {}
-
-void MainWindow::writeHeadline() {}
-
-void MainWindow::writeCaption() {}
 
 void MainWindow::showContact()
 {

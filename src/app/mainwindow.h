@@ -1,8 +1,12 @@
 #pragma once
 
 #include "app/appstate.h"
+#include "feed/endpoints.h"
+#include "feed/notice.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QFutureWatcher>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -69,6 +73,8 @@ public:
     [[nodiscard]] const WindowParts& parts() const { return m_parts; }
     [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
     [[nodiscard]] int refreshCount() const { return m_refreshCount; }
+    // Whether the fetch of the last finished refresh gave a new history.
+    [[nodiscard]] bool lastFetchSucceeded() const { return m_lastFetchSucceeded; }
     [[nodiscard]] QTimer* refreshTimer() { return &m_refreshTimer; }
 
     [[nodiscard]] FreePlansTab* freePlansTab() const { return m_freePlansTab; }
@@ -85,12 +91,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
     void finishDrawTableStyling();
     void selectLotteryByHour();
     void onLotteryChanged(int index);
     void beginRefresh();
-    void finishRefresh(bool fetched);
+    void onFetchFinished();
+    void finishRefresh();
     void writeDrawRows();
     void writeHeadline();
     void writeCaption();
@@ -107,7 +115,14 @@ private:
     TrendTab* m_trendTab = nullptr;
     AlarmTab* m_alarmTab = nullptr;
     CustomTab* m_customTab = nullptr;
+    Endpoints m_endpoints;
+    ServerNotice m_notice;
     QTimer m_refreshTimer;
+    QFutureWatcher<QByteArray> m_fetchWatcher;
+    // The lottery the running refresh fetched, whatever the chooser shows meanwhile.
+    LotteryKind m_refreshLottery = LotteryKind::Lucky28;
+    bool m_refreshFromTick = false;
+    bool m_lastFetchSucceeded = false;
     bool m_refreshing = false;
     bool m_refreshPending = false;
     int m_refreshCount = 0;
