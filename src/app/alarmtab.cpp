@@ -11,11 +11,14 @@
 #include <QStyle>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
+
 namespace tandor28 {
 
 namespace {
 
 constexpr int kBalloonShowMs = 5000;
+constexpr int kBalloonMaxWidth = 360;
 
 QSize screenSize(const QWidget* widget)
 {
@@ -60,12 +63,16 @@ void BalloonTip::show(const QString& text, QPoint anchor)
         m_window->setObjectName(QStringLiteral("balloonTipWindow"));
         m_window->setWordWrap(true);
         m_window->setMargin(8);
-        m_window->setMaximumWidth(360);
         m_window->setStyleSheet(
             QStringLiteral("QLabel { background: #ffffe1; color: black; border: 1px solid #767676; }"));
     }
     m_window->setText(text);
-    m_window->adjustSize();
+    m_window->ensurePolished();
+    // As wide as the text up to a limit, then as high as the wrapped text needs.
+    const int frame = 2 * m_window->margin() + 4;
+    const int width = std::min(m_window->fontMetrics().horizontalAdvance(text) + frame, kBalloonMaxWidth);
+    m_window->setFixedWidth(width);
+    m_window->setFixedHeight(m_window->heightForWidth(width));
     // The balloon's point is its lower right corner, so it stays on the screen.
     m_window->move(anchor.x() - m_window->width(), anchor.y() - m_window->height());
     m_window->show();

@@ -12,6 +12,9 @@ TrendTab::TrendTab(const AppState& state, const WindowParts& parts, QWidget* par
     : QWidget(parent), m_ui(std::make_unique<Ui::TrendTab>()), m_state(state), m_parts(parts)
 {
     m_ui->setupUi(this);
+    // Narrow label and count columns leave the share column room for 13 significant digits.
+    m_ui->categoryList->setColumnWidth(0, 40);
+    m_ui->categoryList->setColumnWidth(1, 36);
 }
 
 TrendTab::~TrendTab() = default;
