@@ -3,6 +3,8 @@
 #include "model/classification.h"
 #include "model/textnum.h"
 
+#include <algorithm>
+
 namespace tandor28 {
 
 namespace {
@@ -81,11 +83,14 @@ std::optional<QString> streakValue(StreakCategory category, const Draw& draw)
 
 int streakRunLength(StreakCategory category, const DrawHistory& history)
 {
+    if (history.isEmpty())
+        return 0;
     const std::optional<QString> newest = streakValue(category, history.at(1));
     if (!newest)
         return 0;
     int run = 1;
-    for (int position = 2; position <= kMaxRunLength; ++position) {
+    const int last = std::min(kMaxRunLength, history.size());
+    for (int position = 2; position <= last; ++position) {
         const Draw& draw = history.at(position);
         if (category == StreakCategory::Pair && isTriple(draw))
             continue;
@@ -128,7 +133,8 @@ std::optional<StreakAlarmResult> evaluateStreakAlarm(const DrawHistory& history,
         if (!value)
             continue;
         const int length = streakRunLength(category, history);
-        if (length < threshold)
+        // A run of 0 means there is no newest draw at all.
+        if (length == 0 || length < threshold)
             continue;
         StreakRun run{category, *value, length};
         result.report += streakAlarmLine(run);

@@ -54,7 +54,8 @@ struct StreakAlarmSettings
 
 // How many draws in a row, from the newest on, share the newest draw's value: 1 plus the draws at
 // positions 2..21 up to the first different one. For 对子 a triple is skipped (neither continues nor
-// ends the run). 0 when the newest draw has no value in the category.
+// ends the run). 0 when the newest draw has no value in the category or the history is empty; a
+// history shorter than 21 positions ends the walk at its last position.
 [[nodiscard]] int streakRunLength(StreakCategory category, const DrawHistory& history);
 
 struct StreakRun
@@ -82,7 +83,8 @@ struct StreakAlarmResult
     QString balloonText;         // the report with every CR LF removed
 };
 
-// Evaluates the alarm over the history. With "统计类型②（待更新）" selected nothing is evaluated and
+// Evaluates the alarm over the history; an empty history (no fetch has succeeded yet) reports
+// nothing. With "统计类型②（待更新）" selected nothing is evaluated and
 // nullopt comes back: the alarm window keeps its text and nothing sounds.
 [[nodiscard]] std::optional<StreakAlarmResult> evaluateStreakAlarm(const DrawHistory& history,
                                                                    const StreakAlarmSettings& settings);

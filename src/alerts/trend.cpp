@@ -67,7 +67,7 @@ std::vector<TrendRow> trendRows(const DrawHistory& history, int periodCount)
     std::vector<TrendRow> rows;
     if (periodCount <= 0)
         return rows;
-    rows.reserve(static_cast<std::size_t>(periodCount));
+    rows.reserve(static_cast<std::size_t>(std::min(periodCount, std::max(history.size(), kHistoryLength))));
     for (int position = 1; position <= periodCount; ++position)
         rows.push_back(trendRow(history.at(position)));
     return rows;

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void reportText_data();
     void reportText();
     void typeTwoEvaluatesNothing();
+    void emptyHistoryReportsNothing();
     void soundAndBalloon_data();
     void soundAndBalloon();
     void categoryNames();
@@ -110,6 +111,7 @@ void TestStreakAlarm::runLengths_data()
     for (int i = 0; i < 30; ++i)
         pairsAndTriples << (i % 2 ? QList<int>{4, 4, 4} : QList<int>{5, 5, 1});
     // positions 2..21 hold ten pairs and ten skipped triples
+    QTest::newRow("short history ends the walk") << QList<QList<int>>{{0, 1, 2}, {0, 1, 3}} << size << 2;
     QTest::newRow("skipped triples still use up positions") << pairsAndTriples << pair << 11;
 }
 
@@ -119,7 +121,10 @@ void TestStreakAlarm::runLengths()
     QFETCH(int, category);
     QFETCH(int, run);
 
-    QCOMPARE(streakRunLength(static_cast<StreakCategory>(category), historyOfDigits(draws)), run);
+    // histories here are padded to full length unless the row says it is short
+    const bool isShort = QByteArray(QTest::currentDataTag()).startsWith("short");
+    const DrawHistory history = historyOfDigits(draws, isShort ? static_cast<int>(draws.size()) : kHistoryLength);
+    QCOMPARE(streakRunLength(static_cast<StreakCategory>(category), history), run);
 }
 
 void TestStreakAlarm::reportText_data()
@@ -184,6 +189,17 @@ void TestStreakAlarm::typeTwoEvaluatesNothing()
     QVERIFY(evaluateStreakAlarm(historyOfSums({15, 17}), settings).has_value());
     settings.typeOneSelected = false;
     QVERIFY(!evaluateStreakAlarm(historyOfSums({15, 17}), settings).has_value());
+}
+
+void TestStreakAlarm::emptyHistoryReportsNothing()
+{
+    const auto result = evaluateStreakAlarm(DrawHistory{}, settingsWith(QStringLiteral("0")));
+    QVERIFY(result.has_value());
+    QCOMPARE(result->text, header());
+    QVERIFY(result->runs.empty());
+    QVERIFY(!result->playSound);
+    QVERIFY(!result->showBalloon);
+    QCOMPARE(streakRunLength(StreakCategory::Size, DrawHistory{}), 0);
 }
 
 void TestStreakAlarm::soundAndBalloon_data()
