@@ -1,0 +1,39 @@
+#pragma once
+
+#include "schedule.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tandor28::feedsim {
+
+// A feed document and where each of its records starts, so a body can be cut inside a record.
+struct FeedBody
+{
+    std::string bytes;
+    std::vector<std::size_t> recordStarts;
+};
+
+// Lucky 28: one line per draw, "issue-YYYY-MM-DD HH:MM:SS-a + b + c = sum" and CR LF.
+[[nodiscard]] FeedBody luckyBody(const std::vector<DrawRecord>& records);
+// Canada 28: a JSON array of {"issue":..,"date":"YYYY-MM-DD HH:MM","c1":..,"c2":..,"c3":..,"c4":sum}.
+[[nodiscard]] FeedBody canadaBody(const std::vector<DrawRecord>& records);
+// Where a cut body stops: halfway through the middle record (or halfway through a body without records).
+[[nodiscard]] std::size_t cutPosition(const FeedBody& body);
+
+struct NoticeContent
+{
+    std::string version;
+    int port = 0;
+    bool withLuckyEndpoint = true;
+};
+
+// The notice document as GBK bytes.
+[[nodiscard]] std::string noticeBody(const NoticeContent& content);
+// Bytes that match neither feed's records: no CR, no double quote, no "=", and some NUL bytes.
+[[nodiscard]] std::string garbageBody(std::uint64_t seed);
+[[nodiscard]] std::string errorPage(int status);
+
+} // namespace tandor28::feedsim
