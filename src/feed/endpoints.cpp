@@ -1,0 +1,33 @@
+#include "endpoints.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace tandor28 {
+
+Endpoints loadEndpoints(const QString& iniPath)
+{
+    Endpoints endpoints{QString::fromLatin1(kDefaultNoticeEndpoint), QString::fromLatin1(kDefaultCanadaEndpoint)};
+    if (!QFileInfo(iniPath).isFile())
+        return endpoints;
+    const QSettings settings(iniPath, QSettings::IniFormat);
+    const QString notice = settings.value(QStringLiteral("endpoints/notice")).toString().trimmed();
+    const QString canada = settings.value(QStringLiteral("endpoints/canada")).toString().trimmed();
+    if (!notice.isEmpty())
+        endpoints.notice = notice;
+    if (!canada.isEmpty())
+        endpoints.canada = canada;
+    return endpoints;
+}
+
+QString feedUrl(LotteryKind kind, const Endpoints& endpoints, const ServerNotice& notice)
+{
+    if (kind == LotteryKind::Lucky28)
+        return notice.luckyFeedEndpoint;
+    QString host = endpoints.canada;
+    while (host.endsWith(QLatin1Char('/')))
+        host.chop(1);
+    return host + QLatin1String(kCanadaFeedPath);
+}
+
+} // namespace tandor28

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "feed/notice.h"
+#include "model/draw.h"
+
+#include <QString>
+
+namespace tandor28 {
+
+// Where the notice document and the Canada 28 host are. The Lucky 28 feed comes from the notice.
+struct Endpoints
+{
+    QString notice;
+    QString canada;
+};
+
+inline constexpr auto kDefaultNoticeEndpoint = "http://127.0.0.1:8828/notice.txt";
+inline constexpr auto kDefaultCanadaEndpoint = "http://127.0.0.1:8828";
+inline constexpr auto kCanadaFeedPath = "/api.php?t=jnd28";
+
+// Reads the [endpoints] group of tandor28.ini (keys notice and canada); a missing file or key gives
+// the default, which points at the local draw server.
+[[nodiscard]] Endpoints loadEndpoints(const QString& iniPath);
+
+// The feed URL of a lottery: Lucky 28 is the notice's JK1 endpoint, Canada 28 the configured host
+// followed by "/api.php?t=jnd28".
+[[nodiscard]] QString feedUrl(LotteryKind kind, const Endpoints& endpoints, const ServerNotice& notice);
+
+} // namespace tandor28

@@ -1,0 +1,113 @@
+#include "feedparser.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <vector>
+
+namespace tandor28 {
+
+namespace {
+
+// "(*LF)" pins the line-break convention of the matcher, so "." stops only at a line feed.
+const QRegularExpression& recordExpression(LotteryKind kind)
+{
+    constexpr auto options = QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption;
+    thread_local const QRegularExpression lucky(QStringLiteral("(*LF)") + recordPattern(LotteryKind::Lucky28), options);
+    thread_local const QRegularExpression canada(QStringLiteral("(*LF)") + recordPattern(LotteryKind::Canada28Night),
+                                                 options);
+    return kind == LotteryKind::Lucky28 ? lucky : canada;
+}
+
+Draw luckyRecord(const QRegularExpressionMatch& match)
+{
+    const QString digits = match.captured(4);
+    const QStringList parts = digits.split(QStringLiteral(" + "));
+    const auto part = [&parts](qsizetype i) { return i < parts.size() ? QStringView(parts[i]) : QStringView(); };
+    return makeDraw(match.captured(1), match.captured(3).left(5), part(0), part(1), part(2));
+}
+
+Draw canadaRecord(const QRegularExpressionMatch& match)
+{
+    return makeDraw(match.captured(1), match.captured(2).right(5), match.capturedView(3), match.capturedView(4),
+                    match.capturedView(5));
+}
+
+// The fixed pieces of each record pattern, in pattern order.
+const std::vector<QLatin1String> kLuckyPieces{QLatin1String("-"), QLatin1String(" "), QLatin1String("-"),
+                                              QLatin1String(" = "), QLatin1String("\r\n")};
+const std::vector<QLatin1String> kCanadaPieces{QLatin1String("\"issue\":\""),
+                                               QLatin1String("\",\"date\":\""),
+                                               QLatin1String("\",\"c1\":\""),
+                                               QLatin1String("\",\"c2\":\""),
+                                               QLatin1String("\",\"c3\":\""),
+                                               QLatin1String("\",\"c4\":\""),
+                                               QLatin1String("\"")};
+
+// True when the pieces occur in `line` from `from` on, in this order and without overlapping, each
+// as early as possible (letters in any case, as the matcher compares them).
+bool piecesInOrder(QStringView line, qsizetype from, const std::vector<QLatin1String>& pieces)
+{
+    for (const QLatin1String piece : pieces) {
+        const qsizetype at = line.indexOf(piece, from, Qt::CaseInsensitive);
+        if (at < 0)
+            return false;
+        from = at + piece.size();
+    }
+    return true;
+}
+
+} // namespace
+
+QString recordPattern(LotteryKind kind)
+{
+    if (kind == LotteryKind::Lucky28)
+        return QStringLiteral("(.*?)-(.*?) (.*?)-(.*?) = (.*?)\r\n");
+    return QStringLiteral("\"issue\":\"(.*?)\",\"date\":\"(.*?)\",\"c1\":\"(.*?)\",\"c2\":\"(.*?)\",\"c3\":\"(.*?)\","
+                          "\"c4\":\"(.*?)\"");
+}
+
+std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
+{
+    // No match can contain a line feed except the one that ends a text record, so every match lies
+    // within one line, and the matcher runs line by line. Before it runs, a plain scan checks that
+    // the pattern's fixed pieces occur in order in the rest of the line: when they do, the
+    // non-greedy groups find the match on their first path; when they do not, there is no match,
+    // and the matcher is spared a search whose cost grows with a power of the line length.
+    const QString document = QString::fromLatin1(body);
+    const QRegularExpression& expression = recordExpression(kind);
+    const bool textFeed = kind == LotteryKind::Lucky28;
+    std::vector<Draw> records;
+    qsizetype lineStart = 0;
+    while (lineStart < document.size()) {
+        qsizetype lineEnd = document.indexOf(QLatin1Char('\n'), lineStart);
+        lineEnd = lineEnd < 0 ? document.size() : lineEnd + 1;
+        const QStringView line = QStringView(document).mid(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd;
+        qsizetype offset = 0;
+        while (offset < line.size()) {
+            const qsizetype candidate =
+                textFeed ? offset : line.indexOf(kCanadaPieces.front(), offset, Qt::CaseInsensitive);
+            if (candidate < 0 || !piecesInOrder(line, candidate, textFeed ? kLuckyPieces : kCanadaPieces))
+                break;
+            const QRegularExpressionMatch match = expression.match(line, candidate);
+            if (!match.hasMatch() || match.capturedEnd() <= offset)
+                break;
+            records.push_back(textFeed ? luckyRecord(match) : canadaRecord(match));
+            offset = match.capturedEnd();
+        }
+    }
+    return records;
+}
+
+std::optional<DrawHistory> parseDrawFeed(LotteryKind kind, const QByteArray& body, int periodCount)
+{
+    std::vector<Draw> records = parseRecords(kind, body);
+    if (records.size() < static_cast<std::size_t>(kMinimumRecords))
+        return std::nullopt;
+    const std::size_t length = static_cast<std::size_t>(std::max(periodCount, 0) + kHistoryExtra);
+    records.resize(length);
+    return DrawHistory(std::move(records));
+}
+
+} // namespace tandor28

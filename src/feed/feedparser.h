@@ -1,0 +1,30 @@
+#pragma once
+
+#include "model/draw.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tandor28 {
+
+// The record pattern of each feed. Lucky 28 is plain text, one record a line ending in CR LF
+// ("issue-date time-a + b + c = sum"); Canada 28 is JSON records with the members issue, date,
+// c1, c2, c3, c4 in that order.
+[[nodiscard]] QString recordPattern(LotteryKind kind);
+
+// A feed with fewer records than this yields nothing and leaves the old history in place.
+inline constexpr int kMinimumRecords = 5;
+
+// The records of a feed body in document order (the body bytes taken as they are, one character
+// per byte). Matching ignores case and "." never matches a line feed. The time taken grows with the
+// length of the body, whatever its content.
+[[nodiscard]] std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body);
+
+// The history a feed body gives: nullopt when it holds fewer than five records (callers then change
+// nothing); otherwise periodCount + 10 positions, the records first, empty draws after them.
+[[nodiscard]] std::optional<DrawHistory> parseDrawFeed(LotteryKind kind, const QByteArray& body,
+                                                       int periodCount = kPeriodCount);
+
+} // namespace tandor28

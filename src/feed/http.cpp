@@ -1,0 +1,329 @@
+#include "http.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+#include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
+#include <vector>
+
+namespace tandor28 {
+
+namespace {
+
+constexpr int kDefaultTimeoutMs = 15000;
+
+QString upperAscii(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return result;
+}
+
+// The name of a cookie entry "name=value" with its "=", or the empty text when it has none.
+QString cookieName(const QString& entry)
+{
+    const qsizetype equals = entry.indexOf(QLatin1Char('='));
+    return equals < 0 ? QString() : entry.left(equals + 1);
+}
+
+// An error the server answered with (its body is returned like any other) rather than a failure
+// of the exchange itself.
+bool isHttpStatusError(QNetworkReply::NetworkError error)
+{
+    const int code = static_cast<int>(error);
+    return (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
+}
+
+bool isValidHeaderName(const QString& name)
+{
+    if (name.isEmpty())
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() <= ' ' || c.unicode() >= 127)
+            return false;
+    }
+    return true;
+}
+
+// The cookie store file: one line per host, "host TAB cookie text".
+QMutex& cookieStoreMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+std::vector<std::pair<QString, QString>> readCookieStore(const QString& path)
+{
+    std::vector<std::pair<QString, QString>> entries;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return entries;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab <= 0)
+            continue;
+        entries.emplace_back(QString::fromUtf8(line.left(tab)), QString::fromUtf8(line.mid(tab + 1)).trimmed());
+    }
+    return entries;
+}
+
+void applyHeaders(QNetworkRequest& request, const QString& headerText)
+{
+    const QStringList lines =
+        headerText.contains(QLatin1String("\r\n")) ? headerText.split(QStringLiteral("\r\n")) : QStringList{headerText};
+    for (const QString& line : lines) {
+        const qsizetype colon = line.indexOf(QLatin1Char(':'));
+        if (colon < 0)
+            continue;
+        const QString name = line.left(colon).trimmed();
+        const QString value = line.mid(colon + 1).trimmed();
+        // A stray line break inside a value would smuggle a header of its own into the request.
+        if (!isValidHeaderName(name) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
+            continue;
+        request.setRawHeader(name.toLatin1(), value.toUtf8());
+    }
+}
+
+} // namespace
+
+QString defaultHeaderBlock(const QString& url)
+{
+    return QStringLiteral("Referer: ") + url +
+           QStringLiteral("\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: Mozilla/5.0 (compatible; MSIE 9.0; "
+                          "Windows NT 6.1; Trident/5.0)\r\nContent-Type: application/x-www-form-urlencoded");
+}
+
+QString urlHost(const QString& url)
+{
+    QString rest;
+    if (url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive))
+        rest = url.mid(7);
+    else if (url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        rest = url.mid(8);
+    else
+        return {};
+    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
+    if (slash >= 0)
+        rest.truncate(slash);
+    const qsizetype colon = rest.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        bool isPort = false;
+        rest.mid(colon + 1).toInt(&isPort);
+        if (isPort || colon + 1 == rest.size())
+            rest.truncate(colon);
+    }
+    return rest.toLower();
+}
+
+QString mergeCookies(const QString& oldText, const QString& newText)
+{
+    QStringList entries;
+    for (const QString& entry : oldText.split(QLatin1Char(';'))) {
+        const QString trimmed = entry.trimmed();
+        if (!trimmed.isEmpty())
+            entries.append(trimmed);
+    }
+    for (const QString& part : newText.split(QLatin1Char(';'))) {
+        const QString trimmed = part.trimmed();
+        const QString name = cookieName(trimmed);
+        if (name.isEmpty())
+            continue;
+        // Names are compared whole: "a=" must not match the end of "xa=".
+        bool replaced = false;
+        for (QString& entry : entries) {
+            if (cookieName(entry) == name) {
+                entry = trimmed;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            entries.append(trimmed);
+    }
+    QStringList kept;
+    for (const QString& entry : std::as_const(entries)) {
+        if (entry.endsWith(QLatin1Char('=')) || entry.endsWith(QLatin1String("=deleted")))
+            continue;
+        kept.append(entry);
+    }
+    return kept.join(QLatin1String("; ")).trimmed();
+}
+
+QString cookieStorePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/cookies.txt");
+}
+
+QString storedCookies(const QString& host)
+{
+    if (host.isEmpty())
+        return {};
+    const QMutexLocker locker(&cookieStoreMutex());
+    for (const auto& [storedHost, cookies] : readCookieStore(cookieStorePath())) {
+        if (storedHost == host)
+            return cookies;
+    }
+    return {};
+}
+
+void storeCookies(const QString& host, const QString& cookies)
+{
+    if (host.isEmpty() || host.contains(QLatin1Char('\t')) || host.contains(QLatin1Char('\n')))
+        return;
+    const QMutexLocker locker(&cookieStoreMutex());
+    const QString path = cookieStorePath();
+    std::vector<std::pair<QString, QString>> entries = readCookieStore(path);
+    bool found = false;
+    for (auto& [storedHost, stored] : entries) {
+        if (storedHost == host) {
+            stored = cookies;
+            found = true;
+        }
+    }
+    if (!found)
+        entries.emplace_back(host, cookies);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (const auto& [storedHost, stored] : entries) {
+        if (stored.isEmpty())
+            continue;
+        QString clean = stored;
+        clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        file.write(storedHost.toUtf8() + '\t' + clean.toUtf8() + '\n');
+    }
+    if (!file.commit())
+        return;
+}
+
+HttpResponse httpRequest(const HttpRequest& request)
+{
+    HttpResponse response;
+    const QUrl url(request.url, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return response;
+
+    QString method = upperAscii(request.method);
+    if (method.isEmpty())
+        method = QStringLiteral("GET");
+
+    QNetworkRequest networkRequest(url);
+    // Cookies are ours to handle: Qt's own jar neither adds nor keeps any.
+    networkRequest.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
+    networkRequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    if (request.timeoutSeconds == -1)
+        networkRequest.setTransferTimeout(QNetworkRequest::DefaultTransferTimeoutConstant);
+    else
+        networkRequest.setTransferTimeout(request.timeoutSeconds >= 1 ? request.timeoutSeconds * 1000
+                                                                      : kDefaultTimeoutMs);
+
+    applyHeaders(networkRequest, request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers);
+
+    // Without this Qt would ask for gzip on its own; the body is taken as the server sends it.
+    if (!networkRequest.hasRawHeader("Accept-Encoding"))
+        networkRequest.setRawHeader("Accept-Encoding", "identity");
+
+    const QString host = urlHost(request.url);
+    const QString sentCookies = mergeCookies(storedCookies(host), request.cookies);
+    if (!sentCookies.isEmpty())
+        networkRequest.setRawHeader("Cookie", sentCookies.toUtf8());
+
+    QNetworkAccessManager manager;
+    QNetworkReply* reply = manager.sendCustomRequest(networkRequest, method.toUtf8(), request.body);
+    QByteArray body;
+    bool overCap = false;
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, &loop, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > kMaxBodyBytes) {
+            overCap = true;
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
+        if (overCap)
+            return;
+        body += reply->readAll();
+        if (body.size() > kMaxBodyBytes) {
+            overCap = true;
+            body.clear();
+            reply->abort();
+        }
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    if (!overCap && reply->isOpen()) {
+        body += reply->readAll();
+        overCap = body.size() > kMaxBodyBytes;
+    }
+
+    const QNetworkReply::NetworkError error = reply->error();
+    response.completed = !overCap && (error == QNetworkReply::NoError || isHttpStatusError(error));
+    if (response.completed)
+        response.body = body;
+
+    QStringList headerLines;
+    for (const auto& [name, value] : reply->rawHeaderPairs()) {
+        // Qt joins repeated Set-Cookie headers with a line feed; they are separate lines here.
+        for (const QByteArray& single : value.split('\n'))
+            headerLines.append(QString::fromLatin1(name) + QStringLiteral(": ") + QString::fromLatin1(single));
+    }
+    response.headers = headerLines.join(QLatin1String("\r\n"));
+
+    QString receivedCookies;
+    for (const QString& line : std::as_const(headerLines)) {
+        if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
+            response.location = line.mid(9).trimmed();
+        if (line.startsWith(QLatin1String("Set-Cookie:"), Qt::CaseInsensitive)) {
+            QString cookie = line.mid(11);
+            const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
+            if (semicolon >= 0)
+                cookie.truncate(semicolon);
+            receivedCookies += cookie.trimmed() + QStringLiteral("; ");
+        }
+    }
+    response.cookies = mergeCookies(sentCookies, receivedCookies);
+    if (response.cookies != storedCookies(host))
+        storeCookies(host, response.cookies);
+
+    reply->deleteLater();
+    return response;
+}
+
+QByteArray fetchText(const QString& url)
+{
+    HttpRequest request;
+    request.url = url;
+    HttpResponse response = httpRequest(request);
+    if (!response.completed)
+        return {};
+    const qsizetype zero = response.body.indexOf('\0');
+    if (zero >= 0)
+        response.body.truncate(zero);
+    return response.body;
+}
+
+QFuture<QByteArray> fetchTextAsync(const QString& url)
+{
+    return QtConcurrent::run(fetchText, url);
+}
+
+} // namespace tandor28

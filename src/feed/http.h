@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFuture>
+#include <QString>
+
+namespace tandor28 {
+
+// One HTTP request. `method` is upper-cased (ASCII letters only); empty means GET. `headers` are
+// "Name: value" lines separated by CR LF; empty means the default header block. `cookies` are
+// "name=value" pairs separated by ";", merged into the stored cookies of the URL's host.
+// `timeoutSeconds`: 1 and above is that many seconds, -1 keeps the network layer's default
+// (30 s without transfer), anything else is 15 s. The timeout applies to every phase: the request
+// fails when nothing moves for that long.
+struct HttpRequest
+{
+    QString url;
+    QString method;
+    QByteArray body;
+    QString cookies;
+    QString headers;
+    int timeoutSeconds = 0;
+};
+
+// `body` is empty when the request failed on the way (no connection, timeout, body over the cap,
+// cancelled); an HTTP error status is not a failure, its body comes back like any other.
+// `cookies` is the merged cookie text (sent plus received), `location` the value of a
+// "Location:" response header, `headers` all response header lines joined by CR LF.
+struct HttpResponse
+{
+    QByteArray body;
+    QString cookies;
+    QString location;
+    QString headers;
+    bool completed = false; // the exchange finished without a transport failure
+};
+
+// Bodies larger than this count as a failed request: a feed or notice is a few kilobytes, and a
+// runaway body must not eat the memory of the program.
+inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
+
+// Sends one request and waits for its end. Blocking; usable from any thread (each call has its
+// own network manager and event loop). Never throws, never reports an error: failures give an
+// empty body.
+[[nodiscard]] HttpResponse httpRequest(const HttpRequest& request);
+
+// GET with the default options; the body up to its first zero byte. Empty on any failure.
+[[nodiscard]] QByteArray fetchText(const QString& url);
+
+// fetchText on a worker thread, so that the window keeps reacting while a request waits.
+[[nodiscard]] QFuture<QByteArray> fetchTextAsync(const QString& url);
+
+// Merges the cookie text `newText` into `oldText`: a name already present gets the new value,
+// a new name is appended; entries with an empty value or the value "deleted" are dropped. The
+// result is joined by "; ".
+[[nodiscard]] QString mergeCookies(const QString& oldText, const QString& newText);
+
+// The header block sent when the caller gives none (lines separated by CR LF, no final CR LF).
+[[nodiscard]] QString defaultHeaderBlock(const QString& url);
+
+// The text after "http://" or "https://" up to the first "/", without a ":port" suffix.
+[[nodiscard]] QString urlHost(const QString& url);
+
+// The per-user cookie store: one cookie text per host, kept in a file under the application data
+// folder so that cookies survive restarts. Safe to call from several threads at once.
+[[nodiscard]] QString cookieStorePath();
+[[nodiscard]] QString storedCookies(const QString& host);
+void storeCookies(const QString& host, const QString& cookies);
+
+} // namespace tandor28
