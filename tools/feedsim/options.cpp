@@ -87,7 +87,8 @@ Misbehaviour (the feeds only, unless said otherwise):
   --no-lucky        the Lucky 28 feed answers 503 with an empty body
   --no-canada       the Canada 28 feed answers 503 with an empty body
   --status N        answer with HTTP status N (200 or 400..599) and an error page
-  --garbage         answer 200 with bytes that hold no record (NUL bytes included)
+  --garbage         answer with bytes that hold no record, NUL bytes included
+                    (status 200 unless --status says otherwise)
   --cut             announce the whole length but close the connection halfway
                     through the middle record (applies to whatever body is chosen)
 Precedence: delay, then down/no-lucky/no-canada, then garbage, then status, then cut.
