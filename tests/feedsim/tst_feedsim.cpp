@@ -250,6 +250,7 @@ private Q_SLOTS:
     void cutBody_data();
     void cutBody();
     void controlChangesModes();
+    void controlWhileAnswersWait();
     void controlRejectsBadSettings_data();
     void controlRejectsBadSettings();
     void stopsCleanly_data();
@@ -708,6 +709,30 @@ void TestFeedsim::controlChangesModes()
     QCOMPARE(reply.status, 200);
     QVERIFY(reply.body.contains("\nlucky=0\n"));
     QVERIFY(reply.body.contains("\nversion=1.4.1\n"));
+}
+
+void TestFeedsim::controlWhileAnswersWait()
+{
+    RunningServer server({QStringLiteral("--delay-ms"), QStringLiteral("60000")});
+    QVERIFY(server.port() > 0);
+    std::vector<std::unique_ptr<QTcpSocket>> waiting;
+    for (int i = 0; i < 12; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(server.port()));
+        QVERIFY(socket->waitForConnected(5000));
+        socket->write("GET /lucky28.txt HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QVERIFY(socket->waitForBytesWritten(5000));
+        waiting.push_back(std::move(socket));
+    }
+    const Reply changed = control(server.port(), QStringLiteral("delay-ms=0"));
+    QVERIFY(changed.ok);
+    QCOMPARE(changed.status, 200);
+    const Reply reply = fetch(server.port(), kCanadaPath);
+    QVERIFY(reply.ok);
+    QCOMPARE(parseRecords(kCanadaPath, reply.body).size(), 120);
+    for (const auto& socket : waiting) {
+        QCOMPARE(socket->bytesAvailable(), 0);
+    }
 }
 
 void TestFeedsim::controlRejectsBadSettings_data()

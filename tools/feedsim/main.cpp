@@ -27,6 +27,7 @@ extern "C" void onStopSignal(int)
 }
 
 const char* const kHost = "127.0.0.1";
+constexpr std::size_t kWorkers = 32;
 
 class DrawServer
 {
@@ -34,6 +35,8 @@ public:
     explicit DrawServer(const Options& options)
         : m_seed(options.seed), m_start(options.behaviour), m_now(options.behaviour)
     {
+        // Delayed answers each hold a worker, so keep enough of them for the control route to stay reachable.
+        m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
         m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& res) { serveNotice(res); });
         m_server.Get("/lucky28.txt",
                      [this](const httplib::Request&, httplib::Response& res) { serveFeed(Lottery::Lucky28, res); });
