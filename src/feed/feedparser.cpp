@@ -44,17 +44,18 @@ const std::vector<QLatin1String> kCanadaPieces{QLatin1String("\"issue\":\""),
                                                QLatin1String("\",\"c4\":\""),
                                                QLatin1String("\"")};
 
-// True when the pieces occur in `line` from `from` on, in this order and without overlapping, each
-// as early as possible (letters in any case, as the matcher compares them).
-bool piecesInOrder(QStringView line, qsizetype from, const std::vector<QLatin1String>& pieces)
+// Where the pieces end when they occur in `line` from `from` on, in this order and without
+// overlapping, each as early as possible (letters in any case, as the matcher compares them); -1
+// when they do not all occur.
+qsizetype piecesEnd(QStringView line, qsizetype from, const std::vector<QLatin1String>& pieces)
 {
     for (const QLatin1String piece : pieces) {
         const qsizetype at = line.indexOf(piece, from, Qt::CaseInsensitive);
         if (at < 0)
-            return false;
+            return -1;
         from = at + piece.size();
     }
-    return true;
+    return from;
 }
 
 } // namespace
@@ -86,15 +87,17 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
         lineStart = lineEnd;
         qsizetype offset = 0;
         while (offset < line.size()) {
-            const qsizetype candidate =
+            const qsizetype start =
                 textFeed ? offset : line.indexOf(kCanadaPieces.front(), offset, Qt::CaseInsensitive);
-            if (candidate < 0 || !piecesInOrder(line, candidate, textFeed ? kLuckyPieces : kCanadaPieces))
+            const qsizetype end = start < 0 ? -1 : piecesEnd(line, start, textFeed ? kLuckyPieces : kCanadaPieces);
+            if (end < 0)
                 break;
-            const QRegularExpressionMatch match = expression.match(line, candidate);
-            if (!match.hasMatch() || match.capturedEnd() <= offset)
+            // The match starts at `start` and, its groups taking the earliest pieces, ends at `end`.
+            const QRegularExpressionMatch match = expression.match(line.sliced(start, end - start));
+            if (!match.hasMatch())
                 break;
             records.push_back(textFeed ? luckyRecord(match) : canadaRecord(match));
-            offset = match.capturedEnd();
+            offset = start + match.capturedLength();
         }
     }
     return records;

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
@@ -185,6 +187,7 @@ private Q_SLOTS:
     void fetchTextAsyncRunsOffThread();
     void stalledServerTimesOut();
     void unreachablePortGivesEmptyText();
+    void untrustedCertificateGivesEmptyText();
     void nonHttpUrlGivesEmptyText_data();
     void nonHttpUrlGivesEmptyText();
     void bodyCap_data();
@@ -376,6 +379,38 @@ void TestHttp::unreachablePortGivesEmptyText()
     const int port = closedPort();
     QVERIFY(port > 0);
     QCOMPARE(fetchText(QStringLiteral("http://127.0.0.1:%1/notice.txt").arg(port)), QByteArray());
+}
+
+// A TLS server with a self-signed certificate: refused while the certificate is unknown, accepted once
+// it is a trusted authority, so the refusal is the certificate check and not a broken connection.
+void TestHttp::untrustedCertificateGivesEmptyText()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("no TLS backend");
+    const QByteArray certificate = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-cert.pem";
+    const QByteArray key = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-key.pem";
+    httplib::SSLServer server(certificate.constData(), key.constData());
+    QVERIFY(server.is_valid());
+    server.Get("/echo", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secret", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&server] { server.listen_after_bind(); });
+    const QString url = QStringLiteral("https://127.0.0.1:%1/echo").arg(port);
+
+    const QByteArray refused = fetchText(url);
+
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificates(QString::fromLatin1(certificate));
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const QByteArray accepted = fetchText(url);
+    QSslConfiguration::setDefaultConfiguration(original);
+
+    server.stop();
+    thread.join();
+    QCOMPARE(refused, QByteArray());
+    QCOMPARE(accepted, QByteArray("secret"));
 }
 
 void TestHttp::nonHttpUrlGivesEmptyText_data()

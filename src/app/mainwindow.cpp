@@ -1,0 +1,311 @@
+#include "app/mainwindow.h"
+
+#include "app/alarmtab.h"
+#include "app/customtab.h"
+#include "app/freeplanstab.h"
+#include "app/gridstyle.h"
+#include "app/memberplanstab.h"
+#include "app/periodsbox.h"
+#include "app/tabpageholder.h"
+#include "app/trendtab.h"
+#include "ui_mainwindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QLinearGradient>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QUrl>
+
+namespace tandor28 {
+
+namespace {
+
+constexpr int kLastStyledRow = 9999;
+constexpr int kDrawTableColumns = 2;
+constexpr int kPlanTableColumns = 7;
+constexpr int kTrendTableColumns = 9;
+constexpr auto kProductTitle = "Tandor28综合预测软件多功能版";
+constexpr auto kMakerContact = "  QQ:2828028";
+constexpr auto kSiteUrl = "https://tandor28.example.net/";
+
+MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
+{
+    if (!services.clock)
+        services.clock = [] { return QDateTime::currentDateTime(); };
+    if (!services.inform) {
+        services.inform = [owner](const QString& caption, const QString& text) {
+            QMessageBox::information(owner, caption, text);
+        };
+    }
+    if (!services.ask) {
+        services.ask = [owner](const QString& caption, const QString& text) {
+            return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        };
+    }
+    if (!services.openUrl)
+        services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    if (services.iniPath.isEmpty())
+        services.iniPath = QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini");
+    return services;
+}
+
+QPixmap bannerPicture(QSize size)
+{
+    QPixmap picture(size);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, size.width(), size.height());
+    sky.setColorAt(0.0, QColor(18, 52, 120));
+    sky.setColorAt(1.0, QColor(70, 140, 220));
+    painter.fillRect(picture.rect(), sky);
+    painter.setPen(Qt::NoPen);
+    const QList<QColor> balls{QColor(230, 60, 60), QColor(250, 190, 40), QColor(60, 190, 90)};
+    for (int i = 0; i < 3; ++i) {
+        const QRectF ball(size.width() - 230 + i * 70, 30, 58, 58);
+        painter.setBrush(balls.at(i));
+        painter.drawEllipse(ball);
+        painter.setPen(Qt::white);
+        QFont digits = painter.font();
+        digits.setPixelSize(28);
+        digits.setBold(true);
+        painter.setFont(digits);
+        painter.drawText(ball, Qt::AlignCenter, QString::number(2 + i * 3));
+        painter.setPen(Qt::NoPen);
+    }
+    painter.setPen(Qt::white);
+    QFont title = painter.font();
+    title.setPixelSize(34);
+    title.setBold(true);
+    painter.setFont(title);
+    painter.drawText(QRect(24, 14, 400, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tandor28"));
+    title.setPixelSize(18);
+    title.setBold(false);
+    painter.setFont(title);
+    painter.drawText(QRect(26, 66, 400, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("综合预测软件多功能版"));
+    return picture;
+}
+
+void stylePlanTable(QTableWidget* table)
+{
+    const QStringList headers{QStringLiteral("期号"), QStringLiteral("时间"), QStringLiteral("开奖内容"),
+                              QStringLiteral("特码"), QStringLiteral("预测"), QStringLiteral("预测"),
+                              QStringLiteral("结果")};
+    for (int column = 0; column < headers.size(); ++column)
+        setCellText(table, 0, column, headers.at(column));
+    const QList<int> widths{70, 45, 110, 40, 60, 65, 55};
+    for (int column = 0; column < widths.size(); ++column)
+        table->setColumnWidth(column, widths.at(column));
+    styleTextColour(table, {1, 0, 1, 7}, kSpecialBlue);
+    styleBackground(table, {0, 0, 0, 9}, kHeaderGrey);
+    styleTextColour(table, {0, 0, 0, 9}, kWhite);
+    styleTextColour(table, {2, 0, kLastStyledRow, 2}, kSpecialBlue);
+    styleCentred(table, {0, 0, 102, 9});
+    styleBold(table, {1, 0, 9102, 9});
+    styleFontHeight(table, {1, 0, 9102, 9}, 17);
+}
+
+} // namespace
+
+MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_services(withDefaults(std::move(services), this))
+{
+    m_ui->setupUi(this);
+    setFixedSize(1129, 802);
+    m_ui->bannerLabel->setPixmap(bannerPicture(m_ui->bannerLabel->size()));
+
+    m_parts.drawTable = m_ui->drawTable;
+    m_parts.issueLabel = m_ui->issueLabel;
+    m_parts.countdownLabel = m_ui->countdownLabel;
+    m_parts.periodsBox = m_ui->periodsBox;
+    m_parts.drawNoticeCheck = m_ui->drawNoticeCheck;
+    m_parts.drawHistoryCheck = m_ui->drawHistoryCheck;
+    m_parts.drawSoundCheck = m_ui->drawSoundCheck;
+    m_parts.trainAlarmCheck = m_ui->trainAlarmCheck;
+
+    m_freePlansTab = new FreePlansTab(m_state, m_parts);
+    m_memberPlansTab = new MemberPlansTab(m_state, m_parts);
+    m_trendTab = new TrendTab(m_state, m_parts);
+    m_alarmTab = new AlarmTab(m_state, m_parts);
+    m_customTab = new CustomTab(m_state, m_parts);
+    m_parts.freePlanTable = m_freePlansTab->table();
+    m_parts.memberPlanTable = m_memberPlansTab->table();
+    m_parts.trendTable = m_trendTab->table();
+    m_parts.customPredictionTable = m_customTab->table();
+
+    auto* tabs = m_ui->tabControl;
+    tabs->addTab(new TabPageHolder(m_freePlansTab, tabs), QStringLiteral("预测显示"));
+    tabs->addTab(new TabPageHolder(m_memberPlansTab, tabs), QStringLiteral("会员计划"));
+    tabs->addTab(new TabPageHolder(m_trendTab, tabs), QStringLiteral("走势统计"));
+    tabs->addTab(new TabPageHolder(m_alarmTab, tabs), QStringLiteral("火车报警"));
+    tabs->addTab(new TabPageHolder(m_customTab, tabs), QStringLiteral("自定义算法"));
+    tabs->setCurrentIndex(0);
+
+    setUpGrid(m_ui->drawTable, kPeriodCount + 1, kDrawTableColumns);
+    setUpGrid(m_parts.freePlanTable, kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_parts.memberPlanTable, kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_parts.trendTable, kPeriodCount + 1, kTrendTableColumns);
+    setUpGrid(m_parts.customPredictionTable, kPeriodCount + 2, kPlanTableColumns);
+
+    m_refreshTimer.setInterval(1000);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &MainWindow::onTimerTick);
+    connect(m_ui->refreshButton, &QPushButton::clicked, this, &MainWindow::refreshAll);
+    connect(m_ui->periodsBox, &PeriodsBox::spinRequested, this, &MainWindow::onPeriodsSpin);
+    connect(m_ui->lotteryCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onLotteryChanged);
+    connect(m_ui->trainAlarmCheck, &QCheckBox::clicked, m_alarmTab, &AlarmTab::onTrainAlarmClicked);
+    connect(m_ui->contactLink, &LinkLabel::clicked, this, &MainWindow::showContact);
+    connect(m_ui->introductionLink, &LinkLabel::clicked, this, &MainWindow::showIntroduction);
+    connect(m_ui->siteLink, &LinkLabel::clicked, this, &MainWindow::openSite);
+}
+
+MainWindow::~MainWindow() = default;
+
+StartOutcome MainWindow::start()
+{
+    styleTables();
+    m_memberPlansTab->fillPlanButtonList(m_freePlansTab->planButtons(), m_freePlansTab->betTypeButtons());
+    m_freePlansTab->setInitialSelections();
+    m_memberPlansTab->setInitialSelections();
+    m_freePlansTab->loadPlanRules();
+    m_memberPlansTab->loadPlanRules();
+    finishDrawTableStyling();
+    m_customTab->loadAlgorithms();
+    selectLotteryByHour();
+    refreshAll();
+    return StartOutcome::Running;
+}
+
+void MainWindow::styleTables()
+{
+    auto* draws = m_ui->drawTable;
+    styleBackground(draws, {0, 0, 0, 2}, kHeaderGrey);
+    setCellText(draws, 0, 0, QStringLiteral("期号"));
+    setCellText(draws, 0, 1, QStringLiteral("开奖号码"));
+    styleCentred(draws, {0, 0, kLastStyledRow, 2});
+    styleTextColour(draws, {0, 0, 0, 2}, kWhite);
+    draws->setRowHeight(0, 28);
+    draws->setColumnWidth(0, 80);
+    draws->setColumnWidth(1, 120);
+}
+
+void MainWindow::finishDrawTableStyling()
+{
+    stylePlanTable(m_parts.freePlanTable);
+    stylePlanTable(m_parts.memberPlanTable);
+    auto* draws = m_ui->drawTable;
+    styleBold(draws, {1, 0, 9102, 9});
+    styleFontHeight(draws, {1, 0, 9102, 9}, 17);
+    styleTextColour(draws, {1, 0, 9109, 2}, kSpecialBlue);
+
+    auto* trend = m_parts.trendTable;
+    styleTextColour(trend, {0, 0, 0, 11}, kWhite);
+    styleBackground(trend, {0, 0, 0, 11}, kHeaderGrey);
+    setCellText(trend, 0, 0, QStringLiteral("期号"));
+    setCellText(trend, 0, 1, QStringLiteral("开奖号码"));
+    trend->setColumnWidth(0, 72);
+    trend->setColumnWidth(1, 105);
+    const QStringList categories{QStringLiteral("大小"), QStringLiteral("单双"), QStringLiteral("组合"),
+                                 QStringLiteral("中边"), QStringLiteral("三余"), QStringLiteral("四余"),
+                                 QStringLiteral("五余")};
+    for (int i = 0; i < categories.size(); ++i)
+        setCellText(trend, 0, 2 + i, categories.at(i));
+    styleCentred(trend, {0, 0, 9109, 11});
+
+    stylePlanTable(m_parts.customPredictionTable);
+}
+
+void MainWindow::selectLotteryByHour()
+{
+    if (m_services.clock().time().hour() < 9) {
+        m_settingLottery = true;
+        m_ui->lotteryCombo->setCurrentIndex(static_cast<int>(LotteryKind::Canada28Night));
+        m_settingLottery = false;
+    }
+    m_state.lottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
+}
+
+void MainWindow::onLotteryChanged(int index)
+{
+    m_state.lottery = index == 1 ? LotteryKind::Canada28Night : LotteryKind::Lucky28;
+    if (!m_settingLottery)
+        refreshAll();
+}
+
+void MainWindow::refreshAll()
+{
+    if (m_refreshing) {
+        m_refreshPending = true;
+        return;
+    }
+    beginRefresh();
+}
+
+void MainWindow::beginRefresh()
+{
+    m_refreshing = true;
+    finishRefresh(false);
+}
+
+void MainWindow::finishRefresh(bool fetched)
+{
+    Q_UNUSED(fetched);
+    m_freePlansTab->runFreeGenerator();
+    m_memberPlansTab->runMemberGenerator();
+    if (m_ui->trainAlarmCheck->isChecked())
+        m_alarmTab->evaluateStreakAlarm();
+    m_customTab->refreshCustom();
+    m_alarmTab->maybeShowDrawPopup(QString());
+    m_trendTab->updateCategoryList();
+    m_refreshTimer.start();
+    m_alarmTab->playNewDrawSound();
+    m_refreshing = false;
+    ++m_refreshCount;
+    Q_EMIT refreshFinished();
+}
+
+void MainWindow::onTimerTick() {}
+
+void MainWindow::onPeriodsSpin(int step)
+{
+    m_ui->periodsBox->setBoxText(QString::number(m_ui->periodsBox->boxText().toInt() + step));
+}
+
+void MainWindow::writeDrawRows() {}
+
+void MainWindow::writeHeadline() {}
+
+void MainWindow::writeCaption() {}
+
+void MainWindow::showContact()
+{
+    m_services.inform(QStringLiteral("联系我们"),
+                      QStringLiteral("Tandor28综合预测软件\r\n\r\n联系方式：QQ 2828028\r\n\r\n"
+                                     "本软件只做数据统计与学习交流，不构成任何投注建议。"));
+}
+
+void MainWindow::showIntroduction()
+{
+    m_services.inform(QStringLiteral("软件介绍"),
+                      QStringLiteral("Tandor28综合预测软件多功能版：跟踪开奖、倒计时、计划预测、自定义算法、"
+                                     "走势统计与火车报警。\r\n\r\n预测结果仅供参考，请理性对待。"));
+}
+
+void MainWindow::openSite()
+{
+    m_services.openUrl(QUrl(QString::fromLatin1(kSiteUrl)));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    QMainWindow::closeEvent(event);
+    // The program ends with the main window, whatever other windows are still open.
+    QCoreApplication::exit(0);
+}
+
+} // namespace tandor28

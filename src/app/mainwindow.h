@@ -1,0 +1,117 @@
+#pragma once
+
+#include "app/appstate.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+class QUrl;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace tandor28 {
+
+class AlarmTab;
+class CustomTab;
+class FreePlansTab;
+class MemberPlansTab;
+class TrendTab;
+
+// What the main window needs from the outside world. Tests replace them: the clock, the modal
+// message boxes (answered without a modal wait), opening a web page, the configuration file.
+struct MainWindowServices
+{
+    std::function<QDateTime()> clock;
+    // An information box with an OK button.
+    std::function<void(const QString& caption, const QString& text)> inform;
+    // A question box with Yes and No; true for Yes.
+    std::function<bool(const QString& caption, const QString& text)> ask;
+    std::function<void(const QUrl& url)> openUrl;
+    // tandor28.ini; empty means the one beside the executable.
+    QString iniPath;
+};
+
+enum class StartOutcome
+{
+    Running,           // the notice was applied and the first refresh is under way
+    ServerUnreachable, // the notice could not be fetched: the program ends
+    OtherVersion,      // the notice announces another version: the program ends
+};
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(MainWindowServices services = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The creation steps: server notice, table styling, plan buttons, selections, rule lists,
+    // saved algorithms, the lottery by the hour, the first refresh. The caller ends the program
+    // unless the outcome is Running.
+    [[nodiscard]] StartOutcome start();
+
+    // Reloads the history and recomputes every view. Asked for while one runs, it is remembered
+    // and runs once more right after the running one ends.
+    void refreshAll();
+    // One second of the refresh timer.
+    void onTimerTick();
+    // A spin button of the periods box: +1 or -1.
+    void onPeriodsSpin(int step);
+
+    [[nodiscard]] const AppState& state() const { return m_state; }
+    [[nodiscard]] const WindowParts& parts() const { return m_parts; }
+    [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
+    [[nodiscard]] int refreshCount() const { return m_refreshCount; }
+    [[nodiscard]] QTimer* refreshTimer() { return &m_refreshTimer; }
+
+    [[nodiscard]] FreePlansTab* freePlansTab() const { return m_freePlansTab; }
+    [[nodiscard]] MemberPlansTab* memberPlansTab() const { return m_memberPlansTab; }
+    [[nodiscard]] TrendTab* trendTab() const { return m_trendTab; }
+    [[nodiscard]] AlarmTab* alarmTab() const { return m_alarmTab; }
+    [[nodiscard]] CustomTab* customTab() const { return m_customTab; }
+
+Q_SIGNALS:
+    // A refresh has run all its steps (also when its fetch failed).
+    void refreshFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void styleTables();
+    void finishDrawTableStyling();
+    void selectLotteryByHour();
+    void onLotteryChanged(int index);
+    void beginRefresh();
+    void finishRefresh(bool fetched);
+    void writeDrawRows();
+    void writeHeadline();
+    void writeCaption();
+    void showContact();
+    void showIntroduction();
+    void openSite();
+
+    const std::unique_ptr<Ui::MainWindow> m_ui;
+    MainWindowServices m_services;
+    AppState m_state;
+    WindowParts m_parts;
+    FreePlansTab* m_freePlansTab = nullptr;
+    MemberPlansTab* m_memberPlansTab = nullptr;
+    TrendTab* m_trendTab = nullptr;
+    AlarmTab* m_alarmTab = nullptr;
+    CustomTab* m_customTab = nullptr;
+    QTimer m_refreshTimer;
+    bool m_refreshing = false;
+    bool m_refreshPending = false;
+    int m_refreshCount = 0;
+    bool m_settingLottery = false;
+};
+
+} // namespace tandor28

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/appstate.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QTableWidget;
+class QTreeWidget;
+
+namespace Ui {
+class TrendTab;
+}
+
+namespace tandor28 {
+
+// Tab "走势统计": the trend table and the category list.
+class TrendTab : public QWidget
+{
+    Q_OBJECT
+
+public:
+    TrendTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    ~TrendTab() override;
+
+    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTreeWidget* categoryList() const;
+
+    // Writes trend row `row` for `draw`; the refresh calls it for every history position.
+    void fillTrendRow(int row, const Draw& draw);
+    // Recounts the category list; the refresh calls it once near its end.
+    void updateCategoryList();
+
+private:
+    const std::unique_ptr<Ui::TrendTab> m_ui;
+    const AppState& m_state;
+    const WindowParts& m_parts;
+};
+
+} // namespace tandor28
