@@ -208,8 +208,7 @@ void storeCookies(const QString& host, const QString& cookies)
         clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
         file.write(storedHost.toUtf8() + '\t' + clean.toUtf8() + '\n');
     }
-    if (!file.commit())
-        return;
+    file.commit();
 }
 
 HttpResponse httpRequest(const HttpRequest& request)
