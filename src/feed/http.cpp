@@ -214,7 +214,7 @@ void storeCookies(const QString& host, const QString& cookies)
 HttpResponse httpRequest(const HttpRequest& request)
 {
     HttpResponse response;
-    const QUrl url(request.url, QUrl::StrictMode);
+    const QUrl url(request.url, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return response;

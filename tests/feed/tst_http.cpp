@@ -183,6 +183,7 @@ private Q_SLOTS:
     void deletedCookieLeavesTheStore();
     void locationAndHeaderText();
     void errorStatusBodyIsReturned();
+    void urlWithBlanksAndChineseIsFetched();
     void fetchTextStopsAtZeroByte();
     void fetchTextAsyncRunsOffThread();
     void stalledServerTimesOut();
@@ -347,6 +348,12 @@ void TestHttp::locationAndHeaderText()
 void TestHttp::errorStatusBodyIsReturned()
 {
     QCOMPARE(fetchText(m_server->url("/error")), QByteArray("error page"));
+}
+
+void TestHttp::urlWithBlanksAndChineseIsFetched()
+{
+    QCOMPARE(fetchText(m_server->url("/echo?name=幸运 28")), QByteArray("hello"));
+    QCOMPARE(QString::fromStdString(m_server->last().path), QStringLiteral("/echo"));
 }
 
 void TestHttp::fetchTextStopsAtZeroByte()
