@@ -9,7 +9,8 @@ namespace tandor28 {
 
 QFuture<std::optional<DrawHistory>> fetchDrawFeedAsync(LotteryKind kind, const QString& url, int periodCount)
 {
-    return QtConcurrent::run([kind, url, periodCount] { return parseDrawFeed(kind, fetchText(url), periodCount); });
+    return QtConcurrent::run(fetchThreadPool(),
+                             [kind, url, periodCount] { return parseDrawFeed(kind, fetchText(url), periodCount); });
 }
 
 } // namespace tandor28

@@ -320,9 +320,20 @@ QByteArray fetchText(const QString& url)
     return response.body;
 }
 
+QThreadPool* fetchThreadPool()
+{
+    // Never destroyed: its idle threads end on their own, and the pool must outlive every fetch.
+    static QThreadPool* const pool = [] {
+        auto* created = new QThreadPool;
+        created->setMaxThreadCount(4);
+        return created;
+    }();
+    return pool;
+}
+
 QFuture<QByteArray> fetchTextAsync(const QString& url)
 {
-    return QtConcurrent::run(fetchText, url);
+    return QtConcurrent::run(fetchThreadPool(), fetchText, url);
 }
 
 } // namespace tandor28
