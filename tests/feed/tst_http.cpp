@@ -3,9 +3,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
+#include <QThreadPool>
 
 #include <httplib.h>
 
@@ -181,10 +187,12 @@ private Q_SLOTS:
     void deletedCookieLeavesTheStore();
     void locationAndHeaderText();
     void errorStatusBodyIsReturned();
+    void urlWithBlanksAndChineseIsFetched();
     void fetchTextStopsAtZeroByte();
     void fetchTextAsyncRunsOffThread();
     void stalledServerTimesOut();
     void unreachablePortGivesEmptyText();
+    void untrustedCertificateGivesEmptyText();
     void nonHttpUrlGivesEmptyText_data();
     void nonHttpUrlGivesEmptyText();
     void bodyCap_data();
@@ -346,6 +354,12 @@ void TestHttp::errorStatusBodyIsReturned()
     QCOMPARE(fetchText(m_server->url("/error")), QByteArray("error page"));
 }
 
+void TestHttp::urlWithBlanksAndChineseIsFetched()
+{
+    QCOMPARE(fetchText(m_server->url("/echo?name=幸运 28")), QByteArray("hello"));
+    QCOMPARE(QString::fromStdString(m_server->last().path), QStringLiteral("/echo"));
+}
+
 void TestHttp::fetchTextStopsAtZeroByte()
 {
     QCOMPARE(fetchText(m_server->url("/zero")), QByteArray("abc"));
@@ -354,10 +368,22 @@ void TestHttp::fetchTextStopsAtZeroByte()
     QCOMPARE(httpRequest(request).body, QByteArray("abc\0def", 7));
 }
 
+// The global pool is full of work that waits for this test; the fetch must still finish.
 void TestHttp::fetchTextAsyncRunsOffThread()
 {
-    QFuture<QByteArray> future = fetchTextAsync(m_server->url("/echo"));
-    QCOMPARE(future.result(), QByteArray("hello"));
+    QThreadPool* global = QThreadPool::globalInstance();
+    QSemaphore release;
+    for (int i = 0; i < global->maxThreadCount(); ++i)
+        global->start([&release] { release.acquire(); });
+    // Waiting through a watcher: waiting on the future itself could run the fetch on this thread.
+    QFutureWatcher<QByteArray> watcher;
+    QSignalSpy finished(&watcher, &QFutureWatcherBase::finished);
+    watcher.setFuture(fetchTextAsync(m_server->url("/echo")));
+    const bool ended = finished.wait(20000);
+    release.release(global->maxThreadCount());
+    global->waitForDone();
+    QVERIFY(ended);
+    QCOMPARE(watcher.result(), QByteArray("hello"));
 }
 
 void TestHttp::stalledServerTimesOut()
@@ -376,6 +402,38 @@ void TestHttp::unreachablePortGivesEmptyText()
     const int port = closedPort();
     QVERIFY(port > 0);
     QCOMPARE(fetchText(QStringLiteral("http://127.0.0.1:%1/notice.txt").arg(port)), QByteArray());
+}
+
+// A TLS server with a self-signed certificate: refused while the certificate is unknown, accepted once
+// it is a trusted authority, so the refusal is the certificate check and not a broken connection.
+void TestHttp::untrustedCertificateGivesEmptyText()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("no TLS backend");
+    const QByteArray certificate = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-cert.pem";
+    const QByteArray key = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-key.pem";
+    httplib::SSLServer server(certificate.constData(), key.constData());
+    QVERIFY(server.is_valid());
+    server.Get("/echo", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secret", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&server] { server.listen_after_bind(); });
+    const QString url = QStringLiteral("https://127.0.0.1:%1/echo").arg(port);
+
+    const QByteArray refused = fetchText(url);
+
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificates(QString::fromLatin1(certificate));
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const QByteArray accepted = fetchText(url);
+    QSslConfiguration::setDefaultConfiguration(original);
+
+    server.stop();
+    thread.join();
+    QCOMPARE(refused, QByteArray());
+    QCOMPARE(accepted, QByteArray("secret"));
 }
 
 void TestHttp::nonHttpUrlGivesEmptyText_data()
