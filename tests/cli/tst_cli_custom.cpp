@@ -6,6 +6,7 @@
 #include "feed/feedparser.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void badArguments_data();
     void badArguments();
     void shortFeedYieldsNothing();
+    void storeThroughTheProgram();
 };
 
 void TestCliCustom::formulaPrintsTextAndDigit_data()
@@ -311,6 +313,26 @@ void TestCliCustom::shortFeedYieldsNothing()
     const Run stats = run(QStringList{"stats"} + feedArgs(kShortFeed) +
                           QStringList{"--tab", "custom", "--bet", "1", "--window", "20"});
     QCOMPARE(stats.status, 3);
+}
+
+void TestCliCustom::storeThroughTheProgram()
+{
+    // The real program reads UTF-8 on stdin and writes UTF-8 on stdout.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TandorData.ini"));
+    QProcess encode;
+    encode.start(QStringLiteral(TANDOR28_CLI), {QStringLiteral("store"), QStringLiteral("encode"), path});
+    QVERIFY(encode.waitForStarted());
+    encode.write(QStringLiteral("超神----[1]+[2]||[3]\n").toUtf8());
+    encode.closeWriteChannel();
+    QVERIFY(encode.waitForFinished(30000));
+    QCOMPARE(encode.exitCode(), 0);
+
+    QProcess decode;
+    decode.start(QStringLiteral(TANDOR28_CLI), {QStringLiteral("store"), QStringLiteral("decode"), path});
+    QVERIFY(decode.waitForFinished(30000));
+    QCOMPARE(decode.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(decode.readAllStandardOutput()), QStringLiteral("超神\t[1]+[2]||[3]\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliCustom)
