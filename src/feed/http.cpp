@@ -41,14 +41,15 @@ QString cookieName(const QString& entry)
 }
 
 // An error the server answered with (its body is returned like any other) rather than a failure
-// of the exchange itself. Qt reports 400 and 418 as an invalid operation, so those count too when
-// the server did answer with a status.
+// of the exchange itself. Qt reports 400 and 418 as an invalid operation and 407 as a proxy error,
+// so those count too when the server did answer with a status.
 bool isHttpStatusError(const QNetworkReply* reply)
 {
     const int code = static_cast<int>(reply->error());
     if ((code >= 201 && code <= 299) || (code >= 401 && code <= 499))
         return true;
-    return reply->error() == QNetworkReply::ProtocolInvalidOperationError &&
+    return (reply->error() == QNetworkReply::ProtocolInvalidOperationError ||
+            reply->error() == QNetworkReply::ProxyAuthenticationRequiredError) &&
            reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 }
 

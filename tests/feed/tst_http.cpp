@@ -355,7 +355,9 @@ void TestHttp::errorStatusBodyIsReturned_data()
 {
     QTest::addColumn<QString>("status");
     QTest::newRow("400 bad request") << "400";
+    QTest::newRow("401 unauthorised") << "401";
     QTest::newRow("403 forbidden") << "403";
+    QTest::newRow("407 proxy authentication") << "407";
     QTest::newRow("404 not found") << "404";
     QTest::newRow("418 unusual client error") << "418";
     QTest::newRow("500 server error") << "500";
