@@ -41,11 +41,16 @@ QString cookieName(const QString& entry)
 }
 
 // An error the server answered with (its body is returned like any other) rather than a failure
-// of the exchange itself.
-bool isHttpStatusError(QNetworkReply::NetworkError error)
+// of the exchange itself. Qt reports 400 and 418 as an invalid operation and 407 as a proxy error,
+// so those count too when the server did answer with a status.
+bool isHttpStatusError(const QNetworkReply* reply)
 {
-    const int code = static_cast<int>(error);
-    return (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
+    const int code = static_cast<int>(reply->error());
+    if ((code >= 201 && code <= 299) || (code >= 401 && code <= 499))
+        return true;
+    return (reply->error() == QNetworkReply::ProtocolInvalidOperationError ||
+            reply->error() == QNetworkReply::ProxyAuthenticationRequiredError) &&
+           reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
 }
 
 bool isValidHeaderName(const QString& name)
@@ -274,8 +279,7 @@ HttpResponse httpRequest(const HttpRequest& request)
         overCap = body.size() > kMaxBodyBytes;
     }
 
-    const QNetworkReply::NetworkError error = reply->error();
-    response.completed = !overCap && (error == QNetworkReply::NoError || isHttpStatusError(error));
+    response.completed = !overCap && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
     if (response.completed)
         response.body = body;
 

@@ -70,8 +70,9 @@ public:
             response.set_header("Location", "http://example.invalid/next?t=12:05");
             response.set_content("moved", "text/plain");
         });
-        m_server.Get("/error", [](const httplib::Request&, httplib::Response& response) {
-            response.status = 500;
+        // /error?status=N: an error page with that status.
+        m_server.Get("/error", [](const httplib::Request& request, httplib::Response& response) {
+            response.status = std::stoi(request.get_param_value("status"));
             response.set_content("error page", "text/plain");
         });
         m_server.Get("/zero", [](const httplib::Request&, httplib::Response& response) {
@@ -186,6 +187,7 @@ private Q_SLOTS:
     void setCookiesAreStoredAndSent();
     void deletedCookieLeavesTheStore();
     void locationAndHeaderText();
+    void errorStatusBodyIsReturned_data();
     void errorStatusBodyIsReturned();
     void urlWithBlanksAndChineseIsFetched();
     void fetchTextStopsAtZeroByte();
@@ -349,9 +351,23 @@ void TestHttp::locationAndHeaderText()
     QVERIFY(lines.contains(QStringLiteral("Set-Cookie: t=2")));
 }
 
+void TestHttp::errorStatusBodyIsReturned_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::newRow("400 bad request") << "400";
+    QTest::newRow("401 unauthorised") << "401";
+    QTest::newRow("403 forbidden") << "403";
+    QTest::newRow("407 proxy authentication") << "407";
+    QTest::newRow("404 not found") << "404";
+    QTest::newRow("418 unusual client error") << "418";
+    QTest::newRow("500 server error") << "500";
+    QTest::newRow("503 unavailable") << "503";
+}
+
 void TestHttp::errorStatusBodyIsReturned()
 {
-    QCOMPARE(fetchText(m_server->url("/error")), QByteArray("error page"));
+    QFETCH(QString, status);
+    QCOMPARE(fetchText(m_server->url("/error?status=") + status), QByteArray("error page"));
 }
 
 void TestHttp::urlWithBlanksAndChineseIsFetched()
