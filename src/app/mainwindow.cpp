@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -123,6 +124,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_ui->setupUi(this);
     setFixedSize(1129, 802);
     m_ui->bannerLabel->setPixmap(bannerPicture(m_ui->bannerLabel->size()));
+    for (QLabel* label : {m_ui->digitLabel1, m_ui->digitLabel2, m_ui->digitLabel3, m_ui->sumLabel}) {
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(QStringLiteral("border: 1px solid rgb(157, 179, 214); background: white;"));
+    }
+    m_ui->countdownLabel->setAlignment(Qt::AlignCenter);
 
     m_parts.drawTable = m_ui->drawTable;
     m_parts.issueLabel = m_ui->issueLabel;
