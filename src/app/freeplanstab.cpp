@@ -2,7 +2,16 @@
 
 #include "ui_freeplanstab.h"
 
+#include "app/periodsbox.h"
+#include "app/tablewriter.h"
+
+#include "model/textnum.h"
+#include "plans/generators.h"
+#include "plans/planrules.h"
+
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace tandor28 {
 
@@ -43,20 +52,61 @@ QList<QPushButton*> FreePlansTab::betTypeButtons() const
     return m_betTypeButtons;
 }
 
-void FreePlansTab::loadPlanRules() {}
+void FreePlansTab::loadPlanRules()
+{
+    m_rules = ::tandor28::loadPlanRules().free;
+}
 
-void FreePlansTab::setInitialSelections() {}
+void FreePlansTab::setInitialSelections()
+{
+    m_plan = 1;
+    m_code = 1;
+    highlight(m_planButtons, m_plan);
+    highlight(m_betTypeButtons, m_code);
+}
 
-void FreePlansTab::runFreeGenerator() {}
+int FreePlansTab::periodCount() const
+{
+    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
+    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->freePlanTable));
+}
+
+void FreePlansTab::highlight(const QList<QPushButton*>& buttons, int selected)
+{
+    for (int i = 0; i < buttons.size(); ++i)
+        setButtonBackground(buttons.at(i), i + 1 == selected ? kSelectedButton : kUnselectedButton);
+}
+
+void FreePlansTab::runFreeGenerator()
+{
+    const std::optional<PredictionTable> table =
+        generateFreeTable(m_state.history, m_rules, m_plan, m_code, periodCount());
+    if (!table)
+        return;
+    // The next-issue cells are shared with the member and custom tables.
+    const std::array<QString, 3> nextIssue = nextIssueCells(m_state.history);
+    writeNextIssueCells(m_ui->freePlanTable, nextIssue);
+    writeNextIssueCells(m_parts.memberPlanTable, nextIssue);
+    writeNextIssueCells(m_parts.customPredictionTable, nextIssue);
+    writePredictionTable(m_ui->freePlanTable, *table);
+}
 
 void FreePlansTab::selectFreePlan(int plan)
 {
-    Q_UNUSED(plan);
+    if (plan < 1 || plan > kFreePlanCount)
+        return;
+    highlight(m_planButtons, plan);
+    m_plan = plan;
+    runFreeGenerator();
 }
 
 void FreePlansTab::selectFreeBetType(int code)
 {
-    Q_UNUSED(code);
+    if (!freeBetType(code))
+        return;
+    highlight(m_betTypeButtons, code);
+    m_code = code;
+    runFreeGenerator();
 }
 
 } // namespace tandor28

@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -40,12 +41,22 @@ public:
     void selectFreePlan(int plan);
     void selectFreeBetType(int code);
 
+    [[nodiscard]] int currentPlan() const { return m_plan; }
+    [[nodiscard]] int currentBetCode() const { return m_code; }
+
 private:
+    // The period count the generator reads from the "期数：" box, limited to the rows the grid has.
+    [[nodiscard]] int periodCount() const;
+    void highlight(const QList<QPushButton*>& buttons, int selected);
+
     const std::unique_ptr<Ui::FreePlansTab> m_ui;
     const AppState& m_state;
     const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
+    QStringList m_rules;
+    int m_plan = 1;
+    int m_code = 1;
 };
 
 } // namespace tandor28

@@ -2,10 +2,21 @@
 
 #include "ui_memberplanstab.h"
 
+#include "app/periodsbox.h"
+#include "app/tablewriter.h"
+
+#include "model/textnum.h"
+#include "plans/generators.h"
+#include "plans/marking.h"
+#include "plans/planrules.h"
+
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QPushButton>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace tandor28 {
 
@@ -24,7 +35,7 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
         m_betTypeButtons.append(button);
         connect(button, &QPushButton::clicked, this, [this, code] { selectMemberBetType(code); });
     }
-    m_ui->markColourButton->setStyleSheet(QStringLiteral("background-color: rgb(255, 0, 0);"));
+    setMarkColour(kHitRed);
     connect(m_ui->markButton, &QPushButton::clicked, this, &MemberPlansTab::runMarkingPass);
     connect(m_ui->markColourButton, &QToolButton::clicked, this, &MemberPlansTab::pickMarkColour);
     connect(m_ui->autoMarkCheck, &QCheckBox::toggled, this, &MemberPlansTab::onAutoMarkToggled);
@@ -51,37 +62,115 @@ QList<QPushButton*> MemberPlansTab::betTypeButtons() const
 void MemberPlansTab::fillPlanButtonList(const QList<QPushButton*>& freePlanButtons,
                                         const QList<QPushButton*>& freeBetTypeButtons)
 {
-    Q_UNUSED(freePlanButtons);
-    Q_UNUSED(freeBetTypeButtons);
+    // Every plan and bet-type button of both plan tabs starts unselected with a black caption.
+    for (const QList<QPushButton*>& buttons : {freePlanButtons, freeBetTypeButtons, m_planButtons, m_betTypeButtons}) {
+        for (QPushButton* button : buttons) {
+            setButtonBackground(button, kUnselectedButton);
+            setButtonCaptionColour(button, kBlack);
+        }
+    }
 }
 
-void MemberPlansTab::loadPlanRules() {}
+void MemberPlansTab::loadPlanRules()
+{
+    m_rules = ::tandor28::loadPlanRules().member;
+}
 
-void MemberPlansTab::setInitialSelections() {}
+void MemberPlansTab::setInitialSelections()
+{
+    m_code = 1;
+    m_plan = 1;
+    highlight(m_betTypeButtons, m_code);
+    highlight(m_planButtons, m_plan);
+}
 
-void MemberPlansTab::runMemberGenerator() {}
+int MemberPlansTab::periodCount() const
+{
+    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
+    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->memberPlanTable));
+}
+
+void MemberPlansTab::highlight(const QList<QPushButton*>& buttons, int selected)
+{
+    for (int i = 0; i < buttons.size(); ++i)
+        setButtonBackground(buttons.at(i), i + 1 == selected ? kSelectedButton : kUnselectedButton);
+}
+
+void MemberPlansTab::runMemberGenerator()
+{
+    const std::optional<PredictionTable> table =
+        generateMemberTable(m_state.history, m_rules, m_plan, m_code, periodCount());
+    if (table)
+        writePredictionTable(m_ui->memberPlanTable, *table);
+}
 
 void MemberPlansTab::selectMemberPlan(int plan)
 {
-    Q_UNUSED(plan);
+    if (plan < 1 || plan > kMemberPlanCount)
+        return;
+    highlight(m_planButtons, plan);
+    m_plan = plan;
+    runMemberGenerator();
+    markAutomatically();
 }
 
 void MemberPlansTab::selectMemberBetType(int code)
 {
-    Q_UNUSED(code);
+    if (!memberBetType(code))
+        return;
+    highlight(m_betTypeButtons, code);
+    m_code = code;
+    runMemberGenerator();
+    markAutomatically();
 }
 
-void MemberPlansTab::runMarkingPass() {}
+void MemberPlansTab::markAutomatically()
+{
+    if (m_ui->autoMarkCheck->isChecked())
+        runMarkingPass();
+}
 
-void MemberPlansTab::pickMarkColour() {}
+void MemberPlansTab::runMarkingPass()
+{
+    const QString windowText = m_ui->statsWindowCombo->currentText();
+    const int compareIndex = m_ui->markCompareCombo->currentIndex();
+    const MarkRule rule{m_ui->markCriterionCombo->currentIndex(),
+                        compareIndex >= 0 ? std::optional<int>(compareIndex) : std::nullopt,
+                        leadingInt(m_ui->markThresholdEdit->text())};
+    const std::vector<PlanMark> marks = markMemberPlans(m_state.history, m_rules, m_code, leadingInt(windowText), rule);
+    m_ui->memberStatsLabel->setText(statsLabelText(windowText, marks[static_cast<std::size_t>(m_plan - 1)].stats));
+    for (int plan = 1; plan <= kMemberPlanCount && plan <= m_planButtons.size(); ++plan) {
+        const std::optional<bool> marked = marks[static_cast<std::size_t>(plan - 1)].marked;
+        if (marked)
+            setButtonCaptionColour(m_planButtons.at(plan - 1), *marked ? m_markColour : kBlack);
+    }
+}
+
+void MemberPlansTab::setMarkColour(Rgb colour)
+{
+    m_markColour = colour;
+    m_ui->markColourButton->setStyleSheet(
+        QStringLiteral("background-color: rgb(%1, %2, %3);").arg(colour.r).arg(colour.g).arg(colour.b));
+}
+
+void MemberPlansTab::pickMarkColour()
+{
+    const QColor picked =
+        QColorDialog::getColor(QColor(m_markColour.r, m_markColour.g, m_markColour.b), this, QStringLiteral("颜色"));
+    if (picked.isValid())
+        setMarkColour({static_cast<std::uint8_t>(picked.red()), static_cast<std::uint8_t>(picked.green()),
+                       static_cast<std::uint8_t>(picked.blue())});
+}
 
 void MemberPlansTab::onAutoMarkToggled(bool on)
 {
+    // The box is read when a selection ends; ticking it does not mark by itself.
     Q_UNUSED(on);
 }
 
 void MemberPlansTab::onStatsWindowChanged(int index)
 {
+    // The window is read afresh by every pass; changing it does not mark by itself.
     Q_UNUSED(index);
 }
 

@@ -2,7 +2,10 @@
 
 #include "app/appstate.h"
 
+#include "model/rgb.h"
+
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -46,12 +49,27 @@ public:
     void onAutoMarkToggled(bool on);
     void onStatsWindowChanged(int index);
 
+    [[nodiscard]] int currentPlan() const { return m_plan; }
+    [[nodiscard]] int currentBetCode() const { return m_code; }
+    [[nodiscard]] Rgb markColour() const { return m_markColour; }
+    // Sets the colour the picker shows and marked captions take.
+    void setMarkColour(Rgb colour);
+
 private:
+    // The period count the generator reads from the "期数：" box, limited to the rows the grid has.
+    [[nodiscard]] int periodCount() const;
+    void highlight(const QList<QPushButton*>& buttons, int selected);
+    void markAutomatically();
+
     const std::unique_ptr<Ui::MemberPlansTab> m_ui;
     const AppState& m_state;
     const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
+    QStringList m_rules;
+    int m_plan = 1;
+    int m_code = 1;
+    Rgb m_markColour = kHitRed;
 };
 
 } // namespace tandor28

@@ -2,6 +2,14 @@
 
 #include "app/gridstyle.h"
 
+#include "model/rgb.h"
+#include "plans/predictiontable.h"
+
+#include <QStringList>
+
+#include <array>
+
+class QAbstractButton;
 class QTableWidget;
 
 namespace tandor28 {
@@ -9,5 +17,22 @@ namespace tandor28 {
 // Writes the cells of one table row: text and, where given, text colour. Rows and columns outside
 // the table are ignored.
 void writeRowTexts(QTableWidget* table, int row, int firstColumn, const QStringList& texts);
+
+// Copies a generated prediction table into a grid: rows[i] goes to grid row i + 1. Unwritten cells
+// keep their text and unset colours keep the cell's colour; rows beyond the grid are dropped.
+void writePredictionTable(QTableWidget* table, const PredictionTable& prediction);
+
+// Columns 0..2 of grid row 1 (the next issue, "00:00", "  ?").
+void writeNextIssueCells(QTableWidget* table, const std::array<QString, 3>& cells);
+
+// The number of judged rows a prediction grid can show below its header and next-issue rows.
+[[nodiscard]] int judgedRowCapacity(const QTableWidget* table);
+
+// Caption buttons carry a background (the selection highlight) and a caption colour (the marking)
+// that change independently; each setter keeps the other colour.
+void setButtonBackground(QAbstractButton* button, Rgb colour);
+void setButtonCaptionColour(QAbstractButton* button, Rgb colour);
+[[nodiscard]] Rgb buttonBackground(const QAbstractButton* button);
+[[nodiscard]] Rgb buttonCaptionColour(const QAbstractButton* button);
 
 } // namespace tandor28

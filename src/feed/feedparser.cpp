@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <vector>
+
 namespace tandor28 {
 
 namespace {
@@ -31,6 +33,31 @@ Draw canadaRecord(const QRegularExpressionMatch& match)
                     match.capturedView(5));
 }
 
+// The fixed pieces of each record pattern, in pattern order.
+const std::vector<QLatin1String> kLuckyPieces{QLatin1String("-"), QLatin1String(" "), QLatin1String("-"),
+                                              QLatin1String(" = "), QLatin1String("\r\n")};
+const std::vector<QLatin1String> kCanadaPieces{QLatin1String("\"issue\":\""),
+                                               QLatin1String("\",\"date\":\""),
+                                               QLatin1String("\",\"c1\":\""),
+                                               QLatin1String("\",\"c2\":\""),
+                                               QLatin1String("\",\"c3\":\""),
+                                               QLatin1String("\",\"c4\":\""),
+                                               QLatin1String("\"")};
+
+// Where the pieces end when they occur in `line` from `from` on, in this order and without
+// overlapping, each as early as possible (letters in any case, as the matcher compares them); -1
+// when they do not all occur.
+qsizetype piecesEnd(QStringView line, qsizetype from, const std::vector<QLatin1String>& pieces)
+{
+    for (const QLatin1String piece : pieces) {
+        const qsizetype at = line.indexOf(piece, from, Qt::CaseInsensitive);
+        if (at < 0)
+            return -1;
+        from = at + piece.size();
+    }
+    return from;
+}
+
 } // namespace
 
 QString recordPattern(LotteryKind kind)
@@ -44,8 +71,10 @@ QString recordPattern(LotteryKind kind)
 std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
 {
     // No match can contain a line feed except the one that ends a text record, so every match lies
-    // within one line: searching line by line finds the same matches in the same order, and keeps
-    // the non-greedy groups from wandering over the whole document.
+    // within one line, and the matcher runs line by line. Before it runs, a plain scan checks that
+    // the pattern's fixed pieces occur in order in the rest of the line: when they do, the
+    // non-greedy groups find the match on their first path; when they do not, there is no match,
+    // and the matcher is spared a search whose cost grows with a power of the line length.
     const QString document = QString::fromLatin1(body);
     const QRegularExpression& expression = recordExpression(kind);
     const bool textFeed = kind == LotteryKind::Lucky28;
@@ -56,14 +85,19 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
         lineEnd = lineEnd < 0 ? document.size() : lineEnd + 1;
         const QStringView line = QStringView(document).mid(lineStart, lineEnd - lineStart);
         lineStart = lineEnd;
-        if (textFeed && (!line.endsWith(QLatin1String("\r\n")) || line.size() > kMaxTextRecordLine))
-            continue;
-        if (!textFeed && !line.contains(QLatin1String("\"issue\":\""), Qt::CaseInsensitive))
-            continue;
-        QRegularExpressionMatchIterator matches = expression.globalMatch(line);
-        while (matches.hasNext()) {
-            const QRegularExpressionMatch match = matches.next();
+        qsizetype offset = 0;
+        while (offset < line.size()) {
+            const qsizetype start =
+                textFeed ? offset : line.indexOf(kCanadaPieces.front(), offset, Qt::CaseInsensitive);
+            const qsizetype end = start < 0 ? -1 : piecesEnd(line, start, textFeed ? kLuckyPieces : kCanadaPieces);
+            if (end < 0)
+                break;
+            // The match starts at `start` and, its groups taking the earliest pieces, ends at `end`.
+            const QRegularExpressionMatch match = expression.match(line.sliced(start, end - start));
+            if (!match.hasMatch())
+                break;
             records.push_back(textFeed ? luckyRecord(match) : canadaRecord(match));
+            offset = start + match.capturedLength();
         }
     }
     return records;

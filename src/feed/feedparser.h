@@ -17,12 +17,9 @@ namespace tandor28 {
 // A feed with fewer records than this yields nothing and leaves the old history in place.
 inline constexpr int kMinimumRecords = 5;
 
-// Lines longer than this are not searched for plain-text records: a record line is a few dozen
-// characters, and the non-greedy groups would take far too long on a huge line.
-inline constexpr int kMaxTextRecordLine = 4096;
-
 // The records of a feed body in document order (the body bytes taken as they are, one character
-// per byte). Matching ignores case and "." never matches a line feed.
+// per byte). Matching ignores case and "." never matches a line feed. The time taken grows with the
+// length of the body, whatever its content.
 [[nodiscard]] std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body);
 
 // The history a feed body gives: nullopt when it holds fewer than five records (callers then change

@@ -236,6 +236,10 @@ HttpResponse httpRequest(const HttpRequest& request)
 
     applyHeaders(networkRequest, request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers);
 
+    // Without this Qt would ask for gzip on its own; the body is taken as the server sends it.
+    if (!networkRequest.hasRawHeader("Accept-Encoding"))
+        networkRequest.setRawHeader("Accept-Encoding", "identity");
+
     const QString host = urlHost(request.url);
     const QString sentCookies = mergeCookies(storedCookies(host), request.cookies);
     if (!sentCookies.isEmpty())
@@ -266,8 +270,10 @@ HttpResponse httpRequest(const HttpRequest& request)
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished())
         loop.exec();
-    if (!overCap)
+    if (!overCap && reply->isOpen()) {
         body += reply->readAll();
+        overCap = body.size() > kMaxBodyBytes;
+    }
 
     const QNetworkReply::NetworkError error = reply->error();
     response.completed = !overCap && (error == QNetworkReply::NoError || isHttpStatusError(error));

@@ -1,6 +1,8 @@
 #include "feed/feedparser.h"
 
 #include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace tandor28;
@@ -57,6 +59,8 @@ private Q_SLOTS:
     void records_data();
     void records();
     void periodCountSetsTheLength();
+    void sameRecordsAsOneSearchOverTheDocument_data();
+    void sameRecordsAsOneSearchOverTheDocument();
     void hostileBodiesFinish_data();
     void hostileBodiesFinish();
 };
@@ -178,6 +182,9 @@ void TestFeedParser::records_data()
     QTest::newRow("text records between binary bytes")
         << lucky << QByteArray("\x01\xff\xfe\n", 4) + luckyLines(2) + QByteArray("\x00\x80\x9f\n", 4) << 2 << "100"
         << "12:05" << 1 << 2 << 3 << 6;
+    QTest::newRow("text field holding a lone CR and a 0x85 byte")
+        << lucky << QByteArray("7\x85-2025\r-10 12:05:00-1 + 2 + 3 = 6\r\n") << 1 << QString::fromLatin1("7\x85")
+        << "12:05" << 1 << 2 << 3 << 6;
     QTest::newRow("text upper-case and lower-case alike")
         << lucky << QByteArray("AB-X Y-1 + 2 + 3 = 6\r\n") << 1 << "AB"
         << "Y" << 1 << 2 << 3 << 6;
@@ -210,6 +217,9 @@ void TestFeedParser::records_data()
         << "" << 0 << 0 << 0 << 0;
     QTest::newRow("json body cut in the middle of a record") << canada << canadaRecords(4).chopped(30) << 3 << "200"
                                                              << "12:05" << 1 << 2 << 3 << 6;
+    QTest::newRow("json records on one line with noise between")
+        << canada << canadaRecord(9) + "noise \"issue\":\"x\" " + canadaRecord(8) + "," + canadaRecord(7) << 3 << "9"
+        << "12:05" << 1 << 2 << 3 << 6;
     QTest::newRow("json other members before and after")
         << canada << QByteArray(R"({"id":1,"issue":"9","date":"x 12:05","c1":"1","c2":"2","c3":"3","c4":"6","z":0})")
         << 1 << "9"
@@ -256,6 +266,53 @@ void TestFeedParser::periodCountSetsTheLength()
     QVERIFY(parseDrawFeed(LotteryKind::Canada28Night, canadaRecords(5), 20));
 }
 
+// Short random bodies built from the patterns' own pieces: the line-by-line search must find exactly
+// the records one search over the whole document finds.
+void TestFeedParser::sameRecordsAsOneSearchOverTheDocument_data()
+{
+    QTest::addColumn<LotteryKind>("kind");
+    QTest::addColumn<QList<QByteArray>>("pieces");
+    QTest::newRow("text pieces") << LotteryKind::Lucky28
+                                 << QList<QByteArray>{"-", " ",        " = ", "\r\n", "\n",          "\r",
+                                                      "1", "12:05:00", " + ", "X",    "1-2 3-4 = 5", "9-d 12:05-"};
+    QTest::newRow("json pieces") << LotteryKind::Canada28Night << QList<QByteArray>{R"("issue":")",
+                                                                                    R"(","date":")",
+                                                                                    R"(","c1":")",
+                                                                                    R"(","c2":")",
+                                                                                    R"(","c3":")",
+                                                                                    R"(","c4":")",
+                                                                                    "\"",
+                                                                                    "7",
+                                                                                    "\n",
+                                                                                    R"(","C4":")",
+                                                                                    canadaRecord(5),
+                                                                                    canadaRecord(6).left(60)};
+}
+
+void TestFeedParser::sameRecordsAsOneSearchOverTheDocument()
+{
+    QFETCH(LotteryKind, kind);
+    QFETCH(QList<QByteArray>, pieces);
+    const QRegularExpression wholeDocument(QStringLiteral("(*LF)") + recordPattern(kind),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::MultilineOption);
+    QRandomGenerator random(28);
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray body;
+        const int length = random.bounded(1, 40);
+        for (int i = 0; i < length; ++i)
+            body += pieces[random.bounded(static_cast<int>(pieces.size()))];
+        QStringList expected;
+        QRegularExpressionMatchIterator matches = wholeDocument.globalMatch(QString::fromLatin1(body));
+        while (matches.hasNext())
+            expected.append(matches.next().captured(1));
+        QStringList found;
+        for (const Draw& draw : parseRecords(kind, body))
+            found.append(draw.issue);
+        QVERIFY2(found == expected, body.toPercentEncoding().constData());
+    }
+}
+
 void TestFeedParser::hostileBodiesFinish_data()
 {
     QTest::addColumn<LotteryKind>("kind");
@@ -273,6 +330,16 @@ void TestFeedParser::hostileBodiesFinish_data()
     while (dashes.size() < size)
         dashes += "1-2 3-4 = 5-6 7-8 = 9 - - -   = ";
     QByteArray dashesWithRecord = dashes + "\r\n" + luckyLines(1);
+    const auto repeatedLines = [size](const QByteArray& line) {
+        QByteArray body;
+        body.reserve(size + line.size());
+        while (body.size() < size)
+            body += line;
+        return body;
+    };
+    const QByteArray dashLine = QByteArray("- ").repeated(2000) + "\r\n";
+    const QByteArray equalsFirstLine = " = " + QByteArray("- ").repeated(2000) + "\r\n";
+    const QByteArray issueLine = QByteArray(R"("issue":"1","date":"2",)").repeated(200) + "\n";
     QByteArray members;
     while (members.size() < size)
         members += R"("issue":"1","date":"2","c1":"3","c2":"4","c3":"5",)";
@@ -280,7 +347,12 @@ void TestFeedParser::hostileBodiesFinish_data()
 
     QTest::newRow("lucky28 random bytes") << LotteryKind::Lucky28 << random << 0;
     QTest::newRow("canada28 random bytes") << LotteryKind::Canada28Night << random << 0;
-    QTest::newRow("lucky28 one huge line of near records") << LotteryKind::Lucky28 << dashesWithRecord << 1;
+    QTest::newRow("lucky28 one huge line that is a record") << LotteryKind::Lucky28 << dashesWithRecord << 2;
+    QTest::newRow("lucky28 lines of dashes and blanks") << LotteryKind::Lucky28 << repeatedLines(dashLine) << 0;
+    QTest::newRow("lucky28 lines with the equals sign first")
+        << LotteryKind::Lucky28 << repeatedLines(equalsFirstLine) << 0;
+    QTest::newRow("canada28 lines of records that never reach c1")
+        << LotteryKind::Canada28Night << repeatedLines(issueLine) << 0;
     QTest::newRow("canada28 one huge line of records without c4")
         << LotteryKind::Canada28Night << membersWithRecord << 1;
 }

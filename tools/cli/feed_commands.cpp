@@ -1,31 +1,149 @@
 // history, notice, countdown, and the FEED argument shared by every command that reads a feed.
 #include "commands.h"
 
+#include "feed/countdown.h"
+#include "feed/feedparser.h"
+#include "feed/http.h"
+#include "feed/notice.h"
+#include "model/classification.h"
+
+#include <QDateTime>
+#include <QFile>
+
 namespace tandor28::cli {
 
-int cmdHistory(const QStringList&, Io& io)
+namespace {
+
+// A saved body, read like a fetched one: at most the client's cap (more counts as nothing) and up
+// to the first zero byte.
+std::optional<QByteArray> readBodyFile(const QString& path, Io& io)
 {
-    io.err << "history: not built yet\n";
-    return kExitBadArguments;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        io.err << "cannot read " << path << ": " << file.errorString() << '\n';
+        return std::nullopt;
+    }
+    QByteArray body = file.read(kMaxBodyBytes + 1);
+    if (body.size() > kMaxBodyBytes)
+        return QByteArray();
+    const qsizetype zero = body.indexOf('\0');
+    if (zero >= 0)
+        body.truncate(zero);
+    return body;
 }
 
-int cmdNotice(const QStringList&, Io& io)
+// The body named by --url or --file (exactly one of them); nullopt after a message when neither
+// or both are given or the file cannot be read.
+std::optional<QByteArray> bodyArg(const Args& args, Io& io)
 {
-    io.err << "notice: not built yet\n";
-    return kExitBadArguments;
+    const bool hasUrl = args.has(QStringLiteral("url"));
+    const bool hasFile = args.has(QStringLiteral("file"));
+    if (hasUrl == hasFile) {
+        io.err << "give either --url URL or --file PATH\n";
+        return std::nullopt;
+    }
+    if (hasUrl)
+        return fetchText(args.value(QStringLiteral("url")));
+    return readBodyFile(args.value(QStringLiteral("file")), io);
 }
 
-int cmdCountdown(const QStringList&, Io& io)
+QString escapeLineBreaks(QString text)
 {
-    io.err << "countdown: not built yet\n";
-    return kExitBadArguments;
+    return text.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
 }
 
-std::optional<DrawHistory> loadFeedArg(const Args&, Io& io, int& exitCode)
+} // namespace
+
+std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
 {
-    io.err << "feeds: not built yet\n";
-    exitCode = kExitBadArguments;
-    return std::nullopt;
+    const std::optional<LotteryKind> kind = lotteryArg(args);
+    if (!kind) {
+        io.err << "--lottery must be lucky28 or canada28\n";
+        exitCode = kExitBadArguments;
+        return std::nullopt;
+    }
+    const std::optional<QByteArray> body = bodyArg(args, io);
+    if (!body) {
+        exitCode = kExitBadArguments;
+        return std::nullopt;
+    }
+    std::optional<DrawHistory> history = parseDrawFeed(*kind, *body);
+    if (!history) {
+        io.err << "the feed holds fewer than " << kMinimumRecords << " records\n";
+        exitCode = kExitNothing;
+        return std::nullopt;
+    }
+    exitCode = kExitOk;
+    return history;
+}
+
+int cmdHistory(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+    for (int position = 1; position <= history->size(); ++position) {
+        const Draw& draw = history->at(position);
+        io.out << position << '\t' << draw.issue << '\t' << draw.time << '\t' << draw.d1 << '\t' << draw.d2 << '\t'
+               << draw.d3 << '\t' << draw.sum << '\t' << draw.resultText << '\t' << sizeLabel(draw.sum) << '\t'
+               << parityLabel(draw.sum) << '\t' << comboLabel(draw.sum) << '\t' << middleEdgeLabel(draw.sum) << '\t'
+               << sumMod(draw.sum, 3) << '\t' << sumMod(draw.sum, 4) << '\t' << sumMod(draw.sum, 5) << '\n';
+    }
+    return kExitOk;
+}
+
+int cmdNotice(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    const std::optional<QByteArray> body = bodyArg(args, io);
+    if (!body)
+        return kExitBadArguments;
+    if (body->isEmpty()) {
+        io.err << "the notice document is empty\n";
+        return kExitNothing;
+    }
+    const ServerNotice notice = parseServerNotice(*body);
+    for (const QString& value :
+         {notice.latestVersion, notice.announcement, notice.updateText, notice.luckyFeedEndpoint})
+        io.out << escapeLineBreaks(value) << '\n';
+    return kExitOk;
+}
+
+int cmdCountdown(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    const std::optional<LotteryKind> kind = lotteryArg(args);
+    if (!kind) {
+        io.err << "--lottery must be lucky28 or canada28\n";
+        return kExitBadArguments;
+    }
+    if (!args.has(QStringLiteral("newest"))) {
+        io.err << "--newest HH:MM is missing\n";
+        return kExitBadArguments;
+    }
+    const QTime nowTime = QTime::fromString(args.value(QStringLiteral("now")), QStringLiteral("HH:mm:ss"));
+    if (!nowTime.isValid()) {
+        io.err << "--now must be HH:MM:SS\n";
+        return kExitBadArguments;
+    }
+    const QDateTime now(QDate::currentDate(), nowTime);
+    const int countdown = computeCountdown(*kind, args.value(QStringLiteral("newest")), now);
+    io.out << countdown << '\t' << countdownLabelText(countdown) << '\n';
+    return kExitOk;
 }
 
 } // namespace tandor28::cli

@@ -1,24 +1,134 @@
 // table (free and member tabs), stats (member tab), mark.
 #include "commands.h"
 
+#include "plans/generators.h"
+#include "plans/marking.h"
+#include "plans/planrules.h"
+
 namespace tandor28::cli {
 
-int cmdTablePlans(const Args&, Io& io)
+namespace {
+
+// An integer option that must lie in [low, high]; writes the reason and returns nullopt otherwise.
+std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
 {
-    io.err << "table: not built yet\n";
-    return kExitBadArguments;
+    const std::optional<int> value = args.intValue(name);
+    if (!value || *value < low || *value > high) {
+        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
+        return std::nullopt;
+    }
+    return value;
 }
 
-int cmdStatsPlans(const Args&, Io& io)
+std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io)
 {
-    io.err << "stats: not built yet\n";
-    return kExitBadArguments;
+    const std::optional<int> value = args.intValue(name);
+    if (!value)
+        io.err << "--" << name << " must be a whole number\n";
+    return value;
 }
 
-int cmdMark(const QStringList&, Io& io)
+QString statsFields(const PlanStats& stats)
 {
-    io.err << "mark: not built yet\n";
-    return kExitBadArguments;
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5")
+        .arg(stats.right)
+        .arg(stats.wrong)
+        .arg(stats.accuracy)
+        .arg(stats.winStreak)
+        .arg(stats.lossStreak);
+}
+
+} // namespace
+
+int cmdTablePlans(const Args& args, Io& io)
+{
+    const bool free = args.value(QStringLiteral("tab")) == QLatin1String("free");
+    const std::optional<int> plan =
+        rangedOption(args, QStringLiteral("plan"), 1, free ? kFreePlanCount : kMemberPlanCount, io);
+    if (!plan)
+        return kExitBadArguments;
+    const std::optional<int> code =
+        rangedOption(args, QStringLiteral("bet"), 1, free ? kFreeBetTypeCount : kMemberBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+
+    const PlanRules rules = loadPlanRules();
+    const std::optional<PredictionTable> table =
+        free ? generateFreeTable(*history, rules.free, *plan, *code, kPeriodCount)
+             : generateMemberTable(*history, rules.member, *plan, *code, kPeriodCount);
+    if (!table) {
+        io.err << "the history holds fewer than " << kMinimumDrawsForPlans << " draws\n";
+        return kExitNothing;
+    }
+    for (std::size_t i = 0; i < table->rows.size(); ++i)
+        io.out << predictionRowLine(static_cast<int>(i) + 1, table->rows[i]) << '\n';
+    return kExitOk;
+}
+
+int cmdStatsPlans(const Args& args, Io& io)
+{
+    const std::optional<int> plan = rangedOption(args, QStringLiteral("plan"), 1, kMemberPlanCount, io);
+    if (!plan)
+        return kExitBadArguments;
+    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kMemberBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
+    if (!window)
+        return kExitBadArguments;
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+
+    const std::optional<PlanStats> stats = evaluateMemberPlan(*history, loadPlanRules().member, *plan, *code, *window);
+    if (!stats) {
+        io.err << "the history holds fewer than " << kMinimumDrawsForPlans << " draws\n";
+        return kExitNothing;
+    }
+    io.out << statsFields(*stats) << '\n';
+    return kExitOk;
+}
+
+int cmdMark(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kMemberBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
+    if (!window)
+        return kExitBadArguments;
+    const std::optional<int> criterion = rangedOption(args, QStringLiteral("criterion"), 0, 4, io);
+    if (!criterion)
+        return kExitBadArguments;
+    const std::optional<int> comparison = rangedOption(args, QStringLiteral("compare"), 0, 3, io);
+    if (!comparison)
+        return kExitBadArguments;
+    const std::optional<int> threshold = anyIntOption(args, QStringLiteral("threshold"), io);
+    if (!threshold)
+        return kExitBadArguments;
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+
+    const std::vector<PlanMark> marks =
+        markMemberPlans(*history, loadPlanRules().member, *code, *window, MarkRule{*criterion, comparison, *threshold});
+    for (int plan = 1; plan <= kMemberPlanCount; ++plan) {
+        const PlanMark& mark = marks[static_cast<std::size_t>(plan - 1)];
+        io.out << plan << '\t' << memberPlanCaption(plan) << '\t' << statsFields(mark.stats) << '\t'
+               << (mark.marked.value_or(false) ? 1 : 0) << '\n';
+    }
+    return kExitOk;
 }
 
 } // namespace tandor28::cli

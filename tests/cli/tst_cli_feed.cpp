@@ -1,0 +1,200 @@
+#include "cli.h"
+
+#include <QTcpServer>
+#include <QTest>
+
+using namespace tandor28::cli;
+
+namespace {
+
+struct Run
+{
+    int status = 0;
+    QString out;
+    QString err;
+};
+
+Run runWords(const QStringList& words)
+{
+    Run run;
+    QString input;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    QTextStream in(&input);
+    run.status = runCli(words, {out, err, in});
+    return run;
+}
+
+QString feed(const char* name)
+{
+    return QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name);
+}
+
+} // namespace
+
+class TestCliFeed : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void history_data();
+    void history();
+    void historyLineColumns();
+    void feedArgumentErrors_data();
+    void feedArgumentErrors();
+    void notice();
+    void noticeErrors_data();
+    void noticeErrors();
+    void countdown_data();
+    void countdown();
+};
+
+void TestCliFeed::history_data()
+{
+    QTest::addColumn<QString>("lottery");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("realDraws");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("lucky28 120") << "lucky28" << feed("lucky28_120.txt") << 110
+                                 << "1\t3255120\t12:05\t1\t2\t8\t11\t1 + 2 + 8 = 11\t小\t单\t小单\t中\t2\t3\t1";
+    QTest::newRow("lucky28 5") << "lucky28" << feed("lucky28_5.txt") << 5
+                               << "1\t3255120\t12:05\t1\t2\t8\t11\t1 + 2 + 8 = 11\t小\t单\t小单\t中\t2\t3\t1";
+    QTest::newRow("canada28 120") << "canada28" << feed("canada28_120.json") << 110
+                                  << "1\t2990120\t12:05\t0\t0\t1\t1\t0 + 0 + 1 = 01\t小\t单\t小单\t边\t1\t1\t1";
+    QTest::newRow("canada28 5") << "canada28" << feed("canada28_5.json") << 5
+                                << "1\t2990120\t12:05\t0\t0\t1\t1\t0 + 0 + 1 = 01\t小\t单\t小单\t边\t1\t1\t1";
+}
+
+void TestCliFeed::history()
+{
+    QFETCH(QString, lottery);
+    QFETCH(QString, file);
+    QFETCH(int, realDraws);
+    QFETCH(QString, firstLine);
+    const Run run =
+        runWords({QStringLiteral("history"), QStringLiteral("--lottery"), lottery, QStringLiteral("--file"), file});
+    QCOMPARE(run.status, kExitOk);
+    QCOMPARE(run.err, QString());
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 110);
+    QCOMPARE(lines.first(), firstLine);
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList columns = lines[i].split(QLatin1Char('\t'));
+        QCOMPARE(columns.size(), 15);
+        QCOMPARE(columns[0], QString::number(i + 1));
+        QCOMPARE(columns[1].isEmpty(), i >= realDraws);
+    }
+    if (realDraws < 110)
+        QCOMPARE(lines[realDraws],
+                 QStringLiteral("%1\t\t\t0\t0\t0\t0\t0 + 0 + 0 = 00\t小\t双\t小双\t边\t0\t0\t0").arg(realDraws + 1));
+}
+
+void TestCliFeed::historyLineColumns()
+{
+    const Run run = runWords({QStringLiteral("history"), QStringLiteral("--lottery"), QStringLiteral("lucky28"),
+                              QStringLiteral("--file"), feed("lucky28_120.txt")});
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.at(3), QStringLiteral("4\t3255117\t11:50\t3\t3\t2\t8\t3 + 3 + 2 = 08\t小\t双\t小双\t边\t2\t0\t3"));
+    QVERIFY(lines.at(109).startsWith(QStringLiteral("110\t3255011\t")));
+}
+
+void TestCliFeed::feedArgumentErrors_data()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
+    probe.close();
+
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("status");
+    QTest::newRow("4 records") << QStringList{"history", "--lottery", "canada28", "--file", feed("canada28_4.json")}
+                               << kExitNothing;
+    QTest::newRow("wrong parser for the file")
+        << QStringList{"history", "--lottery", "lucky28", "--file", feed("canada28_120.json")} << kExitNothing;
+    QTest::newRow("unreachable url") << QStringList{"history", "--lottery", "lucky28", "--url", deadUrl}
+                                     << kExitNothing;
+    QTest::newRow("unknown lottery") << QStringList{"history", "--lottery", "keno", "--file", feed("lucky28_5.txt")}
+                                     << kExitBadArguments;
+    QTest::newRow("no lottery") << QStringList{"history", "--file", feed("lucky28_5.txt")} << kExitBadArguments;
+    QTest::newRow("no source") << QStringList{"history", "--lottery", "lucky28"} << kExitBadArguments;
+    QTest::newRow("both sources") << QStringList{"history", "--lottery", "lucky28", "--file", feed("lucky28_5.txt"),
+                                                 "--url",   deadUrl}
+                                  << kExitBadArguments;
+    QTest::newRow("missing file") << QStringList{"history", "--lottery", "lucky28", "--file", feed("nothing.txt")}
+                                  << kExitBadArguments;
+    QTest::newRow("option without value") << QStringList{"history", "--lottery"} << kExitBadArguments;
+}
+
+void TestCliFeed::feedArgumentErrors()
+{
+    QFETCH(QStringList, words);
+    QFETCH(int, status);
+    const Run run = runWords(words);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out, QString());
+    QVERIFY(!run.err.isEmpty());
+}
+
+void TestCliFeed::notice()
+{
+    const Run run = runWords({QStringLiteral("notice"), QStringLiteral("--file"), feed("notice.txt")});
+    QCOMPARE(run.status, kExitOk);
+    QCOMPARE(run.out,
+             QStringLiteral("1.4.0\n今晚维护\n1. 新增加拿大28\\r\\n2. 修复问题\nhttp://127.0.0.1:8828/lucky28.txt\n"));
+}
+
+void TestCliFeed::noticeErrors_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("status");
+    QTest::newRow("no file") << QStringList{"notice"} << kExitBadArguments;
+    QTest::newRow("missing file") << QStringList{"notice", "--file", feed("nothing.txt")} << kExitBadArguments;
+}
+
+void TestCliFeed::noticeErrors()
+{
+    QFETCH(QStringList, words);
+    QFETCH(int, status);
+    const Run run = runWords(words);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out, QString());
+}
+
+void TestCliFeed::countdown_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("lucky28 due in 49 s") << QStringList{"countdown", "--lottery", "lucky28", "--newest",
+                                                        "12:05",     "--now",     "12:09:30"}
+                                         << kExitOk << "49\t00:49\n";
+    QTest::newRow("lucky28 late") << QStringList{"countdown", "--lottery", "lucky28", "--newest",
+                                                 "12:05",     "--now",     "12:10:30"}
+                                  << kExitOk << "-11\t开奖中\n";
+    QTest::newRow("lucky28 night break") << QStringList{"countdown", "--lottery", "lucky28", "--newest",
+                                                        "23:55",     "--now",     "23:56:00"}
+                                         << kExitOk << "30000\t30000\n";
+    QTest::newRow("canada28 90 s") << QStringList{"countdown", "--lottery", "canada28", "--newest",
+                                                  "12:05",     "--now",     "12:07:00"}
+                                   << kExitOk << "90\t01:30\n";
+    QTest::newRow("bad clock") << QStringList{"countdown", "--lottery", "canada28", "--newest",
+                                              "12:05",     "--now",     "12:07"}
+                               << kExitBadArguments << "";
+    QTest::newRow("no newest") << QStringList{"countdown", "--lottery", "canada28", "--now", "12:07:00"}
+                               << kExitBadArguments << "";
+    QTest::newRow("bad lottery") << QStringList{"countdown", "--lottery", "x", "--newest", "12:05", "--now", "12:07:00"}
+                                 << kExitBadArguments << "";
+}
+
+void TestCliFeed::countdown()
+{
+    QFETCH(QStringList, words);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    const Run run = runWords(words);
+    QCOMPARE(run.status, status);
+    QCOMPARE(run.out, out);
+}
+
+QTEST_GUILESS_MAIN(TestCliFeed)
+#include "tst_cli_feed.moc"

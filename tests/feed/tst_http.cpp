@@ -1,0 +1,529 @@
+#include "feed/feedparser.h"
+#include "feed/http.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+
+#include <httplib.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+using namespace tandor28;
+
+namespace {
+
+// What the server saw of the last request.
+struct Received
+{
+    std::string method;
+    std::string path;
+    std::string body;
+    httplib::Headers headers;
+};
+
+// A real HTTP server on 127.0.0.1 (any free port) that records each request it receives.
+class RecordingServer
+{
+public:
+    RecordingServer()
+    {
+        const auto record = [this](const httplib::Request& request, httplib::Response& response) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_last = {request.method, request.path, request.body, request.headers};
+            }
+            response.set_content("hello", "text/plain");
+        };
+        for (const char* path : {"/echo"}) {
+            m_server.Get(path, record);
+            m_server.Post(path, record);
+            m_server.Put(path, record);
+            m_server.Delete(path, record);
+        }
+        m_server.Get("/cookies", [this](const httplib::Request& request, httplib::Response& response) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_last = {request.method, request.path, request.body, request.headers};
+            }
+            response.set_header("Set-Cookie", "s=1; Path=/");
+            response.set_header("Set-Cookie", "t=2");
+            response.set_content("cookies", "text/plain");
+        });
+        m_server.Get("/forget", [](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Set-Cookie", "s=deleted; Path=/");
+            response.set_content("forget", "text/plain");
+        });
+        m_server.Get("/location", [](const httplib::Request&, httplib::Response& response) {
+            response.set_header("Location", "http://example.invalid/next?t=12:05");
+            response.set_content("moved", "text/plain");
+        });
+        m_server.Get("/error", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 500;
+            response.set_content("error page", "text/plain");
+        });
+        m_server.Get("/zero", [](const httplib::Request&, httplib::Response& response) {
+            response.set_content(std::string("abc\0def", 7), "text/plain");
+        });
+        m_server.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
+            std::unique_lock lock(m_mutex);
+            m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
+            response.set_content("late", "text/plain");
+        });
+        // /sized?n=N&chunked=0|1: a body of N bytes, streamed in 64 KiB pieces.
+        m_server.Get("/sized", [](const httplib::Request& request, httplib::Response& response) {
+            const std::size_t size = std::stoull(request.get_param_value("n"));
+            const auto provide = [size](std::size_t offset, httplib::DataSink& sink) {
+                static const std::string piece(64 * 1024, 'x');
+                const std::size_t length = std::min(piece.size(), size - offset);
+                if (length == 0) {
+                    sink.done();
+                    return true;
+                }
+                return sink.write(piece.data(), length);
+            };
+            if (request.get_param_value("chunked") == "1") {
+                auto offset = std::make_shared<std::size_t>(0);
+                response.set_chunked_content_provider("text/plain",
+                                                      [provide, offset, size](std::size_t, httplib::DataSink& sink) {
+                                                          const std::size_t before = *offset;
+                                                          *offset = std::min(size, before + 64 * 1024);
+                                                          return provide(before, sink);
+                                                      });
+            } else {
+                response.set_content_provider(size, "text/plain",
+                                              [provide](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                                  return provide(offset, sink);
+                                              });
+            }
+        });
+        // The socket listens once bound, so requests queue until the accept loop runs.
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+
+    ~RecordingServer()
+    {
+        release();
+        m_server.stop();
+        m_thread.join();
+    }
+
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_release = true;
+        }
+        m_released.notify_all();
+    }
+
+    [[nodiscard]] QString url(const char* path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path));
+    }
+
+    [[nodiscard]] Received last() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_last;
+    }
+
+    [[nodiscard]] QString header(const char* name) const
+    {
+        const Received received = last();
+        const auto it = received.headers.find(name);
+        return it == received.headers.end() ? QStringLiteral("<none>") : QString::fromStdString(it->second);
+    }
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_released;
+    bool m_release = false;
+    Received m_last;
+};
+
+// A port on 127.0.0.1 that nobody listens on: taken from the system, then given back.
+int closedPort()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost))
+        return 0;
+    const int port = server.serverPort();
+    server.close();
+    return port;
+}
+
+} // namespace
+
+class TestHttp : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void defaultHeaderBlockIsSent();
+    void method_data();
+    void method();
+    void extraHeaders_data();
+    void extraHeaders();
+    void setCookiesAreStoredAndSent();
+    void deletedCookieLeavesTheStore();
+    void locationAndHeaderText();
+    void errorStatusBodyIsReturned();
+    void fetchTextStopsAtZeroByte();
+    void fetchTextAsyncRunsOffThread();
+    void stalledServerTimesOut();
+    void unreachablePortGivesEmptyText();
+    void untrustedCertificateGivesEmptyText();
+    void nonHttpUrlGivesEmptyText_data();
+    void nonHttpUrlGivesEmptyText();
+    void bodyCap_data();
+    void bodyCap();
+    void oversizedFeedNeverReplacesAHistory();
+    void mergeCookies_data();
+    void mergeCookies();
+    void urlHost_data();
+    void urlHost();
+
+private:
+    std::unique_ptr<RecordingServer> m_server;
+};
+
+void TestHttp::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(cookieStorePath().contains(QLatin1String(".qttest")));
+    m_server = std::make_unique<RecordingServer>();
+}
+
+void TestHttp::init()
+{
+    QFile::remove(cookieStorePath());
+}
+
+void TestHttp::defaultHeaderBlockIsSent()
+{
+    const QString url = m_server->url("/echo?x=1");
+    QCOMPARE(
+        defaultHeaderBlock(url),
+        QStringLiteral("Referer: ") + url +
+            QStringLiteral("\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: Mozilla/5.0 (compatible; MSIE "
+                           "9.0; Windows NT 6.1; Trident/5.0)\r\nContent-Type: application/x-www-form-urlencoded"));
+    QCOMPARE(fetchText(url), QByteArray("hello"));
+    QCOMPARE(QString::fromStdString(m_server->last().method), QStringLiteral("GET"));
+    QCOMPARE(m_server->header("Referer"), url);
+    QCOMPARE(m_server->header("Accept"), QStringLiteral("*/*"));
+    QCOMPARE(m_server->header("Accept-Language"), QStringLiteral("zh-cn"));
+    QCOMPARE(m_server->header("User-Agent"),
+             QStringLiteral("Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; Trident/5.0)"));
+    QCOMPARE(m_server->header("Content-Type"), QStringLiteral("application/x-www-form-urlencoded"));
+    QCOMPARE(m_server->header("Cookie"), QStringLiteral("<none>"));
+    QCOMPARE(m_server->header("Accept-Encoding"), QStringLiteral("identity"));
+}
+
+void TestHttp::method_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("post upper-cased") << "post"
+                                      << "POST" << QByteArray("a=1&b=2");
+    QTest::newRow("empty is GET") << ""
+                                  << "GET" << QByteArray();
+    QTest::newRow("mixed case put") << "pUt"
+                                    << "PUT" << QByteArray("body");
+    QTest::newRow("delete") << "delete"
+                            << "DELETE" << QByteArray();
+}
+
+void TestHttp::method()
+{
+    QFETCH(QString, method);
+    QFETCH(QString, sent);
+    QFETCH(QByteArray, body);
+    HttpRequest request;
+    request.url = m_server->url("/echo");
+    request.method = method;
+    request.body = body;
+    const HttpResponse response = httpRequest(request);
+    QVERIFY(response.completed);
+    QCOMPARE(response.body, QByteArray("hello"));
+    const Received received = m_server->last();
+    QCOMPARE(QString::fromStdString(received.method), sent);
+    QCOMPARE(QByteArray::fromStdString(received.body), body);
+}
+
+void TestHttp::extraHeaders_data()
+{
+    QTest::addColumn<QString>("headers");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("single line, value with colons") << "X-Url: http://a.example:81/b?t=12:05"
+                                                    << "X-Url"
+                                                    << "http://a.example:81/b?t=12:05";
+    QTest::newRow("lines split at CR LF") << "X-One: 1\r\nX-Time: 12:05:00"
+                                          << "X-Time"
+                                          << "12:05:00";
+    QTest::newRow("line without colon skipped") << "garbage\r\nX-Two: 2"
+                                                << "X-Two"
+                                                << "2";
+    QTest::newRow("own headers replace the default block") << "X-Two: 2"
+                                                           << "Referer"
+                                                           << "<none>";
+    QTest::newRow("own referer") << "Referer: http://r.example/"
+                                 << "Referer"
+                                 << "http://r.example/";
+}
+
+void TestHttp::extraHeaders()
+{
+    QFETCH(QString, headers);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    HttpRequest request;
+    request.url = m_server->url("/echo");
+    request.headers = headers;
+    QVERIFY(httpRequest(request).completed);
+    QCOMPARE(m_server->header(name.toLatin1().constData()), value);
+}
+
+void TestHttp::setCookiesAreStoredAndSent()
+{
+    HttpRequest request;
+    request.url = m_server->url("/cookies");
+    const HttpResponse first = httpRequest(request);
+    QCOMPARE(first.body, QByteArray("cookies"));
+    QCOMPARE(first.cookies, QStringLiteral("s=1; t=2"));
+    QCOMPARE(storedCookies(QStringLiteral("127.0.0.1")), QStringLiteral("s=1; t=2"));
+    QVERIFY(QFile::exists(cookieStorePath()));
+
+    QCOMPARE(fetchText(m_server->url("/echo")), QByteArray("hello"));
+    QCOMPARE(m_server->header("Cookie"), QStringLiteral("s=1; t=2"));
+
+    request.url = m_server->url("/echo");
+    request.cookies = QStringLiteral("t=9; u=3");
+    const HttpResponse second = httpRequest(request);
+    QCOMPARE(m_server->header("Cookie"), QStringLiteral("s=1; t=9; u=3"));
+    QCOMPARE(second.cookies, QStringLiteral("s=1; t=9; u=3"));
+    QCOMPARE(storedCookies(QStringLiteral("127.0.0.1")), QStringLiteral("s=1; t=9; u=3"));
+    QCOMPARE(storedCookies(QStringLiteral("other.example")), QString());
+}
+
+void TestHttp::deletedCookieLeavesTheStore()
+{
+    storeCookies(QStringLiteral("127.0.0.1"), QStringLiteral("s=1; k=5"));
+    QCOMPARE(fetchText(m_server->url("/forget")), QByteArray("forget"));
+    QCOMPARE(storedCookies(QStringLiteral("127.0.0.1")), QStringLiteral("k=5"));
+}
+
+void TestHttp::locationAndHeaderText()
+{
+    HttpRequest request;
+    request.url = m_server->url("/location");
+    const HttpResponse response = httpRequest(request);
+    QCOMPARE(response.location, QStringLiteral("http://example.invalid/next?t=12:05"));
+    QVERIFY(response.headers.split(QStringLiteral("\r\n"))
+                .contains(QStringLiteral("Location: http://example.invalid/next?t=12:05")));
+
+    request.url = m_server->url("/cookies");
+    const QStringList lines = httpRequest(request).headers.split(QStringLiteral("\r\n"));
+    QVERIFY(lines.contains(QStringLiteral("Set-Cookie: s=1; Path=/")));
+    QVERIFY(lines.contains(QStringLiteral("Set-Cookie: t=2")));
+}
+
+void TestHttp::errorStatusBodyIsReturned()
+{
+    QCOMPARE(fetchText(m_server->url("/error")), QByteArray("error page"));
+}
+
+void TestHttp::fetchTextStopsAtZeroByte()
+{
+    QCOMPARE(fetchText(m_server->url("/zero")), QByteArray("abc"));
+    HttpRequest request;
+    request.url = m_server->url("/zero");
+    QCOMPARE(httpRequest(request).body, QByteArray("abc\0def", 7));
+}
+
+void TestHttp::fetchTextAsyncRunsOffThread()
+{
+    QFuture<QByteArray> future = fetchTextAsync(m_server->url("/echo"));
+    QCOMPARE(future.result(), QByteArray("hello"));
+}
+
+void TestHttp::stalledServerTimesOut()
+{
+    HttpRequest request;
+    request.url = m_server->url("/stall");
+    request.timeoutSeconds = 1;
+    const HttpResponse response = httpRequest(request);
+    QVERIFY(!response.completed);
+    QCOMPARE(response.body, QByteArray());
+    m_server->release();
+}
+
+void TestHttp::unreachablePortGivesEmptyText()
+{
+    const int port = closedPort();
+    QVERIFY(port > 0);
+    QCOMPARE(fetchText(QStringLiteral("http://127.0.0.1:%1/notice.txt").arg(port)), QByteArray());
+}
+
+// A TLS server with a self-signed certificate: refused while the certificate is unknown, accepted once
+// it is a trusted authority, so the refusal is the certificate check and not a broken connection.
+void TestHttp::untrustedCertificateGivesEmptyText()
+{
+    if (!QSslSocket::supportsSsl())
+        QSKIP("no TLS backend");
+    const QByteArray certificate = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-cert.pem";
+    const QByteArray key = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-key.pem";
+    httplib::SSLServer server(certificate.constData(), key.constData());
+    QVERIFY(server.is_valid());
+    server.Get("/echo", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("secret", "text/plain");
+    });
+    const int port = server.bind_to_any_port("127.0.0.1");
+    std::thread thread([&server] { server.listen_after_bind(); });
+    const QString url = QStringLiteral("https://127.0.0.1:%1/echo").arg(port);
+
+    const QByteArray refused = fetchText(url);
+
+    const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = original;
+    trusting.addCaCertificates(QString::fromLatin1(certificate));
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    const QByteArray accepted = fetchText(url);
+    QSslConfiguration::setDefaultConfiguration(original);
+
+    server.stop();
+    thread.join();
+    QCOMPARE(refused, QByteArray());
+    QCOMPARE(accepted, QByteArray("secret"));
+}
+
+void TestHttp::nonHttpUrlGivesEmptyText_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::newRow("empty") << "";
+    QTest::newRow("file scheme") << "file:///etc/hostname";
+    QTest::newRow("no scheme") << "127.0.0.1/notice.txt";
+    QTest::newRow("blank host") << "http:// /x";
+}
+
+void TestHttp::nonHttpUrlGivesEmptyText()
+{
+    QFETCH(QString, url);
+    QCOMPARE(fetchText(url), QByteArray());
+}
+
+void TestHttp::bodyCap_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("chunked");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("at the cap, with length") << kMaxBodyBytes << false << true;
+    QTest::newRow("one byte over, with length") << kMaxBodyBytes + 1 << false << false;
+    QTest::newRow("at the cap, chunked") << kMaxBodyBytes << true << true;
+    QTest::newRow("one byte over, chunked") << kMaxBodyBytes + 1 << true << false;
+    QTest::newRow("50 MB, with length") << qint64(50'000'000) << false << false;
+    QTest::newRow("50 MB, chunked") << qint64(50'000'000) << true << false;
+}
+
+void TestHttp::bodyCap()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, chunked);
+    QFETCH(bool, kept);
+    const QString url = m_server->url("/sized") + QStringLiteral("?n=%1&chunked=%2").arg(size).arg(chunked ? 1 : 0);
+    const QByteArray body = fetchText(url);
+    QCOMPARE(body.size(), kept ? size : 0);
+}
+
+void TestHttp::oversizedFeedNeverReplacesAHistory()
+{
+    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::optional<DrawHistory> good = parseDrawFeed(LotteryKind::Lucky28, file.readAll());
+    QVERIFY(good);
+    const QByteArray body = fetchText(m_server->url("/sized?n=50000000&chunked=1"));
+    QVERIFY(body.isEmpty());
+    QVERIFY(!parseDrawFeed(LotteryKind::Lucky28, body));
+}
+
+void TestHttp::mergeCookies_data()
+{
+    QTest::addColumn<QString>("oldText");
+    QTest::addColumn<QString>("newText");
+    QTest::addColumn<QString>("merged");
+    QTest::newRow("replace and append in order") << "a=1; b=2"
+                                                 << "b=3; c=4"
+                                                 << "a=1; b=3; c=4";
+    QTest::newRow("deleted removes the cookie") << "a=1"
+                                                << "a=deleted"
+                                                << "";
+    QTest::newRow("empty value dropped") << ""
+                                         << "x=; y=2"
+                                         << "y=2";
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << "";
+    QTest::newRow("names compared whole") << "xa=1"
+                                          << "a=2"
+                                          << "xa=1; a=2";
+    QTest::newRow("blanks and trailing semicolons") << " a=1 ; "
+                                                    << " b=2;"
+                                                    << "a=1; b=2";
+    QTest::newRow("value containing =") << "a=1"
+                                        << "a=x=y"
+                                        << "a=x=y";
+    QTest::newRow("part without = ignored") << "a=1"
+                                            << "junk"
+                                            << "a=1";
+    QTest::newRow("received text with trailing separator") << "s=1"
+                                                           << "t=2; u=3; "
+                                                           << "s=1; t=2; u=3";
+}
+
+void TestHttp::mergeCookies()
+{
+    QFETCH(QString, oldText);
+    QFETCH(QString, newText);
+    QFETCH(QString, merged);
+    QCOMPARE(tandor28::mergeCookies(oldText, newText), merged);
+}
+
+void TestHttp::urlHost_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("host");
+    QTest::newRow("port dropped") << "http://127.0.0.1:8828/notice.txt"
+                                  << "127.0.0.1";
+    QTest::newRow("https without path") << "https://data.example"
+                                        << "data.example";
+    QTest::newRow("colon in the path") << "https://Data.Example/a:b"
+                                       << "data.example";
+    QTest::newRow("not http") << "ftp://x/y"
+                              << "";
+}
+
+void TestHttp::urlHost()
+{
+    QFETCH(QString, url);
+    QFETCH(QString, host);
+    QCOMPARE(tandor28::urlHost(url), host);
+}
+
+QTEST_GUILESS_MAIN(TestHttp)
+#include "tst_http.moc"
