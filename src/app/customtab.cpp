@@ -2,20 +2,54 @@
 
 #include "ui_customtab.h"
 
+#include "app/periodsbox.h"
+#include "app/tablewriter.h"
+
+#include "custom/customtable.h"
+#include "model/textnum.h"
+
 #include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace tandor28 {
 
+namespace {
+
+const QString kStartSearch = QStringLiteral("开始搜索");
+const QString kStopSearch = QStringLiteral("停止搜索");
+const QString kDrawing = QStringLiteral("开奖中");
+const QString kConfirmDelete = QStringLiteral("确定删除吗？");
+
+// How often a running search looks at the countdown label for an overdue draw.
+constexpr int kOverdueWatchMilliseconds = 100;
+
+} // namespace
+
 CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
 {
     m_ui->setupUi(this);
-    for (int code = 1; code <= 8; ++code) {
+    m_store.path = defaultStorePath();
+    m_dialogs.inform = [this](const QString& text) {
+        QMessageBox::information(this, QStringLiteral("Tandor28"), text);
+    };
+    m_dialogs.confirm = [this](const QString& text) {
+        return QMessageBox::question(this, QStringLiteral("Tandor28"), text, QMessageBox::Ok | QMessageBox::Cancel) ==
+               QMessageBox::Ok;
+    };
+    for (int code = 1; code <= kCustomBetTypeCount; ++code) {
         auto* button = findChild<QPushButton*>(QStringLiteral("customBetButton%1").arg(code));
+        m_betTypeButtons.append(button);
         connect(button, &QPushButton::clicked, this, [this, code] { selectCustomBetType(code); });
     }
+    for (int i = 0; i < m_betTypeButtons.size(); ++i)
+        setButtonBackground(m_betTypeButtons.at(i), i + 1 == m_code ? kSelectedButton : kUnselectedButton);
     connect(m_ui->randomButton, &QPushButton::clicked, this, &CustomTab::generateRandomAlgorithm);
     connect(m_ui->customWindowCombo, &QComboBox::currentIndexChanged, this, &CustomTab::onStatsWindowChanged);
     connect(m_ui->customWindowButton, &QPushButton::clicked, this, &CustomTab::showStatsWindowChoices);
@@ -29,6 +63,18 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
             &CustomTab::onSavedListMenuRequested);
     connect(m_ui->savedAlgorithmList, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { onSavedAlgorithmChosen(item); });
+
+    m_savedListMenu = new QMenu(QStringLiteral("&算法"), this);
+    m_savedListMenu->setObjectName(QStringLiteral("savedListMenu"));
+    QAction* deleteOne = m_savedListMenu->addAction(QStringLiteral("删除该算法"));
+    deleteOne->setObjectName(QStringLiteral("deleteChosenAlgorithmAction"));
+    connect(deleteOne, &QAction::triggered, this, &CustomTab::deleteChosenAlgorithm);
+    QAction* clearAll = m_savedListMenu->addAction(QStringLiteral("清空算法列表"));
+    clearAll->setObjectName(QStringLiteral("clearAlgorithmListAction"));
+    connect(clearAll, &QAction::triggered, this, &CustomTab::clearAlgorithmList);
+
+    m_overdueWatch.setInterval(kOverdueWatchMilliseconds);
+    connect(&m_overdueWatch, &QTimer::timeout, this, &CustomTab::watchForOverdueDraw);
 }
 
 CustomTab::~CustomTab() = default;
@@ -43,20 +89,121 @@ QTreeWidget* CustomTab::savedList() const
     return m_ui->savedAlgorithmList;
 }
 
-void CustomTab::loadAlgorithms() {}
+void CustomTab::setStorePath(const QString& path)
+{
+    m_store.path = path;
+}
 
-void CustomTab::refreshCustom() {}
+void CustomTab::setDialogs(CustomTabDialogs dialogs)
+{
+    if (dialogs.inform)
+        m_dialogs.inform = std::move(dialogs.inform);
+    if (dialogs.confirm)
+        m_dialogs.confirm = std::move(dialogs.confirm);
+}
+
+FormulaTriple CustomTab::formulaBoxes() const
+{
+    return {m_ui->formulaEdit1->text(), m_ui->formulaEdit2->text(), m_ui->formulaEdit3->text()};
+}
+
+void CustomTab::setFormulaBoxes(const FormulaTriple& formulas)
+{
+    m_ui->formulaEdit1->setText(formulas[0]);
+    m_ui->formulaEdit2->setText(formulas[1]);
+    m_ui->formulaEdit3->setText(formulas[2]);
+}
+
+int CustomTab::periodCount() const
+{
+    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
+    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->customPredictionTable));
+}
+
+int CustomTab::statsWindow() const
+{
+    return leadingInt(m_ui->customWindowCombo->currentText());
+}
+
+void CustomTab::loadAlgorithms()
+{
+    m_list.items = ::tandor28::loadAlgorithms(m_store);
+    showAlgorithmList();
+    m_code = 1;
+    for (int i = 0; i < m_betTypeButtons.size(); ++i)
+        setButtonBackground(m_betTypeButtons.at(i), i == 0 ? kSelectedButton : kUnselectedButton);
+    refreshAlgorithmStats();
+    generateCustomTable();
+}
+
+void CustomTab::refreshCustom()
+{
+    generateCustomTable();
+    refreshAlgorithmStats();
+}
+
+void CustomTab::generateCustomTable()
+{
+    const std::optional<PredictionTable> table =
+        ::tandor28::generateCustomTable(m_evaluator, m_state.history, formulaBoxes(), m_code, periodCount());
+    if (table)
+        writePredictionTable(m_ui->customPredictionTable, *table);
+}
+
+void CustomTab::refreshAlgorithmStats()
+{
+    ::tandor28::refreshAlgorithmStats(m_evaluator, m_state.history, m_list.items, m_code, statsWindow());
+    showAlgorithmList();
+}
+
+void CustomTab::showAlgorithmList()
+{
+    QTreeWidget* list = m_ui->savedAlgorithmList;
+    // Rebuilt from the list, which is the truth; resizing first keeps the items that stay.
+    while (list->topLevelItemCount() > static_cast<int>(m_list.items.size()))
+        delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
+    while (list->topLevelItemCount() < static_cast<int>(m_list.items.size()))
+        list->addTopLevelItem(new QTreeWidgetItem(list));
+    for (int i = 0; i < static_cast<int>(m_list.items.size()); ++i) {
+        const CustomAlgorithm& algorithm = m_list.items[static_cast<std::size_t>(i)];
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        item->setText(0, algorithm.name);
+        item->setText(1, algorithm.accuracy);
+        item->setText(2, algorithm.winStreak);
+        item->setText(3, algorithm.lossStreak);
+        item->setText(4, algorithm.formulas);
+    }
+}
+
+void CustomTab::saveAlgorithms()
+{
+    // A failed write keeps the list on screen and the file as it was; nothing is shown.
+    ::tandor28::saveAlgorithms(m_store, m_list.items);
+}
 
 void CustomTab::selectCustomBetType(int code)
 {
-    Q_UNUSED(code);
+    if (!customBetType(code))
+        return;
+    for (int i = 0; i < m_betTypeButtons.size(); ++i)
+        setButtonBackground(m_betTypeButtons.at(i), i + 1 == code ? kSelectedButton : kUnselectedButton);
+    m_code = code;
+    generateCustomTable();
 }
 
-void CustomTab::generateRandomAlgorithm() {}
+void CustomTab::generateRandomAlgorithm()
+{
+    setFormulaBoxes(randomAlgorithm(m_random, searchModeFromIndex(m_ui->searchModeCombo->currentIndex())));
+    generateCustomTable();
+}
 
 void CustomTab::onStatsWindowChanged(int index)
 {
     Q_UNUSED(index);
+    m_ui->customWindowButton->setText(QStringLiteral("统计 ") + m_ui->customWindowCombo->currentText() +
+                                      QStringLiteral(" 期"));
+    setButtonCaptionColour(m_ui->customWindowButton, kWhite);
+    refreshAlgorithmStats();
 }
 
 void CustomTab::showStatsWindowChoices()
@@ -64,24 +211,118 @@ void CustomTab::showStatsWindowChoices()
     m_ui->customWindowCombo->showPopup();
 }
 
-void CustomTab::refreshPrediction() {}
+void CustomTab::refreshPrediction()
+{
+    refreshCustom();
+}
 
-void CustomTab::showHelp() {}
+void CustomTab::showHelp()
+{
+    m_dialogs.inform(formulaHelpText());
+}
 
-void CustomTab::startSearch() {}
+void CustomTab::startSearch()
+{
+    if (isSearching()) {
+        stopSearch();
+        return;
+    }
+    if (const std::optional<QString> refusal = searchRefusal(m_state.countdown)) {
+        m_dialogs.inform(*refusal);
+        return;
+    }
+    SearchSettings settings;
+    settings.mode = searchModeFromIndex(m_ui->searchModeCombo->currentIndex());
+    settings.criterion = m_ui->searchCriterionCombo->currentIndex();
+    settings.threshold = leadingInt(m_ui->searchThresholdEdit->text());
+    settings.window = statsWindow();
+    settings.code = m_code;
+    m_ui->searchButton->setText(kStopSearch);
+    // The worker gets its own copy of the history: a refresh may replace it meanwhile.
+    m_searchThread = std::jthread([this, history = m_state.history, settings](std::stop_token stop) {
+        const SearchResult result = runSearch(history, settings, stop);
+        QMetaObject::invokeMethod(
+            this, [this, result] { onSearchFinished(result); }, Qt::QueuedConnection);
+    });
+    m_overdueWatch.start();
+}
 
-void CustomTab::saveAlgorithm() {}
+void CustomTab::stopSearch()
+{
+    m_searchThread.request_stop();
+}
 
-void CustomTab::deleteSelectedAlgorithm() {}
+void CustomTab::watchForOverdueDraw()
+{
+    if (m_parts.countdownLabel && m_parts.countdownLabel->text().contains(kDrawing))
+        stopSearch();
+}
+
+void CustomTab::onSearchFinished(const SearchResult& result)
+{
+    m_overdueWatch.stop();
+    if (m_searchThread.joinable())
+        m_searchThread.join();
+    if (result.outcome == SearchResult::Outcome::Found) {
+        setFormulaBoxes(result.formulas);
+        generateCustomTable();
+    }
+    m_ui->searchButton->setText(kStartSearch);
+    Q_EMIT searchEnded();
+}
+
+void CustomTab::saveAlgorithm()
+{
+    const FormulaTriple formulas = formulaBoxes();
+    appendAlgorithm(m_list, m_ui->algorithmNameEdit->text(), formulas[0], formulas[1], formulas[2]);
+    showAlgorithmList();
+    saveAlgorithms();
+    refreshAlgorithmStats();
+}
+
+void CustomTab::deleteSelectedAlgorithm()
+{
+    if (m_list.selectedIndex < 0)
+        return;
+    if (!m_dialogs.confirm(kConfirmDelete))
+        return;
+    if (::tandor28::deleteSelectedAlgorithm(m_list)) {
+        showAlgorithmList();
+        saveAlgorithms();
+    }
+}
+
+void CustomTab::deleteChosenAlgorithm()
+{
+    if (::tandor28::deleteSelectedAlgorithm(m_list)) {
+        showAlgorithmList();
+        saveAlgorithms();
+    }
+}
+
+void CustomTab::clearAlgorithmList()
+{
+    if (!m_dialogs.confirm(kConfirmDelete))
+        return;
+    clearAlgorithms(m_list);
+    showAlgorithmList();
+    saveAlgorithms();
+}
 
 void CustomTab::onSavedAlgorithmChosen(QTreeWidgetItem* item)
 {
-    Q_UNUSED(item);
+    const int index = item ? m_ui->savedAlgorithmList->indexOfTopLevelItem(item) : -1;
+    const std::optional<CustomAlgorithm> chosen = chooseAlgorithm(m_list, index);
+    if (!chosen)
+        return;
+    m_ui->algorithmNameEdit->setText(chosen->name);
+    setFormulaBoxes(splitFormulas(chosen->formulas));
+    generateCustomTable();
 }
 
 void CustomTab::onSavedListMenuRequested(const QPoint& position)
 {
-    Q_UNUSED(position);
+    m_savedListMenu->popup(m_ui->savedAlgorithmList->viewport()->mapToGlobal(position));
 }
 
 } // namespace tandor28

@@ -1,36 +1,283 @@
 // formula, store, search, and the custom tab's halves of table and stats.
 #include "commands.h"
 
+#include "custom/algorithmstore.h"
+#include "custom/customtable.h"
+#include "custom/formula.h"
+#include "custom/search.h"
+
+#include <QFile>
+
 namespace tandor28::cli {
 
-int cmdTableCustom(const Args&, Io& io)
+namespace {
+
+// The formula boxes as the tab starts with them.
+const FormulaTriple kDefaultFormulas = {QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]"), QString(),
+                                        QStringLiteral("[1]*[9]+[5]/[2]+[10]")};
+
+std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
 {
-    io.err << "table --tab custom: not built yet\n";
-    return kExitBadArguments;
+    const std::optional<int> value = args.intValue(name);
+    if (!value || *value < low || *value > high) {
+        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
+        return std::nullopt;
+    }
+    return value;
 }
 
-int cmdStatsCustom(const Args&, Io& io)
+// "V1,...,V18": eighteen whole numbers.
+std::optional<WorkingValues> parseValues(const QString& text)
 {
-    io.err << "stats --tab custom: not built yet\n";
-    return kExitBadArguments;
+    const QStringList parts = text.split(u',');
+    if (parts.size() != 18)
+        return std::nullopt;
+    WorkingValues values{};
+    for (int i = 0; i < 18; ++i) {
+        bool ok = false;
+        values[static_cast<std::size_t>(i)] = parts[i].trimmed().toInt(&ok);
+        if (!ok)
+            return std::nullopt;
+    }
+    return values;
 }
 
-int cmdFormula(const QStringList&, Io& io)
+FormulaTriple formulasArg(const Args& args)
 {
-    io.err << "formula: not built yet\n";
-    return kExitBadArguments;
+    if (!args.has(QStringLiteral("formulas")))
+        return kDefaultFormulas;
+    return splitFormulas(args.value(QStringLiteral("formulas")));
 }
 
-int cmdStore(const QStringList&, Io& io)
+QString statsFields(const PlanStats& stats)
 {
-    io.err << "store: not built yet\n";
-    return kExitBadArguments;
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5")
+        .arg(stats.right)
+        .arg(stats.wrong)
+        .arg(stats.accuracy)
+        .arg(stats.winStreak)
+        .arg(stats.lossStreak);
 }
 
-int cmdSearch(const QStringList&, Io& io)
+// Keeps one record a line whatever the texts hold.
+QString escaped(QString text)
 {
-    io.err << "search: not built yet\n";
-    return kExitBadArguments;
+    return text.replace(u'\\', QStringLiteral("\\\\"))
+        .replace(u'\t', QStringLiteral("\\t"))
+        .replace(u'\r', QStringLiteral("\\r"))
+        .replace(u'\n', QStringLiteral("\\n"));
+}
+
+void printFormulaValue(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values, Io& io)
+{
+    const FormulaValue value = evaluator.evaluate(formula, values);
+    io.out << value.valueText() << '\t' << value.digit() << '\n';
+}
+
+} // namespace
+
+int cmdTableCustom(const Args& args, Io& io)
+{
+    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+    FormulaEvaluator evaluator;
+    std::optional<PredictionTable> table =
+        generateCustomTable(evaluator, *history, formulasArg(args), *code, kPeriodCount);
+    if (!table) {
+        io.err << "the history holds fewer than " << kMinimumDrawsForCustom << " draws\n";
+        return kExitNothing;
+    }
+    // As the window shows it: the free plans generator writes columns 0..2 of the next-issue row.
+    const std::array<QString, 3> head = nextIssueCells(*history);
+    for (std::size_t column = 0; column < 3; ++column)
+        table->rows[0][column].text = head[column];
+    for (std::size_t i = 0; i < table->rows.size(); ++i)
+        io.out << predictionRowLine(static_cast<int>(i) + 1, table->rows[i]) << '\n';
+    return kExitOk;
+}
+
+int cmdStatsCustom(const Args& args, Io& io)
+{
+    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
+    if (!window)
+        return kExitBadArguments;
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+    FormulaEvaluator evaluator;
+    const std::optional<PlanStats> stats =
+        evaluateCustomAlgorithm(evaluator, *history, formulasArg(args), *code, *window);
+    if (!stats) {
+        io.err << "the history holds fewer than " << kMinimumDrawsForCustom << " draws\n";
+        return kExitNothing;
+    }
+    io.out << statsFields(*stats) << '\n';
+    return kExitOk;
+}
+
+int cmdFormula(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words, {QStringLiteral("batch")});
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    FormulaEvaluator evaluator;
+    if (args.has(QStringLiteral("batch"))) {
+        if (!args.positional.isEmpty() || args.has(QStringLiteral("values"))) {
+            io.err << "formula --batch reads FORMULA<TAB>V1,...,V18 lines on stdin and takes no other arguments\n";
+            return kExitBadArguments;
+        }
+        int lineNumber = 0;
+        while (!io.in.atEnd()) {
+            const QString line = io.in.readLine();
+            ++lineNumber;
+            if (line.isEmpty())
+                continue;
+            const qsizetype tab = line.lastIndexOf(u'\t');
+            const std::optional<WorkingValues> values = tab < 0 ? std::nullopt : parseValues(line.mid(tab + 1));
+            if (!values) {
+                io.err << "line " << lineNumber << ": expected FORMULA<TAB>V1,...,V18 with 18 whole numbers\n";
+                return kExitBadArguments;
+            }
+            printFormulaValue(evaluator, line.left(tab), *values, io);
+        }
+        return kExitOk;
+    }
+    if (args.positional.size() != 1 || !args.has(QStringLiteral("values"))) {
+        io.err << "usage: formula --values V1,...,V18 'FORMULA' | formula --batch\n";
+        return kExitBadArguments;
+    }
+    const std::optional<WorkingValues> values = parseValues(args.value(QStringLiteral("values")));
+    if (!values) {
+        io.err << "--values must be 18 whole numbers separated by commas\n";
+        return kExitBadArguments;
+    }
+    printFormulaValue(evaluator, args.positional.first(), *values, io);
+    return kExitOk;
+}
+
+int cmdStore(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty() || args.positional.size() != 2 ||
+        (args.positional[0] != QLatin1String("decode") && args.positional[0] != QLatin1String("encode"))) {
+        io.err << "usage: store decode PATH | store encode PATH\n";
+        return kExitBadArguments;
+    }
+    AlgorithmStore store{args.positional[1]};
+    if (args.positional[0] == QLatin1String("decode")) {
+        if (!QFile::exists(store.path)) {
+            io.err << "no such file: " << store.path << '\n';
+            return kExitBadArguments;
+        }
+        const std::vector<CustomAlgorithm> algorithms = loadAlgorithms(store);
+        if (store.unreadableOnDisk) {
+            io.err << "not a data file of saved algorithms (wrong key, damaged or not hexadecimal)\n";
+            return kExitNothing;
+        }
+        for (const CustomAlgorithm& algorithm : algorithms)
+            io.out << escaped(algorithm.name) << '\t' << escaped(algorithm.formulas) << '\n';
+        return kExitOk;
+    }
+    std::vector<CustomAlgorithm> algorithms;
+    while (!io.in.atEnd()) {
+        const QString line = io.in.readLine();
+        if (line.isEmpty())
+            continue;
+        const qsizetype separator = line.indexOf(QStringLiteral("----"));
+        CustomAlgorithm algorithm;
+        algorithm.name = separator < 0 ? line : line.left(separator);
+        algorithm.formulas = separator < 0 ? QString() : line.mid(separator + 4);
+        algorithms.push_back(std::move(algorithm));
+    }
+    if (!saveAlgorithms(store, algorithms)) {
+        io.err << "could not write " << store.path << '\n';
+        return kExitBadArguments;
+    }
+    return kExitOk;
+}
+
+int cmdSearch(const QStringList& words, Io& io)
+{
+    const Args args = parseArgs(words);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return kExitBadArguments;
+    }
+    SearchSettings settings;
+    const QString mode = args.value(QStringLiteral("mode"));
+    if (mode != QLatin1String("mixed") && mode != QLatin1String("simple")) {
+        io.err << "--mode must be mixed or simple\n";
+        return kExitBadArguments;
+    }
+    settings.mode = mode == QLatin1String("mixed") ? SearchMode::Mixed : SearchMode::Simple;
+    const std::optional<int> criterion = rangedOption(args, QStringLiteral("criterion"), 0, 3, io);
+    if (!criterion)
+        return kExitBadArguments;
+    const std::optional<int> threshold = args.intValue(QStringLiteral("threshold"));
+    if (!threshold) {
+        io.err << "--threshold must be a whole number\n";
+        return kExitBadArguments;
+    }
+    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
+    if (!window)
+        return kExitBadArguments;
+    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
+    if (!code)
+        return kExitBadArguments;
+    settings.criterion = *criterion;
+    settings.threshold = *threshold;
+    settings.window = *window;
+    settings.code = *code;
+    if (args.has(QStringLiteral("seed"))) {
+        bool ok = false;
+        settings.seed = args.value(QStringLiteral("seed")).toULongLong(&ok);
+        if (!ok) {
+            io.err << "--seed must be a whole number from 0 to 18446744073709551615\n";
+            return kExitBadArguments;
+        }
+    }
+    if (args.has(QStringLiteral("max-attempts"))) {
+        bool ok = false;
+        const long long maxAttempts = args.value(QStringLiteral("max-attempts")).toLongLong(&ok);
+        if (!ok || maxAttempts < 1) {
+            io.err << "--max-attempts must be a positive whole number\n";
+            return kExitBadArguments;
+        }
+        settings.maxAttempts = maxAttempts;
+    }
+    if (args.has(QStringLiteral("threads"))) {
+        const std::optional<int> threads = rangedOption(args, QStringLiteral("threads"), 1, 256, io);
+        if (!threads)
+            return kExitBadArguments;
+        settings.threads = *threads;
+    }
+    int exitCode = kExitOk;
+    const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
+    if (!history)
+        return exitCode;
+
+    const SearchResult result = runSearch(*history, settings, std::stop_token());
+    const double rate = result.seconds > 0 ? static_cast<double>(result.attempts) / result.seconds : 0.0;
+    const QString rateText = QString::number(rate, 'f', 0);
+    if (result.outcome != SearchResult::Outcome::Found) {
+        io.err << "no formulas met the criterion in " << result.attempts << " attempts (" << rateText
+               << " attempts per second)\n";
+        return kExitNothing;
+    }
+    io.out << result.formulas[0] << '\t' << result.formulas[1] << '\t' << result.formulas[2] << '\t'
+           << statsFields(result.stats) << '\t' << result.attempts << '\t' << rateText << '\n';
+    return kExitOk;
 }
 
 } // namespace tandor28::cli

@@ -1,0 +1,67 @@
+#include "algorithmlist.h"
+
+namespace tandor28 {
+
+std::vector<QString> splitPieces(const QString& text, const QString& separator)
+{
+    std::vector<QString> pieces;
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype at = text.indexOf(separator, start);
+        if (at < 0)
+            break;
+        pieces.push_back(text.mid(start, at - start));
+        start = at + separator.size();
+    }
+    if (start < text.size())
+        pieces.push_back(text.mid(start));
+    return pieces;
+}
+
+std::array<QString, 3> splitFormulas(const QString& formulas)
+{
+    const std::vector<QString> pieces = splitPieces(formulas, QStringLiteral("|"));
+    std::array<QString, 3> result;
+    for (std::size_t i = 0; i < 3 && i < pieces.size(); ++i)
+        result[i] = pieces[i];
+    return result;
+}
+
+QString joinFormulas(const QString& first, const QString& second, const QString& third)
+{
+    return first + u'|' + second + u'|' + third;
+}
+
+void appendAlgorithm(AlgorithmList& list, const QString& name, const QString& first, const QString& second,
+                     const QString& third)
+{
+    CustomAlgorithm item;
+    item.name = name;
+    item.formulas = joinFormulas(first, second, third);
+    list.items.push_back(std::move(item));
+}
+
+std::optional<CustomAlgorithm> chooseAlgorithm(AlgorithmList& list, int index)
+{
+    if (index < 0 || index >= static_cast<int>(list.items.size())) {
+        list.selectedIndex = -1;
+        return std::nullopt;
+    }
+    list.selectedIndex = index;
+    return list.items[static_cast<std::size_t>(index)];
+}
+
+bool deleteSelectedAlgorithm(AlgorithmList& list)
+{
+    if (list.selectedIndex < 0 || list.selectedIndex >= static_cast<int>(list.items.size()))
+        return false;
+    list.items.erase(list.items.begin() + list.selectedIndex);
+    return true;
+}
+
+void clearAlgorithms(AlgorithmList& list)
+{
+    list.items.clear();
+}
+
+} // namespace tandor28

@@ -1,0 +1,205 @@
+#include "algorithmstore.h"
+
+#include "storecipher.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <optional>
+
+namespace tandor28 {
+
+namespace {
+
+const QString kRecordSeparator = QStringLiteral("\r\n");
+const QString kNameSeparator = QStringLiteral("----");
+
+DesKey storeKey()
+{
+    return deriveStoreKey("tandor");
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+DecodedStore unreadable()
+{
+    DecodedStore decoded;
+    decoded.unreadable = true;
+    return decoded;
+}
+
+bool isAllowedTextByte(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x20 && byte != 0x7F) || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+// Deciphers block by block and stops at the first sign that the file was not written by this
+// program: plaintext is text without control characters other than tab, CR and LF, ends with
+// CR LF, and only its last block may hold the zero bytes that fill it up. Checking as it goes
+// keeps a large foreign file from being deciphered to the end.
+std::optional<QByteArray> decipherWritten(const QByteArray& bytes)
+{
+    const DesCipher cipher(storeKey(), storeSBoxes());
+    QByteArray text;
+    text.reserve(bytes.size());
+    const qsizetype blocks = bytes.size() / 8;
+    for (qsizetype b = 0; b < blocks; ++b) {
+        std::uint64_t block = 0;
+        for (int i = 0; i < 8; ++i)
+            block = (block << 8) | static_cast<std::uint8_t>(bytes[b * 8 + i]);
+        block = cipher.decrypt(block);
+        char plain[8];
+        for (int i = 7; i >= 0; --i) {
+            plain[i] = static_cast<char>(block & 0xFFu);
+            block >>= 8;
+        }
+        int length = 8;
+        if (b == blocks - 1) {
+            while (length > 0 && plain[length - 1] == '\0')
+                --length;
+        }
+        for (int i = 0; i < length; ++i) {
+            if (!isAllowedTextByte(plain[i]))
+                return std::nullopt;
+        }
+        text.append(plain, length);
+    }
+    if (!text.endsWith("\r\n"))
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+namespace {
+
+// Control characters other than tab, CR and LF would make the file look foreign when it is read
+// back, so they are written as blanks.
+QString withoutControlCharacters(QString text)
+{
+    for (QChar& c : text) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t' && code != u'\r' && code != u'\n') || code == 0x7F)
+            c = u' ';
+    }
+    return text;
+}
+
+} // namespace
+
+QByteArray storePlaintext(const std::vector<CustomAlgorithm>& algorithms)
+{
+    QString text;
+    for (const CustomAlgorithm& item : algorithms)
+        text += item.name + kNameSeparator + item.formulas + kRecordSeparator;
+    text = withoutControlCharacters(std::move(text));
+    QStringEncoder encoder("GBK");
+    return encoder(text);
+}
+
+std::vector<CustomAlgorithm> parseStorePlaintext(const QString& plaintext)
+{
+    std::vector<CustomAlgorithm> algorithms;
+    for (const QString& record : splitPieces(plaintext, kRecordSeparator)) {
+        const std::vector<QString> pieces = splitPieces(record, kNameSeparator);
+        CustomAlgorithm item;
+        if (!pieces.empty())
+            item.name = pieces[0];
+        if (pieces.size() > 1)
+            item.formulas = pieces[1];
+        algorithms.push_back(std::move(item));
+    }
+    return algorithms;
+}
+
+QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms)
+{
+    if (algorithms.empty())
+        return {};
+    return encipherEcb(storePlaintext(algorithms), storeKey(), storeSBoxes()).toHex().toUpper();
+}
+
+DecodedStore decodeStore(const QByteArray& content)
+{
+    if (content.isEmpty())
+        return {};
+    if (content.contains('\0') || content.size() % 2 != 0 || content.size() % 16 != 0)
+        return unreadable();
+    QByteArray bytes(content.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int high = hexValue(content[2 * i]);
+        const int low = hexValue(content[2 * i + 1]);
+        if (high < 0 || low < 0)
+            return unreadable();
+        bytes[i] = static_cast<char>(high * 16 + low);
+    }
+    const std::optional<QByteArray> deciphered = decipherWritten(bytes);
+    if (!deciphered)
+        return unreadable();
+    QStringDecoder decoder("GBK");
+    const QString plaintext = decoder(*deciphered);
+    if (decoder.hasError())
+        return unreadable();
+    DecodedStore decoded;
+    decoded.algorithms = parseStorePlaintext(plaintext);
+    return decoded;
+}
+
+QString defaultStorePath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TandorData.ini"));
+}
+
+std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
+{
+    store.unreadableOnDisk = false;
+    QFile file(store.path);
+    if (!file.exists())
+        return {};
+    if (!file.open(QIODevice::ReadOnly)) {
+        store.unreadableOnDisk = true;
+        return {};
+    }
+    const DecodedStore decoded = decodeStore(file.readAll());
+    store.unreadableOnDisk = decoded.unreadable;
+    return decoded.algorithms;
+}
+
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms)
+{
+    if (store.unreadableOnDisk && QFile::exists(store.path)) {
+        const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        QString aside = store.path + QStringLiteral(".bad-") + stamp;
+        for (int n = 1; QFile::exists(aside); ++n)
+            aside = store.path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
+        if (!QFile::rename(store.path, aside))
+            return false;
+    }
+    store.unreadableOnDisk = false;
+    QSaveFile file(store.path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray content = encodeStore(algorithms);
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+} // namespace tandor28

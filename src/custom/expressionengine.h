@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+#include <memory>
+
+class QJSEngine;
+
+namespace tandor28 {
+
+// The reference evaluator of formulas: a JavaScript engine with nothing installed but the language's
+// own built-ins (no console, no files, no network, no processes), minus the built-ins that allocate
+// unbounded memory in one call. A watchdog interrupts an evaluation that runs longer than the time
+// limit; it then counts as rejected.
+//
+// An engine belongs to the thread that created it; every thread that evaluates owns its own.
+class ExpressionEngine
+{
+public:
+    static constexpr std::chrono::milliseconds kDefaultTimeLimit{200};
+    // Longer texts are rejected without being parsed.
+    static constexpr qsizetype kMaxExpressionLength = 100000;
+
+    explicit ExpressionEngine(std::chrono::milliseconds timeLimit = kDefaultTimeLimit);
+    ~ExpressionEngine();
+    ExpressionEngine(const ExpressionEngine&) = delete;
+    ExpressionEngine& operator=(const ExpressionEngine&) = delete;
+
+    // The value of the expression as the engine writes it; the empty text when the engine rejects
+    // the expression, throws, is interrupted or gives no value.
+    [[nodiscard]] QString evaluate(const QString& expression);
+
+    // True when the last evaluate() was stopped by the watchdog.
+    [[nodiscard]] bool lastWasInterrupted() const { return m_lastInterrupted; }
+
+private:
+    struct Watchdog;
+    std::unique_ptr<QJSEngine> m_engine;
+    std::unique_ptr<Watchdog> m_watchdog;
+    std::chrono::milliseconds m_timeLimit;
+    bool m_lastInterrupted = false;
+};
+
+} // namespace tandor28

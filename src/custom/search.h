@@ -1,0 +1,83 @@
+#pragma once
+
+#include "customtable.h"
+
+#include "model/draw.h"
+#include "plans/planstats.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <stop_token>
+
+namespace tandor28 {
+
+// "混合算法" (index 0) draws operators from + - * /; "简易算法" (any other index) uses + only.
+enum class SearchMode
+{
+    Mixed,
+    Simple,
+};
+
+[[nodiscard]] SearchMode searchModeFromIndex(int index);
+
+using RandomSource = std::mt19937_64;
+
+// A random integer in [lo, hi]: lo + r mod (hi - lo + 1).
+[[nodiscard]] int randomInt(RandomSource& random, int lo, int hi);
+// "+", "-", "*" or "/" in mixed mode, "+" in simple mode.
+[[nodiscard]] QString randomOperator(RandomSource& random, SearchMode mode);
+// Three or four tokens [1]..[18] joined by operators, without blanks or parentheses.
+[[nodiscard]] QString randomFormula(RandomSource& random, SearchMode mode, int length);
+// Three random formulas of one length: 4 tokens when a draw from [1, 4] gives 4, otherwise 3.
+[[nodiscard]] FormulaTriple randomAlgorithm(RandomSource& random, SearchMode mode);
+
+// A seed from the clock for a search or a random algorithm that is given none.
+[[nodiscard]] std::uint64_t clockSeed();
+
+// Search criterion by index: 0 right >= T, 1 wrong >= T, 2 win streak >= T, 3 loss streak >= T.
+// Any other index (nothing selected) is never met.
+[[nodiscard]] bool criterionMet(int criterion, int threshold, const PlanStats& stats);
+
+// The message shown instead of starting a search when fewer than 20 seconds remain to the next draw;
+// nullopt when a search may start.
+[[nodiscard]] std::optional<QString> searchRefusal(int countdown);
+
+struct SearchSettings
+{
+    SearchMode mode = SearchMode::Mixed;
+    int criterion = 0;
+    int threshold = 15;
+    int window = 20;
+    int code = 1;
+    std::optional<std::uint64_t> seed;    // from the clock when absent
+    std::optional<long long> maxAttempts; // unlimited when absent
+    int threads = 0;                      // 0: one per core
+};
+
+struct SearchResult
+{
+    enum class Outcome
+    {
+        Found,
+        Stopped,           // the stop token was triggered (the user, or a draw became overdue)
+        AttemptsExhausted, // maxAttempts ran out
+    };
+    Outcome outcome = Outcome::Stopped;
+    FormulaTriple formulas; // the winner when found
+    PlanStats stats;        // the winner's statistics when found
+    long long attempts = 0;
+    double seconds = 0;
+};
+
+// Invents random formula triples on worker threads until one meets the criterion over the window,
+// the stop token is triggered or maxAttempts ran out. Blocks until then. The history, bet code and
+// window are those at the start. Each thread has its own evaluator and its own generator, seeded
+// from the one seed. With fewer than 10 draws the statistics stay all zero, as evaluation then
+// leaves the record untouched.
+[[nodiscard]] SearchResult runSearch(const DrawHistory& history, const SearchSettings& settings, std::stop_token stop);
+
+} // namespace tandor28

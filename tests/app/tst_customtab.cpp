@@ -1,0 +1,450 @@
+#include "app/customtab.h"
+#include "app/gridstyle.h"
+#include "app/periodsbox.h"
+#include "app/tablewriter.h"
+
+#include "custom/algorithmstore.h"
+#include "custom/customtable.h"
+#include "custom/formula.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace tandor28;
+
+namespace {
+
+DrawHistory makeHistory(int count)
+{
+    std::vector<Draw> draws;
+    unsigned seed = 2028;
+    auto digit = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return QString::number((seed >> 16) % 10);
+    };
+    for (int position = 1; position <= count; ++position) {
+        const QString d1 = digit();
+        const QString d2 = digit();
+        const QString d3 = digit();
+        draws.push_back(makeDraw(QString::number(3255300 - position), QStringLiteral("10:30"), d1, d2, d3));
+    }
+    return DrawHistory(std::move(draws));
+}
+
+// The custom tab as the main window wires it, over an in-memory history, with its data file in a
+// temporary directory and its message boxes answered by the test.
+struct CustomTabFixture
+{
+    explicit CustomTabFixture(int drawCount = kHistoryLength, const QString& storeDir = {})
+    {
+        state.history = makeHistory(drawCount);
+        state.countdown = 200;
+        countdownLabel.setText(QStringLiteral("03：20"));
+        parts.countdownLabel = &countdownLabel;
+        parts.periodsBox = &periods;
+        periods.setBoxText(QStringLiteral("100"));
+        storePath = (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
+        tab = std::make_unique<CustomTab>(state, parts);
+        setUpGrid(tab->table(), kPeriodCount + 2, 7);
+        for (int row = 1; row < tab->table()->rowCount(); ++row) {
+            for (int column = 0; column < 7; ++column)
+                setCellText(tab->table(), row, column, QStringLiteral("old"));
+        }
+        tab->setStorePath(storePath);
+        tab->setDialogs({[this](const QString& text) { informed.append(text); },
+                         [this](const QString& text) {
+                             asked.append(text);
+                             return answerOk;
+                         }});
+        tab->loadAlgorithms();
+        tab->show();
+    }
+
+    template <typename T> T* child(const char* name) const
+    {
+        T* widget = tab->findChild<T*>(QString::fromLatin1(name));
+        Q_ASSERT(widget);
+        return widget;
+    }
+
+    QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+
+    FormulaTriple boxes() const
+    {
+        return {child<QLineEdit>("formulaEdit1")->text(), child<QLineEdit>("formulaEdit2")->text(),
+                child<QLineEdit>("formulaEdit3")->text()};
+    }
+
+    void setBoxes(const FormulaTriple& formulas) const
+    {
+        child<QLineEdit>("formulaEdit1")->setText(formulas[0]);
+        child<QLineEdit>("formulaEdit2")->setText(formulas[1]);
+        child<QLineEdit>("formulaEdit3")->setText(formulas[2]);
+    }
+
+    void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    void clickListItem(int index) const
+    {
+        QTreeWidget* list = tab->savedList();
+        QTreeWidgetItem* item = list->topLevelItem(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    }
+
+    QAction* menuAction(const char* name) const { return tab->savedListMenu()->findChild<QAction*>(name); }
+
+    // The grid shows what the core generates for the boxes and the current code.
+    bool tableShowsBoxes(QString* why) const
+    {
+        FormulaEvaluator evaluator;
+        const auto table = generateCustomTable(evaluator, state.history, boxes(), tab->currentBetCode(), kPeriodCount);
+        if (!table) {
+            *why = QStringLiteral("no table");
+            return false;
+        }
+        for (int row = 1; row <= kPeriodCount + 1; ++row) {
+            const PredictionRow& cells = table->rows[static_cast<std::size_t>(row - 1)];
+            for (int column = 0; column < 7; ++column) {
+                const PredictionCell& cell = cells[static_cast<std::size_t>(column)];
+                const QString shown = cellText(tab->table(), row, column);
+                if (cell.text ? shown != *cell.text : shown != QLatin1String("old")) {
+                    *why = QStringLiteral("row %1 column %2 shows %3").arg(row).arg(column).arg(shown);
+                    return false;
+                }
+                if (cell.colour && cellTextColour(tab->table(), row, column) != *cell.colour) {
+                    *why = QStringLiteral("row %1 column %2 colour").arg(row).arg(column);
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    QStringList listRow(int index) const
+    {
+        QTreeWidgetItem* item = tab->savedList()->topLevelItem(index);
+        QStringList texts;
+        for (int column = 0; column < 5; ++column)
+            texts << item->text(column);
+        return texts;
+    }
+
+    QTemporaryDir dir;
+    QString storePath;
+    AppState state;
+    WindowParts parts;
+    QLabel countdownLabel;
+    PeriodsBox periods;
+    std::unique_ptr<CustomTab> tab;
+    QStringList informed;
+    QStringList asked;
+    bool answerOk = true;
+};
+
+const QRegularExpression kRandomFormula(QStringLiteral(R"(^\[(1[0-8]|[1-9])\]([-+*/]\[(1[0-8]|[1-9])\]){2,3}$)"));
+
+} // namespace
+
+class TestCustomTab : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void startsWithComboAndTheDefaultBoxes();
+    void betTypeButtons_data();
+    void betTypeButtons();
+    void windowChoiceRecountsTheList();
+    void helpShowsTheInstructions();
+    void randomAlgorithmFillsTheBoxes();
+    void saveChooseDeleteRoundTrip();
+    void deleteAskedAndCancelled();
+    void menuDeletesTwiceAndClears();
+    void fewerThanTenDrawsLeaveTheTable();
+    void searchLossStreakZeroWinsAtOnce();
+    void unmeetableSearchRunsUntilStopped();
+    void searchRefusedAt19StartsAt20_data();
+    void searchRefusedAt19StartsAt20();
+    void overdueDrawEndsTheSearch();
+};
+
+void TestCustomTab::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestCustomTab::startsWithComboAndTheDefaultBoxes()
+{
+    CustomTabFixture f;
+    QCOMPARE(f.tab->currentBetCode(), 1);
+    QCOMPARE(buttonBackground(f.tab->betTypeButtons().at(0)), kSelectedButton);
+    for (int i = 1; i < 8; ++i)
+        QCOMPARE(buttonBackground(f.tab->betTypeButtons().at(i)), kUnselectedButton);
+    QCOMPARE(f.boxes()[0], QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]"));
+    QCOMPARE(f.boxes()[1], QString());
+    QCOMPARE(f.boxes()[2], QStringLiteral("[1]*[9]+[5]/[2]+[10]"));
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+    // The special number of the coming issue is not this tab's to show.
+    QCOMPARE(cellText(f.tab->table(), 1, 3), QStringLiteral("old"));
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 0);
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+}
+
+void TestCustomTab::betTypeButtons_data()
+{
+    QTest::addColumn<int>("code");
+    const char* const labels[] = {"组合", "大小", "单双", "杀组", "杀3N", "杀4N", "杀双组", "双项"};
+    for (int code = 1; code <= 8; ++code)
+        QTest::newRow(labels[code - 1]) << code;
+}
+
+void TestCustomTab::betTypeButtons()
+{
+    QFETCH(int, code);
+    CustomTabFixture f;
+    QTest::mouseClick(f.tab->betTypeButtons().at(code - 1), Qt::LeftButton);
+    QCOMPARE(f.tab->currentBetCode(), code);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(buttonBackground(f.tab->betTypeButtons().at(i)), i + 1 == code ? kSelectedButton : kUnselectedButton);
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+}
+
+void TestCustomTab::windowChoiceRecountsTheList()
+{
+    CustomTabFixture f;
+    f.click("saveAlgorithmButton");
+    auto* combo = f.child<QComboBox>("customWindowCombo");
+    combo->setCurrentIndex(combo->findText(QStringLiteral("50")));
+    QCOMPARE(f.button("customWindowButton")->text(), QStringLiteral("统计 50 期"));
+    QCOMPARE(buttonCaptionColour(f.button("customWindowButton")), kWhite);
+    FormulaEvaluator evaluator;
+    const auto stats = evaluateCustomAlgorithm(evaluator, f.state.history, f.boxes(), 1, 50);
+    QVERIFY(stats);
+    const QStringList row = f.listRow(0);
+    QCOMPARE(row.mid(1, 3), (QStringList{QString::number(stats->accuracy), QString::number(stats->winStreak),
+                                         QString::number(stats->lossStreak)}));
+}
+
+void TestCustomTab::helpShowsTheInstructions()
+{
+    CustomTabFixture f;
+    f.click("helpButton");
+    QCOMPARE(f.informed, QStringList{formulaHelpText()});
+}
+
+void TestCustomTab::randomAlgorithmFillsTheBoxes()
+{
+    CustomTabFixture f;
+    f.click("randomButton");
+    const FormulaTriple boxes = f.boxes();
+    for (const QString& formula : boxes)
+        QVERIFY2(kRandomFormula.match(formula).hasMatch(), qPrintable(formula));
+    QCOMPARE(boxes[1].count(u'['), boxes[0].count(u'['));
+    QCOMPARE(boxes[2].count(u'['), boxes[0].count(u'['));
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 0);
+}
+
+void TestCustomTab::saveChooseDeleteRoundTrip()
+{
+    QTemporaryDir storeDir;
+    {
+        CustomTabFixture f(kHistoryLength, storeDir.path());
+        f.click("saveAlgorithmButton");
+        f.child<QLineEdit>("algorithmNameEdit")->setText(QStringLiteral("第二"));
+        f.setBoxes({QStringLiteral("[2]*[3]"), QStringLiteral("[4]"), QString()});
+        f.click("saveAlgorithmButton");
+        QCOMPARE(f.tab->savedList()->topLevelItemCount(), 2);
+        QCOMPARE(f.listRow(0)[0], QStringLiteral("Tandor超神算法"));
+        QCOMPARE(f.listRow(0)[4], QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]||[1]*[9]+[5]/[2]+[10]"));
+        QCOMPARE(f.listRow(1)[4], QStringLiteral("[2]*[3]|[4]|"));
+        FormulaEvaluator evaluator;
+        const auto stats = evaluateCustomAlgorithm(evaluator, f.state.history, f.boxes(), 1, 20);
+        QCOMPARE(f.listRow(1).mid(1, 3),
+                 (QStringList{QString::number(stats->accuracy), QString::number(stats->winStreak),
+                              QString::number(stats->lossStreak)}));
+        QFile file(f.storePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const DecodedStore decoded = decodeStore(file.readAll());
+        QCOMPARE(decoded.algorithms.size(), std::size_t(2));
+        QCOMPARE(decoded.algorithms[1].name, QStringLiteral("第二"));
+    }
+    // A new start reads the file back; choosing an item fills the name, the boxes and the table.
+    CustomTabFixture f(kHistoryLength, storeDir.path());
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 2);
+    QVERIFY(!f.listRow(0)[1].isEmpty()); // statistics computed at load
+    f.clickListItem(0);
+    QCOMPARE(f.tab->algorithms().selectedIndex, 0);
+    QCOMPARE(f.child<QLineEdit>("algorithmNameEdit")->text(), QStringLiteral("Tandor超神算法"));
+    QCOMPARE(f.boxes()[1], QString());
+    f.clickListItem(1);
+    QCOMPARE(f.boxes(), (FormulaTriple{QStringLiteral("[2]*[3]"), QStringLiteral("[4]"), QString()}));
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+    f.click("deleteAlgorithmButton");
+    QCOMPARE(f.asked, QStringList{QStringLiteral("确定删除吗？")});
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    QFile file(f.storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const DecodedStore decoded = decodeStore(file.readAll());
+    QCOMPARE(decoded.algorithms.size(), std::size_t(1));
+    QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
+}
+
+void TestCustomTab::deleteAskedAndCancelled()
+{
+    CustomTabFixture f;
+    f.click("saveAlgorithmButton");
+    // Nothing chosen yet: nothing is asked, nothing deleted.
+    f.click("deleteAlgorithmButton");
+    QVERIFY(f.asked.isEmpty());
+    f.clickListItem(0);
+    f.answerOk = false;
+    f.click("deleteAlgorithmButton");
+    QCOMPARE(f.asked.size(), 1);
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+}
+
+void TestCustomTab::menuDeletesTwiceAndClears()
+{
+    CustomTabFixture f;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        f.child<QLineEdit>("algorithmNameEdit")->setText(QString::fromLatin1(name));
+        f.click("saveAlgorithmButton");
+    }
+    QCOMPARE(f.tab->savedListMenu()->title(), QStringLiteral("&算法"));
+    QAction* deleteOne = f.menuAction("deleteChosenAlgorithmAction");
+    QAction* clearAll = f.menuAction("clearAlgorithmListAction");
+    QCOMPARE(deleteOne->text(), QStringLiteral("删除该算法"));
+    QCOMPARE(clearAll->text(), QStringLiteral("清空算法列表"));
+    f.clickListItem(1);
+    deleteOne->trigger();
+    deleteOne->trigger(); // the item that moved up into the remembered place
+    QVERIFY(f.asked.isEmpty());
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 2);
+    QCOMPARE(f.listRow(0)[0], QStringLiteral("a"));
+    QCOMPARE(f.listRow(1)[0], QStringLiteral("d"));
+    clearAll->trigger();
+    QCOMPARE(f.asked, QStringList{QStringLiteral("确定删除吗？")});
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 0);
+    QFile file(f.storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.size(), 0);
+}
+
+void TestCustomTab::fewerThanTenDrawsLeaveTheTable()
+{
+    CustomTabFixture f(9);
+    f.click("saveAlgorithmButton");
+    QCOMPARE(cellText(f.tab->table(), 2, 3), QStringLiteral("old"));
+    QCOMPARE(cellText(f.tab->table(), 1, 4), QStringLiteral("old"));
+    QCOMPARE(f.listRow(0).mid(1, 3), (QStringList{"0", "0", "0"}));
+}
+
+void TestCustomTab::searchLossStreakZeroWinsAtOnce()
+{
+    CustomTabFixture f;
+    f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(3); // 当前连挂
+    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("0"));
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("停止搜索"));
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+    for (const QString& formula : f.boxes())
+        QVERIFY2(kRandomFormula.match(formula).hasMatch(), qPrintable(formula));
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+}
+
+void TestCustomTab::unmeetableSearchRunsUntilStopped()
+{
+    CustomTabFixture f;
+    f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(0); // 正确≥
+    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    const FormulaTriple before = f.boxes();
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching());
+    // The window keeps answering while the search runs.
+    QTest::mouseClick(f.tab->betTypeButtons().at(4), Qt::LeftButton);
+    QCOMPARE(f.tab->currentBetCode(), 5);
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
+    f.click("helpButton");
+    QCOMPARE(f.informed.size(), 1);
+    QVERIFY(ended.isEmpty());
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("停止搜索"));
+    f.click("searchButton"); // "停止搜索"
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+    QVERIFY(!f.tab->isSearching());
+    QCOMPARE(f.boxes(), before);
+}
+
+void TestCustomTab::searchRefusedAt19StartsAt20_data()
+{
+    QTest::addColumn<int>("countdown");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("19 seconds") << 19 << false;
+    QTest::newRow("20 seconds") << 20 << true;
+}
+
+void TestCustomTab::searchRefusedAt19StartsAt20()
+{
+    QFETCH(int, countdown);
+    QFETCH(bool, starts);
+    CustomTabFixture f;
+    f.state.countdown = countdown;
+    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QCOMPARE(f.tab->isSearching(), starts);
+    if (!starts) {
+        QCOMPARE(f.informed,
+                 QStringList{QStringLiteral("即将开奖了，不能进行搜索算法，请在开奖完后再进行搜索，防止软件出错")});
+        QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+        return;
+    }
+    QVERIFY(f.informed.isEmpty());
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("停止搜索"));
+    f.click("searchButton");
+    QVERIFY(ended.wait(10000));
+}
+
+void TestCustomTab::overdueDrawEndsTheSearch()
+{
+    CustomTabFixture f;
+    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching());
+    f.countdownLabel.setText(QStringLiteral("开奖中"));
+    QVERIFY(ended.wait(10000));
+    QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+    // After the draw a new search can start.
+    f.countdownLabel.setText(QStringLiteral("04：50"));
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching());
+    f.click("searchButton");
+    QVERIFY(ended.wait(10000));
+}
+
+QTEST_MAIN(TestCustomTab)
+#include "tst_customtab.moc"

@@ -1,0 +1,317 @@
+#include "cli.h"
+
+#include "custom/algorithmstore.h"
+#include "custom/customtable.h"
+#include "custom/search.h"
+#include "feed/feedparser.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tandor28;
+
+namespace {
+
+const QString kLuckyFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt");
+const QString kShortFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_4.txt");
+const QString kExampleValues = QStringLiteral("4,5,8,6,2,6,7,8,1,6,7,9,2,9,7,6,1,1");
+
+struct Run
+{
+    int status = 0;
+    QStringList lines;
+    QString err;
+};
+
+Run run(const QStringList& arguments, const QString& input = {})
+{
+    QString out;
+    QString err;
+    QString in = input;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    QTextStream inStream(&in);
+    Run result;
+    result.status = cli::runCli(arguments, {outStream, errStream, inStream});
+    result.lines = out.split(u'\n', Qt::SkipEmptyParts);
+    result.err = err;
+    return result;
+}
+
+QStringList feedArgs(const QString& path = kLuckyFeed)
+{
+    return {QStringLiteral("--file"), path, QStringLiteral("--lottery"), QStringLiteral("lucky28")};
+}
+
+DrawHistory fixtureHistory()
+{
+    QFile file(kLuckyFeed);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return parseDrawFeed(LotteryKind::Lucky28, file.readAll()).value_or(DrawHistory());
+}
+
+} // namespace
+
+class TestCliCustom : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formulaPrintsTextAndDigit_data();
+    void formulaPrintsTextAndDigit();
+    void formulaBatch();
+    void formulaBadArguments_data();
+    void formulaBadArguments();
+    void storeRoundTrip();
+    void storeDecodeOfBadFiles();
+    void tableEqualsCore_data();
+    void tableEqualsCore();
+    void statsEqualsCore_data();
+    void statsEqualsCore();
+    void searchFindsAtOnce();
+    void searchRunsOutOfAttempts();
+    void badArguments_data();
+    void badArguments();
+    void shortFeedYieldsNothing();
+};
+
+void TestCliCustom::formulaPrintsTextAndDigit_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("first default box") << "[1]+[8]+[9]+[12]/[8]*[6]"
+                                       << "19.75\t9";
+    QTest::newRow("third default box") << "[1]*[9]+[5]/[2]+[10]"
+                                       << "10.4\t0";
+    QTest::newRow("rejected") << "[1]+"
+                              << "\t0";
+    QTest::newRow("engine only") << "Math.pow([1],3)"
+                                 << "64\t4";
+}
+
+void TestCliCustom::formulaPrintsTextAndDigit()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, line);
+    const Run result = run({QStringLiteral("formula"), QStringLiteral("--values"), kExampleValues, formula});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.lines, QStringList{line});
+}
+
+void TestCliCustom::formulaBatch()
+{
+    const QString input = QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]\t%1\n"
+                                         "1/0\t0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+                                         "\n"
+                                         "[18]-[1]*10\t%1\n")
+                              .arg(kExampleValues);
+    const Run result = run({QStringLiteral("formula"), QStringLiteral("--batch")}, input);
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.lines, (QStringList{"19.75\t9", "Infinity\t0", "-39\t9"}));
+
+    const Run bad = run({QStringLiteral("formula"), QStringLiteral("--batch")}, QStringLiteral("[1]\t1,2,3\n"));
+    QCOMPARE(bad.status, 2);
+    QVERIFY(bad.err.contains(QStringLiteral("line 1")));
+}
+
+void TestCliCustom::formulaBadArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("no values") << QStringList{"formula", "[1]"};
+    QTest::newRow("seventeen values") << QStringList{"formula", "--values", "1,2,3,4,5,6,7,8,9,1,2,3,4,5,6,7,8", "[1]"};
+    QTest::newRow("not a number") << QStringList{"formula", "--values", "x,2,3,4,5,6,7,8,9,1,2,3,4,5,6,7,8,9", "[1]"};
+    QTest::newRow("no formula") << QStringList{"formula", "--values", "1,2,3,4,5,6,7,8,9,1,2,3,4,5,6,7,8,9"};
+}
+
+void TestCliCustom::formulaBadArguments()
+{
+    QFETCH(QStringList, arguments);
+    QCOMPARE(run(arguments).status, 2);
+}
+
+void TestCliCustom::storeRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TandorData.ini"));
+    const QString input = QStringLiteral("Tandor超神算法----[1]+[8]+[9]+[12]/[8]*[6]||[1]*[9]+[5]/[2]+[10]\n"
+                                         "second----[2]|[3]|[4]\n");
+    QCOMPARE(run({QStringLiteral("store"), QStringLiteral("encode"), path}, input).status, 0);
+
+    CustomAlgorithm first;
+    first.name = QStringLiteral("Tandor超神算法");
+    first.formulas = QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]||[1]*[9]+[5]/[2]+[10]");
+    CustomAlgorithm second;
+    second.name = QStringLiteral("second");
+    second.formulas = QStringLiteral("[2]|[3]|[4]");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), encodeStore({first, second}));
+
+    const Run decoded = run({QStringLiteral("store"), QStringLiteral("decode"), path});
+    QCOMPARE(decoded.status, 0);
+    QCOMPARE(decoded.lines,
+             (QStringList{QStringLiteral("Tandor超神算法\t[1]+[8]+[9]+[12]/[8]*[6]||[1]*[9]+[5]/[2]+[10]"),
+                          QStringLiteral("second\t[2]|[3]|[4]")}));
+}
+
+void TestCliCustom::storeDecodeOfBadFiles()
+{
+    QTemporaryDir dir;
+    const QString garbage = dir.filePath(QStringLiteral("garbage.ini"));
+    QFile file(garbage);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not hexadecimal at all, really.");
+    file.close();
+    QCOMPARE(run({QStringLiteral("store"), QStringLiteral("decode"), garbage}).status, 3);
+    QCOMPARE(run({QStringLiteral("store"), QStringLiteral("decode"), dir.filePath(QStringLiteral("missing"))}).status,
+             2);
+    QCOMPARE(run({QStringLiteral("store"), QStringLiteral("shuffle"), garbage}).status, 2);
+}
+
+void TestCliCustom::tableEqualsCore_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("formulas");
+    for (int code = 1; code <= kCustomBetTypeCount; ++code)
+        QTest::addRow("bet %d, random formulas", code) << code << "[3]*[7]-[1]|[15]/[2]|[9]+[10]+[11]";
+    QTest::newRow("default formulas") << 1 << QString();
+}
+
+void TestCliCustom::tableEqualsCore()
+{
+    QFETCH(int, code);
+    QFETCH(QString, formulas);
+    QStringList arguments =
+        QStringList{"table"} + feedArgs() + QStringList{"--tab", "custom", "--bet", QString::number(code)};
+    FormulaTriple triple = {QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]"), QString(),
+                            QStringLiteral("[1]*[9]+[5]/[2]+[10]")};
+    if (!formulas.isEmpty()) {
+        arguments << QStringLiteral("--formulas") << formulas;
+        triple = splitFormulas(formulas);
+    }
+    const Run result = run(arguments);
+    QCOMPARE(result.status, 0);
+    const DrawHistory history = fixtureHistory();
+    FormulaEvaluator evaluator;
+    std::optional<PredictionTable> table = generateCustomTable(evaluator, history, triple, code, kPeriodCount);
+    QVERIFY(table);
+    QCOMPARE(result.lines.size(), kPeriodCount + 1);
+    const std::array<QString, 3> head = nextIssueCells(history);
+    for (std::size_t column = 0; column < 3; ++column)
+        table->rows[0][column].text = head[column];
+    for (int row = 0; row <= kPeriodCount; ++row)
+        QCOMPARE(result.lines[row], predictionRowLine(row + 1, table->rows[static_cast<std::size_t>(row)]));
+    // The special number of the coming issue is not shown on this tab.
+    QCOMPARE(result.lines[0].split(u'\t')[4], QString());
+}
+
+void TestCliCustom::statsEqualsCore_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("window");
+    QTest::newRow("组合 over 20") << 1 << 20;
+    QTest::newRow("杀双组 over 50") << 7 << 50;
+    QTest::newRow("双项 over 100") << 8 << 100;
+}
+
+void TestCliCustom::statsEqualsCore()
+{
+    QFETCH(int, code);
+    QFETCH(int, window);
+    const QString formulas = QStringLiteral("[1]+[2]|[4]*[5]|[18]");
+    const Run result = run(QStringList{"stats"} + feedArgs() +
+                           QStringList{"--tab", "custom", "--bet", QString::number(code), "--window",
+                                       QString::number(window), "--formulas", formulas});
+    QCOMPARE(result.status, 0);
+    FormulaEvaluator evaluator;
+    const std::optional<PlanStats> stats =
+        evaluateCustomAlgorithm(evaluator, fixtureHistory(), splitFormulas(formulas), code, window);
+    QVERIFY(stats);
+    QCOMPARE(result.lines, QStringList{QStringLiteral("%1\t%2\t%3\t%4\t%5")
+                                           .arg(stats->right)
+                                           .arg(stats->wrong)
+                                           .arg(stats->accuracy)
+                                           .arg(stats->winStreak)
+                                           .arg(stats->lossStreak)});
+}
+
+void TestCliCustom::searchFindsAtOnce()
+{
+    const Run result = run(QStringList{"search"} + feedArgs() +
+                           QStringList{"--mode", "simple", "--criterion", "3", "--threshold", "0", "--window", "20",
+                                       "--bet", "1", "--seed", "99", "--threads", "1"});
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.lines.size(), 1);
+    const QStringList fields = result.lines.first().split(u'\t');
+    QCOMPARE(fields.size(), 10);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(fields[i].startsWith(u'['));
+        QVERIFY(!fields[i].contains(u'-') && !fields[i].contains(u'*') && !fields[i].contains(u'/'));
+    }
+    QCOMPARE(fields[8], QStringLiteral("1"));
+    FormulaEvaluator evaluator;
+    const std::optional<PlanStats> stats =
+        evaluateCustomAlgorithm(evaluator, fixtureHistory(), {fields[0], fields[1], fields[2]}, 1, 20);
+    QVERIFY(stats);
+    QCOMPARE(fields.mid(3, 5), (QStringList{QString::number(stats->right), QString::number(stats->wrong),
+                                            QString::number(stats->accuracy), QString::number(stats->winStreak),
+                                            QString::number(stats->lossStreak)}));
+}
+
+void TestCliCustom::searchRunsOutOfAttempts()
+{
+    const Run result = run(QStringList{"search"} + feedArgs() +
+                           QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "21", "--window", "20",
+                                       "--bet", "1", "--max-attempts", "300", "--threads", "2"});
+    QCOMPARE(result.status, 3);
+    QVERIFY(result.lines.isEmpty());
+    QVERIFY(result.err.contains(QStringLiteral("300 attempts")));
+}
+
+void TestCliCustom::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    const QStringList feed = feedArgs();
+    QTest::newRow("table bet 9") << (QStringList{"table"} + feed + QStringList{"--tab", "custom", "--bet", "9"});
+    QTest::newRow("table bet 0") << (QStringList{"table"} + feed + QStringList{"--tab", "custom", "--bet", "0"});
+    QTest::newRow("stats window 0") << (QStringList{"stats"} + feed +
+                                        QStringList{"--tab", "custom", "--bet", "1", "--window", "0"});
+    QTest::newRow("stats window 101") << (QStringList{"stats"} + feed +
+                                          QStringList{"--tab", "custom", "--bet", "1", "--window", "101"});
+    const QStringList search = QStringList{"search"} + feed;
+    QTest::newRow("search mode") << (search + QStringList{"--mode", "hard", "--criterion", "0", "--threshold", "1",
+                                                          "--window", "20", "--bet", "1"});
+    QTest::newRow("search criterion 4") << (search + QStringList{"--mode", "mixed", "--criterion", "4", "--threshold",
+                                                                 "1", "--window", "20", "--bet", "1"});
+    QTest::newRow("search threshold") << (search + QStringList{"--mode", "mixed", "--criterion", "0", "--threshold",
+                                                               "x", "--window", "20", "--bet", "1"});
+    QTest::newRow("search seed") << (search + QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "1",
+                                                          "--window", "20", "--bet", "1", "--seed", "-1"});
+    QTest::newRow("search attempts") << (search + QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "1",
+                                                              "--window", "20", "--bet", "1", "--max-attempts", "0"});
+    QTest::newRow("no lottery") << QStringList{"stats", "--file", kLuckyFeed, "--tab", "custom",
+                                               "--bet", "1",      "--window", "20"};
+}
+
+void TestCliCustom::badArguments()
+{
+    QFETCH(QStringList, arguments);
+    const Run result = run(arguments);
+    QCOMPARE(result.status, 2);
+    QVERIFY(result.lines.isEmpty());
+    QVERIFY(!result.err.isEmpty());
+}
+
+void TestCliCustom::shortFeedYieldsNothing()
+{
+    const Run table = run(QStringList{"table"} + feedArgs(kShortFeed) + QStringList{"--tab", "custom", "--bet", "1"});
+    QCOMPARE(table.status, 3);
+    const Run stats = run(QStringList{"stats"} + feedArgs(kShortFeed) +
+                          QStringList{"--tab", "custom", "--bet", "1", "--window", "20"});
+    QCOMPARE(stats.status, 3);
+}
+
+QTEST_GUILESS_MAIN(TestCliCustom)
+#include "tst_cli_custom.moc"
