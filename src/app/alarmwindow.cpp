@@ -1,5 +1,6 @@
 #include "app/alarmwindow.h"
 
+#include "alerts/streakalarm.h"
 #include "ui_alarmwindow.h"
 
 #include <QCheckBox>
@@ -8,12 +9,24 @@
 
 namespace tandor28 {
 
+namespace {
+
+constexpr int kBlinkPeriodMs = 1000;
+constexpr int kBlankMs = 500;
+
+} // namespace
+
 AlarmWindow::AlarmWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::AlarmWindow>())
 {
     m_ui->setupUi(this);
     setFixedSize(350, 450);
-    setAlarmText(QStringLiteral("火车报警：\r\n\r\n首次打开请先刷新一下软件"));
+    setAlarmText(alarmWindowInitialText());
     move(1, 1);
+    m_blinkTimer.setInterval(kBlinkPeriodMs);
+    m_blankTimer.setSingleShot(true);
+    m_blankTimer.setInterval(kBlankMs);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &AlarmWindow::onBlinkTick);
+    connect(&m_blankTimer, &QTimer::timeout, this, &AlarmWindow::onBlinkEnd);
     connect(m_ui->blinkCheck, &QCheckBox::toggled, this, &AlarmWindow::onBlinkToggled);
     connect(m_ui->stayOnTopCheck, &QCheckBox::toggled, this, &AlarmWindow::onStayOnTopToggled);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -28,12 +41,35 @@ QLabel* AlarmWindow::textLabel() const
 
 void AlarmWindow::setAlarmText(const QString& text)
 {
-    m_ui->alarmTextLabel->setText(text);
+    m_alarmText = text;
+    // While blanked the new text waits for the end of the blink.
+    if (!m_blanked)
+        m_ui->alarmTextLabel->setText(text);
 }
 
 void AlarmWindow::onBlinkToggled(bool on)
 {
-    Q_UNUSED(on);
+    if (on) {
+        m_blinkTimer.start();
+        return;
+    }
+    m_blinkTimer.stop();
+    if (m_blanked)
+        onBlinkEnd();
+}
+
+void AlarmWindow::onBlinkTick()
+{
+    m_blanked = true;
+    m_ui->alarmTextLabel->clear();
+    m_blankTimer.start();
+}
+
+void AlarmWindow::onBlinkEnd()
+{
+    m_blankTimer.stop();
+    m_blanked = false;
+    m_ui->alarmTextLabel->setText(m_alarmText);
 }
 
 void AlarmWindow::onStayOnTopToggled(bool on)
@@ -47,6 +83,8 @@ void AlarmWindow::onStayOnTopToggled(bool on)
 
 void AlarmWindow::closeEvent(QCloseEvent* event)
 {
+    m_blinkTimer.stop();
+    m_blankTimer.stop();
     QWidget::closeEvent(event);
     Q_EMIT closed();
 }

@@ -1,5 +1,6 @@
 #include "app/drawpopup.h"
 
+#include "alerts/drawnotice.h"
 #include "ui_drawpopup.h"
 
 #include <QEvent>
@@ -7,22 +8,14 @@
 
 namespace tandor28 {
 
-namespace {
-
-QString countdownTitle(int secondsLeft)
-{
-    return QStringLiteral("  Tandor28开奖提示:  双击关闭 %1s后自动关闭").arg(secondsLeft);
-}
-
-} // namespace
-
 DrawPopup::DrawPopup(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_ui(std::make_unique<Ui::DrawPopup>())
 {
     m_ui->setupUi(this);
-    setFixedSize(325, 159);
+    setFixedSize(kDrawPopupSize);
+    m_ui->popupTitleLabel->setText(drawPopupTitle(0));
     m_ui->popupTitleLabel->installEventFilter(this);
-    m_timer.setInterval(1000);
+    m_timer.setInterval(kDrawPopupTickMs);
     connect(&m_timer, &QTimer::timeout, this, &DrawPopup::onTick);
     m_timer.start();
     placeAtScreenCorner();
@@ -62,15 +55,14 @@ void DrawPopup::placeAtScreenCorner()
     const QScreen* screen = this->screen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
-    move(area.width() - width() - 20, area.height() - height() - 80);
+    move(drawPopupPosition(screen->geometry().size()));
 }
 
 void DrawPopup::onTick()
 {
     ++m_ticks;
-    m_ui->popupTitleLabel->setText(countdownTitle(10 - m_ticks));
-    if (m_ticks >= 11) {
+    m_ui->popupTitleLabel->setText(drawPopupTitle(m_ticks));
+    if (drawPopupClosesAt(m_ticks)) {
         m_timer.stop();
         close();
     }

@@ -1,6 +1,10 @@
 #include "app/trendtab.h"
 
+#include "alerts/trend.h"
+#include "app/gridstyle.h"
 #include "ui_trendtab.h"
+
+#include <QTreeWidget>
 
 namespace tandor28 {
 
@@ -8,6 +12,9 @@ TrendTab::TrendTab(const AppState& state, const WindowParts& parts, QWidget* par
     : QWidget(parent), m_ui(std::make_unique<Ui::TrendTab>()), m_state(state), m_parts(parts)
 {
     m_ui->setupUi(this);
+    // Narrow label and count columns leave the share column room for 13 significant digits.
+    m_ui->categoryList->setColumnWidth(0, 40);
+    m_ui->categoryList->setColumnWidth(1, 36);
 }
 
 TrendTab::~TrendTab() = default;
@@ -24,10 +31,26 @@ QTreeWidget* TrendTab::categoryList() const
 
 void TrendTab::fillTrendRow(int row, const Draw& draw)
 {
-    Q_UNUSED(row);
-    Q_UNUSED(draw);
+    const TrendRow trend = trendRow(draw);
+    for (int column = 0; column < kTrendColumnCount; ++column)
+        setCellText(m_ui->trendTable, row, column, trend.cells[static_cast<std::size_t>(column)]);
+    for (int i = 0; i < kTrendCategoryColumnCount; ++i)
+        setCellBackground(m_ui->trendTable, row, kTrendFirstCategoryColumn + i,
+                          trend.backgrounds[static_cast<std::size_t>(i)]);
 }
 
-void TrendTab::updateCategoryList() {}
+void TrendTab::updateCategoryList()
+{
+    // The rows keep their items; only the count and share cells are rewritten.
+    const auto rows = tandor28::categoryList(m_state.history, m_state.periodCount);
+    QTreeWidget* list = m_ui->categoryList;
+    for (int i = 0; i < kCategoryCount && i < list->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list->topLevelItem(i);
+        const CategoryRow& row = rows[static_cast<std::size_t>(i)];
+        item->setText(0, row.label);
+        item->setText(1, QString::number(row.count));
+        item->setText(2, row.share);
+    }
+}
 
 } // namespace tandor28

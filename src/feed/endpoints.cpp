@@ -1,9 +1,15 @@
 #include "endpoints.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
 
 namespace tandor28 {
+
+QString endpointsIniPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini");
+}
 
 Endpoints loadEndpoints(const QString& iniPath)
 {

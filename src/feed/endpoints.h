@@ -18,6 +18,9 @@ inline constexpr auto kDefaultNoticeEndpoint = "http://127.0.0.1:8828/notice.txt
 inline constexpr auto kDefaultCanadaEndpoint = "http://127.0.0.1:8828";
 inline constexpr auto kCanadaFeedPath = "/api.php?t=jnd28";
 
+// tandor28.ini beside the executable, where the program looks for its endpoints.
+[[nodiscard]] QString endpointsIniPath();
+
 // Reads the [endpoints] group of tandor28.ini (keys notice and canada); a missing file or key gives
 // the default, which points at the local draw server.
 [[nodiscard]] Endpoints loadEndpoints(const QString& iniPath);

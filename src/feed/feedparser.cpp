@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
 #include <vector>
 
 namespace tandor28 {
@@ -68,7 +69,7 @@ QString recordPattern(LotteryKind kind)
                           "\"c4\":\"(.*?)\"");
 }
 
-std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
+std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body, std::size_t maxRecords)
 {
     // No match can contain a line feed except the one that ends a text record, so every match lies
     // within one line, and the matcher runs line by line. Before it runs, a plain scan checks that
@@ -80,13 +81,13 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
     const bool textFeed = kind == LotteryKind::Lucky28;
     std::vector<Draw> records;
     qsizetype lineStart = 0;
-    while (lineStart < document.size()) {
+    while (lineStart < document.size() && records.size() < maxRecords) {
         qsizetype lineEnd = document.indexOf(QLatin1Char('\n'), lineStart);
         lineEnd = lineEnd < 0 ? document.size() : lineEnd + 1;
         const QStringView line = QStringView(document).mid(lineStart, lineEnd - lineStart);
         lineStart = lineEnd;
         qsizetype offset = 0;
-        while (offset < line.size()) {
+        while (offset < line.size() && records.size() < maxRecords) {
             const qsizetype start =
                 textFeed ? offset : line.indexOf(kCanadaPieces.front(), offset, Qt::CaseInsensitive);
             const qsizetype end = start < 0 ? -1 : piecesEnd(line, start, textFeed ? kLuckyPieces : kCanadaPieces);
@@ -105,10 +106,10 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body)
 
 std::optional<DrawHistory> parseDrawFeed(LotteryKind kind, const QByteArray& body, int periodCount)
 {
-    std::vector<Draw> records = parseRecords(kind, body);
+    const std::size_t length = static_cast<std::size_t>(std::max(periodCount, 0) + kHistoryExtra);
+    std::vector<Draw> records = parseRecords(kind, body, length);
     if (records.size() < static_cast<std::size_t>(kMinimumRecords))
         return std::nullopt;
-    const std::size_t length = static_cast<std::size_t>(std::max(periodCount, 0) + kHistoryExtra);
     records.resize(length);
     return DrawHistory(std::move(records));
 }

@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <limits>
 #include <optional>
+#include <vector>
 
 namespace tandor28 {
 
@@ -20,7 +22,9 @@ inline constexpr int kMinimumRecords = 5;
 // The records of a feed body in document order (the body bytes taken as they are, one character
 // per byte). Matching ignores case and "." never matches a line feed. The time taken grows with the
 // length of the body, whatever its content.
-[[nodiscard]] std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body);
+// At most `maxRecords` records are read.
+[[nodiscard]] std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body,
+                                             std::size_t maxRecords = std::numeric_limits<std::size_t>::max());
 
 // The history a feed body gives: nullopt when it holds fewer than five records (callers then change
 // nothing); otherwise periodCount + 10 positions, the records first, empty draws after them.

@@ -208,14 +208,13 @@ void storeCookies(const QString& host, const QString& cookies)
         clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
         file.write(storedHost.toUtf8() + '\t' + clean.toUtf8() + '\n');
     }
-    if (!file.commit())
-        return;
+    file.commit();
 }
 
 HttpResponse httpRequest(const HttpRequest& request)
 {
     HttpResponse response;
-    const QUrl url(request.url, QUrl::StrictMode);
+    const QUrl url(request.url, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return response;
@@ -321,9 +320,20 @@ QByteArray fetchText(const QString& url)
     return response.body;
 }
 
+QThreadPool* fetchThreadPool()
+{
+    // Never destroyed: its idle threads end on their own, and the pool must outlive every fetch.
+    static QThreadPool* const pool = [] {
+        auto* created = new QThreadPool;
+        created->setMaxThreadCount(4);
+        return created;
+    }();
+    return pool;
+}
+
 QFuture<QByteArray> fetchTextAsync(const QString& url)
 {
-    return QtConcurrent::run(fetchText, url);
+    return QtConcurrent::run(fetchThreadPool(), fetchText, url);
 }
 
 } // namespace tandor28

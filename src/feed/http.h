@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
+#include <QThreadPool>
 
 namespace tandor28 {
 
@@ -49,6 +50,10 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 
 // fetchText on a worker thread, so that the window keeps reacting while a request waits.
 [[nodiscard]] QFuture<QByteArray> fetchTextAsync(const QString& url);
+
+// The threads fetches run on: a pool of their own, so that a long computation filling the global
+// pool never holds up a refresh.
+[[nodiscard]] QThreadPool* fetchThreadPool();
 
 // Merges the cookie text `newText` into `oldText`: a name already present gets the new value,
 // a new name is appended; entries with an empty value or the value "deleted" are dropped. The

@@ -168,7 +168,8 @@ private Q_SLOTS:
     void history();
     void historyOfAnUnusableFeed_data();
     void historyOfAnUnusableFeed();
-    void noticeOfTheServedDocument();
+    void notice_data();
+    void notice();
 };
 
 void TestCliFeedsim::history_data()
@@ -228,6 +229,9 @@ void TestCliFeedsim::historyOfAnUnusableFeed_data()
         << "lucky28" << QStringList{QStringLiteral("--status"), QStringLiteral("500")};
     QTest::newRow("canada28 garbage") << "canada28" << QStringList{QStringLiteral("--garbage")};
     QTest::newRow("canada28 server down") << "canada28" << QStringList{QStringLiteral("--down")};
+    // A body that breaks off is a failed fetch, not a shorter feed.
+    QTest::newRow("lucky28 cut body") << "lucky28" << QStringList{QStringLiteral("--cut")};
+    QTest::newRow("canada28 cut body") << "canada28" << QStringList{QStringLiteral("--cut")};
 }
 
 void TestCliFeedsim::historyOfAnUnusableFeed()
@@ -245,27 +249,46 @@ void TestCliFeedsim::historyOfAnUnusableFeed()
     QVERIFY(!run.err.isEmpty());
 }
 
-void TestCliFeedsim::noticeOfTheServedDocument()
+void TestCliFeedsim::notice_data()
 {
-    RunningServer server({});
-    QVERIFY(server.port() > 0);
-    const QByteArray notice = fetchBody(server.port(), QStringLiteral("/notice.txt"));
-    QVERIFY(!notice.isEmpty());
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QFile file(dir.filePath(QStringLiteral("notice.txt")));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(notice), notice.size());
-    file.close();
+    QTest::addColumn<bool>("fromSavedCopy");
+    QTest::addColumn<QString>("version");
 
-    const CliRun run = runCli({QStringLiteral("notice"), QStringLiteral("--file"), file.fileName()});
+    QTest::newRow("from the server") << false << "1.4.0";
+    QTest::newRow("from a saved copy") << true << "1.4.0";
+    QTest::newRow("newer version from the server") << false << "1.5.0";
+}
+
+void TestCliFeedsim::notice()
+{
+    QFETCH(bool, fromSavedCopy);
+    QFETCH(QString, version);
+
+    RunningServer server({QStringLiteral("--version-text"), version});
+    QVERIFY(server.port() > 0);
+    const QString url = QStringLiteral("http://127.0.0.1:%1/notice.txt").arg(server.port());
+    QStringList arguments{QStringLiteral("notice"), QStringLiteral("--url"), url};
+    QTemporaryDir dir;
+    if (fromSavedCopy) {
+        const QByteArray notice = fetchBody(server.port(), QStringLiteral("/notice.txt"));
+        QVERIFY(!notice.isEmpty());
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(QStringLiteral("notice.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(notice), notice.size());
+        file.close();
+        arguments = QStringList{QStringLiteral("notice"), QStringLiteral("--file"), file.fileName()};
+    }
+
+    const CliRun run = runCli(arguments);
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 5);
-    QCOMPARE(lines[0], QStringLiteral("1.4.0"));
-    QVERIFY(!lines[1].isEmpty());
+    QCOMPARE(lines[0], version);
+    QVERIFY(lines[1].startsWith(QStringLiteral("欢迎使用")));
     QVERIFY(lines[2].contains(QStringLiteral("\\r\\n")));
     QCOMPARE(lines[3], QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(server.port()));
+    QCOMPARE(lines[4], QString());
 }
 
 QTEST_GUILESS_MAIN(TestCliFeedsim)

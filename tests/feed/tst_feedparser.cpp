@@ -264,6 +264,8 @@ void TestFeedParser::periodCountSetsTheLength()
     QCOMPARE(history->at(30).issue, QStringLiteral("71"));
     QVERIFY(!parseDrawFeed(LotteryKind::Canada28Night, canadaRecords(4), 20));
     QVERIFY(parseDrawFeed(LotteryKind::Canada28Night, canadaRecords(5), 20));
+    QCOMPARE(parseRecords(LotteryKind::Lucky28, luckyLines(40), 7).size(), std::size_t(7));
+    QCOMPARE(parseRecords(LotteryKind::Canada28Night, canadaRecords(40), 12).back().issue, QStringLiteral("189"));
 }
 
 // Short random bodies built from the patterns' own pieces: the line-by-line search must find exactly

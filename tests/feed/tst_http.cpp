@@ -3,11 +3,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
+#include <QThreadPool>
 
 #include <httplib.h>
 
@@ -183,6 +187,7 @@ private Q_SLOTS:
     void deletedCookieLeavesTheStore();
     void locationAndHeaderText();
     void errorStatusBodyIsReturned();
+    void urlWithBlanksAndChineseIsFetched();
     void fetchTextStopsAtZeroByte();
     void fetchTextAsyncRunsOffThread();
     void stalledServerTimesOut();
@@ -349,6 +354,12 @@ void TestHttp::errorStatusBodyIsReturned()
     QCOMPARE(fetchText(m_server->url("/error")), QByteArray("error page"));
 }
 
+void TestHttp::urlWithBlanksAndChineseIsFetched()
+{
+    QCOMPARE(fetchText(m_server->url("/echo?name=幸运 28")), QByteArray("hello"));
+    QCOMPARE(QString::fromStdString(m_server->last().path), QStringLiteral("/echo"));
+}
+
 void TestHttp::fetchTextStopsAtZeroByte()
 {
     QCOMPARE(fetchText(m_server->url("/zero")), QByteArray("abc"));
@@ -357,10 +368,22 @@ void TestHttp::fetchTextStopsAtZeroByte()
     QCOMPARE(httpRequest(request).body, QByteArray("abc\0def", 7));
 }
 
+// The global pool is full of work that waits for this test; the fetch must still finish.
 void TestHttp::fetchTextAsyncRunsOffThread()
 {
-    QFuture<QByteArray> future = fetchTextAsync(m_server->url("/echo"));
-    QCOMPARE(future.result(), QByteArray("hello"));
+    QThreadPool* global = QThreadPool::globalInstance();
+    QSemaphore release;
+    for (int i = 0; i < global->maxThreadCount(); ++i)
+        global->start([&release] { release.acquire(); });
+    // Waiting through a watcher: waiting on the future itself could run the fetch on this thread.
+    QFutureWatcher<QByteArray> watcher;
+    QSignalSpy finished(&watcher, &QFutureWatcherBase::finished);
+    watcher.setFuture(fetchTextAsync(m_server->url("/echo")));
+    const bool ended = finished.wait(20000);
+    release.release(global->maxThreadCount());
+    global->waitForDone();
+    QVERIFY(ended);
+    QCOMPARE(watcher.result(), QByteArray("hello"));
 }
 
 void TestHttp::stalledServerTimesOut()

@@ -1,6 +1,7 @@
 #include "feed/endpoints.h"
 #include "feed/notice.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
@@ -203,6 +204,7 @@ void TestNotice::feedUrls()
     QCOMPARE(feedUrl(LotteryKind::Canada28Night, shipped, notice),
              QStringLiteral("http://127.0.0.1:8828/api.php?t=jnd28"));
     QCOMPARE(shipped.notice, QStringLiteral("http://127.0.0.1:8828/notice.txt"));
+    QCOMPARE(endpointsIniPath(), QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini"));
 }
 
 QTEST_GUILESS_MAIN(TestNotice)

@@ -60,7 +60,8 @@ Routes:
                           changes settings while running; answers with the new settings
                           (400 and no change when a name or value is not accepted).
                           Names: delay-ms, garbage, status, records, cut, down, lucky,
-                          canada, lag-s, version, jk1, now (empty = the real clock),
+                          canada, lag-s, version, jk1, now (URL-encoded, e.g.
+                          now=2026-12-10%2012:00:00; empty = the real clock),
                           reset=1 (back to the start-up settings, applied first).
                           Flags take 1/0, true/false, on/off or yes/no. The request needs
                           a Content-Length, e.g. curl -d '' 'http://127.0.0.1:8828/control?down=1'
@@ -86,7 +87,8 @@ Misbehaviour (the feeds only, unless said otherwise):
   --no-lucky        the Lucky 28 feed answers 503 with an empty body
   --no-canada       the Canada 28 feed answers 503 with an empty body
   --status N        answer with HTTP status N (200 or 400..599) and an error page
-  --garbage         answer 200 with bytes that hold no record (NUL bytes included)
+  --garbage         answer with bytes that hold no record, NUL bytes included
+                    (status 200 unless --status says otherwise)
   --cut             announce the whole length but close the connection halfway
                     through the middle record (applies to whatever body is chosen)
 Precedence: delay, then down/no-lucky/no-canada, then garbage, then status, then cut.

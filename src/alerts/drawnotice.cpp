@@ -1,0 +1,67 @@
+#include "drawnotice.h"
+
+#include "model/classification.h"
+
+namespace tandor28 {
+
+namespace {
+
+// The issue inside "幸运28 第123期"; the whole text when it does not have that form.
+QString issueOfLabel(const QString& label)
+{
+    const qsizetype start = label.indexOf(QStringLiteral("第"));
+    const qsizetype end = label.lastIndexOf(QStringLiteral("期"));
+    if (start < 0 || end <= start)
+        return label;
+    return label.mid(start + 1, end - start - 1);
+}
+
+} // namespace
+
+QString initialIssueLabelText()
+{
+    return QStringLiteral("幸运28 第000000期");
+}
+
+bool isNewDraw(const QString& previousIssueLabel, const DrawHistory& history)
+{
+    if (history.isEmpty())
+        return false;
+    return issueOfLabel(previousIssueLabel) != history.at(1).issue;
+}
+
+QString drawPopupDrawText(const Draw& newest)
+{
+    return newest.resultText + QLatin1Char(' ') + comboLabel(newest.sum);
+}
+
+QString drawPopupHistoryText(const DrawHistory& history)
+{
+    QString text = QStringLiteral("历史：");
+    for (int position = 10; position >= 1; --position)
+        text += twoDigit(history.at(position).sum) + QLatin1Char(' ');
+    return text;
+}
+
+QString drawPopupTitle(int tick)
+{
+    return QStringLiteral("  Tandor28开奖提示:  双击关闭 ") + QString::number(10 - tick) +
+           QStringLiteral("s后自动关闭");
+}
+
+QPoint drawPopupPosition(QSize screen)
+{
+    return {screen.width() - kDrawPopupSize.width() - 20, screen.height() - kDrawPopupSize.height() - 80};
+}
+
+DrawPopupTexts drawPopupTexts(const QString& issueLabel, const DrawHistory& history)
+{
+    return {drawPopupTitle(0), issueLabel, drawPopupDrawText(history.at(1)), drawPopupHistoryText(history)};
+}
+
+QPoint balloonPosition(QSize screen)
+{
+    return {screen.width(), screen.height() - 80};
+}
+
+} // namespace tandor28
