@@ -457,7 +457,6 @@ void TestMainWindow::refreshFillsTables()
         }
     }
     QCOMPARE(cellText(draws, 0, 0), QStringLiteral("期号"));
-    QCOMPARE(cellText(free, 1, 0), QString());
     if (filledRows < 100)
         QCOMPARE(cellText(draws, 100, 1), QStringLiteral("0 + 0 + 0 = 00"));
 
