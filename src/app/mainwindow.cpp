@@ -271,7 +271,8 @@ void MainWindow::selectLotteryByHour()
 
 void MainWindow::onLotteryChanged(int index)
 {
-    m_state.lottery = index == 1 ? LotteryKind::Canada28Night : LotteryKind::Lucky28;
+    Q_UNUSED(index);
+    // The state keeps the lottery of the history it holds until the refresh for the new one starts.
     if (!m_settingLottery)
         refreshAll();
 }

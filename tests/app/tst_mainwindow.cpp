@@ -594,6 +594,17 @@ void TestMainWindow::failedFetchKeepsRows()
     QCOMPARE(m_window->state().countdown, -1);
     QCOMPARE(child<QLabel>(QStringLiteral("countdownLabel"))->text(), QStringLiteral("开奖中"));
     QVERIFY(m_window->refreshTimer()->isActive());
+    if (stopServer)
+        return;
+
+    // The feed is back with the late draw: the next refresh takes it.
+    m_server->setLucky(luckyFeed(5001, QTime(12, 10), 120));
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("refreshButton")), Qt::LeftButton);
+    QVERIFY(waitForRefreshes(3));
+    QVERIFY(m_window->lastFetchSucceeded());
+    QCOMPARE(cellText(draws, 1, 0), QStringLiteral("5001"));
+    QCOMPARE(cellText(draws, 2, 0), QStringLiteral("5000"));
+    QCOMPARE(child<QLabel>(QStringLiteral("issueLabel"))->text(), QStringLiteral("幸运28 第5001期"));
 }
 
 void TestMainWindow::refreshDuringRefreshRunsOnceAfter_data()
