@@ -129,6 +129,10 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         label->setStyleSheet(QStringLiteral("border: 1px solid rgb(157, 179, 214); background: white;"));
     }
     m_ui->countdownLabel->setAlignment(Qt::AlignCenter);
+    // A label rather than a status message: hovering over menus and tips never wipes it.
+    m_statusLabel = new QLabel(statusBar());
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusBar()->addWidget(m_statusLabel, 1);
 
     m_parts.drawTable = m_ui->drawTable;
     m_parts.issueLabel = m_ui->issueLabel;
@@ -214,7 +218,7 @@ StartOutcome MainWindow::applyServerNotice()
     m_state.latestVersion = notice.latestVersion;
     m_state.updateText = notice.updateText;
     m_state.luckyFeedEndpoint = notice.luckyFeedEndpoint;
-    statusBar()->showMessage(connectedStatusText(notice.latestVersion));
+    m_statusLabel->setText(connectedStatusText(notice.latestVersion));
     m_ui->announcementLabel->setText(notice.announcement);
     m_ui->noticeBox->setPlainText(notice.updateText);
     return StartOutcome::Running;

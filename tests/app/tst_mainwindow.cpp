@@ -381,7 +381,9 @@ void TestMainWindow::startUp()
         QVERIFY(!m_window->isRefreshing());
         return;
     }
-    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("当前状态：连接服务器成功，当前版本:1.4.0"));
+    auto* status = child<QLabel>(QStringLiteral("statusLabel"));
+    QVERIFY(status && m_window->statusBar()->isAncestorOf(status));
+    QCOMPARE(status->text(), QStringLiteral("当前状态：连接服务器成功，当前版本:1.4.0"));
     QCOMPARE(child<QLabel>(QStringLiteral("announcementLabel"))->text(), QStringLiteral("今日开奖正常"));
     QCOMPARE(child<QPlainTextEdit>(QStringLiteral("noticeBox"))->toPlainText(), QStringLiteral("第一行\n第二行"));
     QVERIFY(waitForRefreshes(1));
