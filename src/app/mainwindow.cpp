@@ -408,8 +408,11 @@ void MainWindow::onTimerTick()
 {
     const TickOutcome tick = timerTick(m_state.countdown);
     m_state.countdown = tick.countdown;
-    if (tick.refreshDue && !m_refreshing) {
-        m_refreshFromTick = true;
+    if (tick.refreshDue) {
+        // The refresh ends this tick: it recomputes the countdown, applies the late jump and
+        // shows the label. Due while a refresh runs, it is folded into the one after it.
+        if (!m_refreshing)
+            m_refreshFromTick = true;
         refreshAll();
         return;
     }

@@ -618,7 +618,8 @@ void TestMainWindow::refreshDuringRefreshRunsOnceAfter_data()
     QTest::newRow("refresh button") << QStringLiteral("button") << 1 << QStringLiteral("幸运28 第5000期");
     QTest::newRow("refresh button three times") << QStringLiteral("button") << 3 << QStringLiteral("幸运28 第5000期");
     QTest::newRow("lottery chooser") << QStringLiteral("chooser") << 1 << QStringLiteral("加拿大28 第8000期");
-    QTest::newRow("timer tick due") << QStringLiteral("tick") << 1 << QStringLiteral("幸运28 第5000期");
+    QTest::newRow("timer ticks while the fetch waits")
+        << QStringLiteral("tick") << 1 << QStringLiteral("幸运28 第5000期");
 }
 
 void TestMainWindow::refreshDuringRefreshRunsOnceAfter()
