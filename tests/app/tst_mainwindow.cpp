@@ -16,6 +16,8 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStringEncoder>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -504,8 +506,17 @@ void TestMainWindow::periodsBox()
     QVERIFY(startAndWait());
     auto* box = child<PeriodsBox>(QStringLiteral("periodsBox"));
     QCOMPARE(box->boxText(), QStringLiteral("100"));
-    for (const int step : spins)
-        box->stepBy(step);
+    for (const int step : spins) {
+        // A real click on the spin button.
+        QStyleOptionSpinBox option;
+        option.initFrom(box);
+        option.subControls = QStyle::SC_All;
+        option.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+        option.frame = true;
+        const QRect button = box->style()->subControlRect(
+            QStyle::CC_SpinBox, &option, step > 0 ? QStyle::SC_SpinBoxUp : QStyle::SC_SpinBoxDown, box);
+        QTest::mouseClick(box, Qt::LeftButton, {}, button.center());
+    }
     if (!typed.isEmpty())
         box->setBoxText(typed);
     QCOMPARE(box->boxText(), shownBeforeRefresh);
