@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMessageBox>
@@ -123,6 +124,15 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_ui->setupUi(this);
     setFixedSize(1129, 802);
     m_ui->bannerLabel->setPixmap(bannerPicture(m_ui->bannerLabel->size()));
+    for (QLabel* label : {m_ui->digitLabel1, m_ui->digitLabel2, m_ui->digitLabel3, m_ui->sumLabel}) {
+        label->setAlignment(Qt::AlignCenter);
+        label->setStyleSheet(QStringLiteral("border: 1px solid rgb(157, 179, 214); background: white;"));
+    }
+    m_ui->countdownLabel->setAlignment(Qt::AlignCenter);
+    // A label rather than a status message: hovering over menus and tips never wipes it.
+    m_statusLabel = new QLabel(statusBar());
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusBar()->addWidget(m_statusLabel, 1);
 
     m_parts.drawTable = m_ui->drawTable;
     m_parts.issueLabel = m_ui->issueLabel;
@@ -208,7 +218,7 @@ StartOutcome MainWindow::applyServerNotice()
     m_state.latestVersion = notice.latestVersion;
     m_state.updateText = notice.updateText;
     m_state.luckyFeedEndpoint = notice.luckyFeedEndpoint;
-    statusBar()->showMessage(connectedStatusText(notice.latestVersion));
+    m_statusLabel->setText(connectedStatusText(notice.latestVersion));
     m_ui->announcementLabel->setText(notice.announcement);
     m_ui->noticeBox->setPlainText(notice.updateText);
     return StartOutcome::Running;
@@ -265,7 +275,8 @@ void MainWindow::selectLotteryByHour()
 
 void MainWindow::onLotteryChanged(int index)
 {
-    m_state.lottery = index == 1 ? LotteryKind::Canada28Night : LotteryKind::Lucky28;
+    Q_UNUSED(index);
+    // The state keeps the lottery of the history it holds until the refresh for the new one starts.
     if (!m_settingLottery)
         refreshAll();
 }
@@ -397,8 +408,11 @@ void MainWindow::onTimerTick()
 {
     const TickOutcome tick = timerTick(m_state.countdown);
     m_state.countdown = tick.countdown;
-    if (tick.refreshDue && !m_refreshing) {
-        m_refreshFromTick = true;
+    if (tick.refreshDue) {
+        // The refresh ends this tick: it recomputes the countdown, applies the late jump and
+        // shows the label. Due while a refresh runs, it is folded into the one after it.
+        if (!m_refreshing)
+            m_refreshFromTick = true;
         refreshAll();
         return;
     }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QUrl;
 
 namespace Ui {
@@ -115,6 +116,7 @@ private:
     TrendTab* m_trendTab = nullptr;
     AlarmTab* m_alarmTab = nullptr;
     CustomTab* m_customTab = nullptr;
+    QLabel* m_statusLabel = nullptr;
     Endpoints m_endpoints;
     ServerNotice m_notice;
     QTimer m_refreshTimer;
