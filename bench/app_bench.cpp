@@ -1,0 +1,145 @@
+// The window: start-up to a filled window, and one whole refresh (fetch from a server on 127.0.0.1,
+// then every table, tab and label), both against an in-process server holding a 120-record feed.
+#include "app/mainwindow.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTime>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+
+#include <thread>
+
+using namespace tandor28;
+
+namespace {
+
+class FeedServer
+{
+public:
+    FeedServer()
+    {
+        QByteArray lucky;
+        for (int i = 0; i < 120; ++i) {
+            const int issue = 3300000 - i;
+            const int a = issue % 10, b = (issue / 7) % 10, c = (issue / 13) % 10;
+            lucky += QStringLiteral("%1-2026-12-10 %2-%3 + %4 + %5 = %6\r\n")
+                         .arg(issue)
+                         .arg(QTime(12, 0).addSecs(-300 * i).toString(QStringLiteral("HH:mm:ss")))
+                         .arg(a)
+                         .arg(b)
+                         .arg(c)
+                         .arg(a + b + c)
+                         .toLatin1();
+        }
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        const QString jk1 = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(m_port);
+        const QByteArray notice = QStringEncoder("GBK").encode(
+            QStringLiteral("版本:1.4.0]1公告:基准]4更新:基准]5JK1:") + jk1 + QStringLiteral("]7"));
+        m_server.Get("/notice.txt", [notice](const httplib::Request&, httplib::Response& response) {
+            response.set_content(notice.toStdString(), "text/plain");
+        });
+        m_server.Get("/lucky28.txt", [lucky](const httplib::Request&, httplib::Response& response) {
+            response.set_content(lucky.toStdString(), "text/plain");
+        });
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    }
+    ~FeedServer()
+    {
+        m_server.stop();
+        m_thread.join();
+    }
+    [[nodiscard]] int port() const { return m_port; }
+
+private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+};
+
+// A window started against the server, with a clock at noon so Lucky 28 is chosen, and message
+// boxes that answer at once.
+struct BenchWindow
+{
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+
+    explicit BenchWindow(int port)
+    {
+        const QString ini = dir.filePath(QStringLiteral("tandor28.ini"));
+        QFile file(ini);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(
+                QStringLiteral("[endpoints]\nnotice=http://127.0.0.1:%1/notice.txt\ncanada=http://127.0.0.1:%1\n")
+                    .arg(port)
+                    .toLatin1());
+        }
+        file.close();
+        MainWindowServices services;
+        services.clock = [] { return QDateTime(QDate(2026, 12, 10), QTime(12, 1)); };
+        services.inform = [](const QString&, const QString&) {};
+        services.ask = [](const QString&, const QString&) { return false; };
+        services.openUrl = [](const QUrl&) {};
+        services.iniPath = ini;
+        window = std::make_unique<MainWindow>(services);
+    }
+};
+
+void waitForRefresh(MainWindow& window)
+{
+    if (!window.isRefreshing())
+        return;
+    QEventLoop loop;
+    QObject::connect(&window, &MainWindow::refreshFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+static void BM_StartupToFilledWindow(benchmark::State& state)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    FeedServer server;
+    for (auto _ : state) {
+        BenchWindow bench(server.port());
+        bench.window->show();
+        if (bench.window->start() != StartOutcome::Running) {
+            state.SkipWithError("the window did not start");
+            break;
+        }
+        waitForRefresh(*bench.window);
+        if (!bench.window->lastFetchSucceeded() || bench.window->state().history.size() != kHistoryLength) {
+            state.SkipWithError("the first refresh did not fill the window");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_StartupToFilledWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_WholeRefresh(benchmark::State& state)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    FeedServer server;
+    BenchWindow bench(server.port());
+    bench.window->show();
+    if (bench.window->start() != StartOutcome::Running) {
+        state.SkipWithError("the window did not start");
+        return;
+    }
+    waitForRefresh(*bench.window);
+    for (auto _ : state) {
+        bench.window->refreshAll();
+        waitForRefresh(*bench.window);
+        if (!bench.window->lastFetchSucceeded()) {
+            state.SkipWithError("a refresh failed to fetch");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_WholeRefresh)->Unit(benchmark::kMillisecond)->UseRealTime();
