@@ -4,30 +4,25 @@
 
 namespace tandor28 {
 
-namespace {
-
-// The issue inside "幸运28 第123期"; the whole text when it does not have that form.
-QString issueOfLabel(const QString& label)
-{
-    const qsizetype start = label.indexOf(QStringLiteral("第"));
-    const qsizetype end = label.lastIndexOf(QStringLiteral("期"));
-    if (start < 0 || end <= start)
-        return label;
-    return label.mid(start + 1, end - start - 1);
-}
-
-} // namespace
-
 QString initialIssueLabelText()
 {
     return QStringLiteral("幸运28 第000000期");
 }
 
-bool isNewDraw(const QString& previousIssueLabel, const DrawHistory& history)
+QString issueOfTitle(const QString& title)
+{
+    const qsizetype start = title.indexOf(QStringLiteral("第"));
+    const qsizetype end = start < 0 ? -1 : title.indexOf(QStringLiteral("期"), start + 1);
+    if (start < 0 || end < 0)
+        return {};
+    return title.mid(start + 1, end - start - 1);
+}
+
+bool isNewDraw(const QString& oldIssue, const DrawHistory& history)
 {
     if (history.isEmpty())
         return false;
-    return issueOfLabel(previousIssueLabel) != history.at(1).issue;
+    return oldIssue != history.at(1).issue;
 }
 
 QString drawPopupDrawText(const Draw& newest)

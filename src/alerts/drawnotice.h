@@ -16,9 +16,12 @@ inline constexpr int kDrawPopupTickMs = 1000;
 // The issue label before the first refresh; also the popup's initial issue label.
 [[nodiscard]] QString initialIssueLabelText();
 
-// True when the newest draw's issue differs from the issue shown in the main window's issue label
-// before the refresh ("幸运28 第" + issue + "期"). An empty history has no newest draw: never new.
-[[nodiscard]] bool isNewDraw(const QString& previousIssueLabel, const DrawHistory& history);
+// The issue inside a headline title such as "幸运28 第123期": the text between "第" and the next
+// "期", or the empty text when either marker is missing.
+[[nodiscard]] QString issueOfTitle(const QString& title);
+// True when the newest draw's issue differs from the issue the headline showed before the refresh.
+// An empty history has no newest draw: never new.
+[[nodiscard]] bool isNewDraw(const QString& oldIssue, const DrawHistory& history);
 
 // "3 + 5 + 7 = 15 大单": the newest draw's result text, a space and its combination.
 [[nodiscard]] QString drawPopupDrawText(const Draw& newest);

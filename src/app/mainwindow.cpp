@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "alerts/drawnotice.h"
 #include "app/alarmtab.h"
 #include "app/customtab.h"
 #include "app/freeplanstab.h"
@@ -342,12 +343,7 @@ void MainWindow::finishRefresh()
 
     const QString oldTitle = m_ui->issueLabel->text();
     writeHeadline();
-    QString oldIssue;
-    const qsizetype issueStart = oldTitle.indexOf(QStringLiteral("第"));
-    const qsizetype issueEnd = issueStart < 0 ? -1 : oldTitle.indexOf(QStringLiteral("期"), issueStart + 1);
-    if (issueStart >= 0 && issueEnd >= 0)
-        oldIssue = oldTitle.mid(issueStart + 1, issueEnd - issueStart - 1);
-    m_alarmTab->maybeShowDrawPopup(oldIssue);
+    m_alarmTab->maybeShowDrawPopup(issueOfTitle(oldTitle));
     m_trendTab->updateCategoryList();
 
     // A refresh started by the timer ends the tick that started it: a count still far below zero

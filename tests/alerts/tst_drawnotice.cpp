@@ -94,7 +94,7 @@ void TestDrawNotice::newDraw_data()
     QTest::newRow("same issue") << "幸运28 第1000期" << QList<int>{5, 6} << false;
     QTest::newRow("same issue, Canada label") << "加拿大28 第1000期" << QList<int>{5, 6} << false;
     QTest::newRow("older issue") << "幸运28 第999期" << QList<int>{5, 6} << true;
-    QTest::newRow("label of another form") << "1000" << QList<int>{5, 6} << false;
+    QTest::newRow("label without markers counts as new") << "1000" << QList<int>{5, 6} << true;
     QTest::newRow("no history yet") << "幸运28 第000000期" << QList<int>{} << false;
 }
 
@@ -103,7 +103,7 @@ void TestDrawNotice::newDraw()
     QFETCH(QString, previousLabel);
     QFETCH(QList<int>, sums);
     QFETCH(bool, isNew);
-    QCOMPARE(isNewDraw(previousLabel, historyOfSums(sums, static_cast<int>(sums.size()))), isNew);
+    QCOMPARE(isNewDraw(issueOfTitle(previousLabel), historyOfSums(sums, static_cast<int>(sums.size()))), isNew);
 }
 
 void TestDrawNotice::positions_data()
