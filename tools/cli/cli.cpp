@@ -96,6 +96,34 @@ int cmdStats(const QStringList& words, Io& io)
     return kExitBadArguments;
 }
 
+std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
+{
+    const std::optional<int> value = args.intValue(name);
+    if (!value || *value < low || *value > high) {
+        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io)
+{
+    const std::optional<int> value = args.intValue(name);
+    if (!value)
+        io.err << "--" << name << " must be a whole number\n";
+    return value;
+}
+
+QString statsFields(const PlanStats& stats)
+{
+    return QStringLiteral("%1\t%2\t%3\t%4\t%5")
+        .arg(stats.right)
+        .arg(stats.wrong)
+        .arg(stats.accuracy)
+        .arg(stats.winStreak)
+        .arg(stats.lossStreak);
+}
+
 std::optional<LotteryKind> lotteryArg(const Args& args)
 {
     const QString name = args.value(QStringLiteral("lottery"));

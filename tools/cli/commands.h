@@ -4,6 +4,7 @@
 #include "cli.h"
 
 #include "model/draw.h"
+#include "plans/planstats.h"
 
 #include <optional>
 
@@ -27,6 +28,15 @@ int cmdTablePlans(const Args& args, Io& io);
 int cmdTableCustom(const Args& args, Io& io);
 int cmdStatsPlans(const Args& args, Io& io);
 int cmdStatsCustom(const Args& args, Io& io);
+
+// An integer option that must lie in [low, high]; writes the reason to io.err and returns nullopt
+// otherwise.
+[[nodiscard]] std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io);
+// An integer option of any value; writes the reason to io.err and returns nullopt when it is missing
+// or not a whole number.
+[[nodiscard]] std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io);
+// right, wrong, accuracy, win streak, loss streak, tab-separated.
+[[nodiscard]] QString statsFields(const PlanStats& stats);
 
 // The lottery kind named by --lottery (lucky28 | canada28).
 [[nodiscard]] std::optional<LotteryKind> lotteryArg(const Args& args);

@@ -16,16 +16,6 @@ namespace {
 const FormulaTriple kDefaultFormulas = {QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]"), QString(),
                                         QStringLiteral("[1]*[9]+[5]/[2]+[10]")};
 
-std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
-{
-    const std::optional<int> value = args.intValue(name);
-    if (!value || *value < low || *value > high) {
-        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
-        return std::nullopt;
-    }
-    return value;
-}
-
 // "V1,...,V18": eighteen whole numbers.
 std::optional<WorkingValues> parseValues(const QString& text)
 {
@@ -47,16 +37,6 @@ FormulaTriple formulasArg(const Args& args)
     if (!args.has(QStringLiteral("formulas")))
         return kDefaultFormulas;
     return splitFormulas(args.value(QStringLiteral("formulas")));
-}
-
-QString statsFields(const PlanStats& stats)
-{
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5")
-        .arg(stats.right)
-        .arg(stats.wrong)
-        .arg(stats.accuracy)
-        .arg(stats.winStreak)
-        .arg(stats.lossStreak);
 }
 
 // Keeps one record a line whatever the texts hold.

@@ -7,38 +7,7 @@
 
 namespace tandor28::cli {
 
-namespace {
-
-// An integer option that must lie in [low, high]; writes the reason and returns nullopt otherwise.
-std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
-{
-    const std::optional<int> value = args.intValue(name);
-    if (!value || *value < low || *value > high) {
-        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io)
-{
-    const std::optional<int> value = args.intValue(name);
-    if (!value)
-        io.err << "--" << name << " must be a whole number\n";
-    return value;
-}
-
-QString statsFields(const PlanStats& stats)
-{
-    return QStringLiteral("%1\t%2\t%3\t%4\t%5")
-        .arg(stats.right)
-        .arg(stats.wrong)
-        .arg(stats.accuracy)
-        .arg(stats.winStreak)
-        .arg(stats.lossStreak);
-}
-
-} // namespace
+namespace {} // namespace
 
 int cmdTablePlans(const Args& args, Io& io)
 {
