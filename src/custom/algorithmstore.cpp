@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <optional>
 
 namespace tandor28 {
@@ -134,11 +135,18 @@ QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms)
     return encipherEcb(storePlaintext(algorithms), storeKey(), storeSBoxes()).toHex().toUpper();
 }
 
-DecodedStore decodeStore(const QByteArray& content)
+DecodedStore decodeStore(const QByteArray& stored)
 {
+    // The file's text ends at its first zero byte, so zero bytes after a good text (a file padded
+    // by the file system after a crash) are ignored. Anything but zeros after that byte means the
+    // file was damaged; it is kept for the move aside rather than read as a shorter list.
+    const qsizetype zero = stored.indexOf('\0');
+    const QByteArray content = zero < 0 ? stored : stored.left(zero);
+    if (zero >= 0 && std::any_of(stored.begin() + zero, stored.end(), [](char c) { return c != '\0'; }))
+        return unreadable();
     if (content.isEmpty())
         return {};
-    if (content.contains('\0') || content.size() % 2 != 0 || content.size() % 16 != 0)
+    if (content.size() % 2 != 0 || content.size() % 16 != 0)
         return unreadable();
     QByteArray bytes(content.size() / 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i) {

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void hexLengthIsAMultipleOf16_data();
     void hexLengthIsAMultipleOf16();
     void lowerCaseHexLoads();
+    void trailingZeroBytesAreIgnored_data();
+    void trailingZeroBytesAreIgnored();
     void recordsAsTheyComeBack_data();
     void recordsAsTheyComeBack();
     void barInAFormulaShiftsTheFormulas();
@@ -134,6 +136,25 @@ void TestAlgorithmStore::lowerCaseHexLoads()
     const DecodedStore lower = decodeStore(hex.toLower());
     QVERIFY(!lower.unreadable);
     QCOMPARE(lower.algorithms, list);
+}
+
+void TestAlgorithmStore::trailingZeroBytesAreIgnored_data()
+{
+    QTest::addColumn<int>("zeros");
+    QTest::newRow("one zero byte") << 1;
+    QTest::newRow("a block of zero bytes") << 16;
+    QTest::newRow("four kilobytes of zero bytes") << 4096;
+}
+
+void TestAlgorithmStore::trailingZeroBytesAreIgnored()
+{
+    QFETCH(int, zeros);
+    const std::vector<CustomAlgorithm> list = {item(kDefaultName, kDefaultFormulas), item(QStringLiteral("b"), {})};
+    QTemporaryDir dir;
+    AlgorithmStore store{dir.filePath(QStringLiteral("TandorData.ini"))};
+    writeAll(store.path, encodeStore(list) + QByteArray(zeros, '\0'));
+    QCOMPARE(loadAlgorithms(store), list);
+    QVERIFY(!store.unreadableOnDisk);
 }
 
 void TestAlgorithmStore::recordsAsTheyComeBack_data()
@@ -286,6 +307,7 @@ void TestAlgorithmStore::badFiles_data()
     QTest::newRow("standard boxes") << standardBoxes;
     QTest::newRow("binary") << binary;
     QTest::newRow("zero byte inside") << good.left(16) + QByteArray(1, '\0') + good.mid(16);
+    QTest::newRow("zero byte first") << QByteArray(1, '\0') + good;
     QTest::newRow("ten megabytes") << QByteArray(10 * 1024 * 1024, 'A');
 }
 
