@@ -12,6 +12,12 @@ namespace {
 // Compiled formulas kept per evaluator; the search compiles its own and never fills this.
 constexpr qsizetype kMaxCachedFormulas = 4096;
 
+// A plain formula takes microseconds in the engine. Evaluations slower than this count against
+// the formula, and once they add up to the budget the formula counts as rejected, so a formula
+// that stays just under the watchdog's limit cannot hold the window for a whole table of rows.
+constexpr std::chrono::milliseconds kSlowEvaluation{20};
+constexpr std::chrono::milliseconds kSlowBudget{300};
+
 // The token number of "[t]" at `at` (t = 1..18, no leading zero, no blanks), or 0.
 int tokenAt(const QString& text, qsizetype at, qsizetype& length)
 {
@@ -178,10 +184,19 @@ FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, cons
     }
     if (m_runaway.contains(formula.formula))
         return value;
+    const auto started = std::chrono::steady_clock::now();
     QString text = engine().evaluate(expression);
     if (engine().lastWasInterrupted()) {
         m_runaway.insert(formula.formula);
         return value;
+    }
+    if (const auto spent = std::chrono::steady_clock::now() - started; spent >= kSlowEvaluation) {
+        auto& slow = m_slowTime[formula.formula];
+        slow += spent;
+        if (slow >= kSlowBudget) {
+            m_slowTime.remove(formula.formula);
+            m_runaway.insert(formula.formula);
+        }
     }
     if (!text.isEmpty()) {
         value.kind = FormulaValue::Kind::Text;

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <memory>
 
 namespace tandor28 {
@@ -67,7 +68,8 @@ struct FormulaValue
 // Evaluates formulas for one thread: the fast path for arithmetic, the engine (created on first
 // need) for everything else. Compiled formulas are kept, so a formula is compiled once however many
 // rows it is evaluated for. A formula the watchdog had to interrupt counts as rejected from then
-// on, so a table does not wait out the time limit once per row.
+// on, so a table does not wait out the time limit once per row; so does a formula whose slow
+// evaluations, each under the limit, have added up to more than a table may spend on one formula.
 class FormulaEvaluator
 {
 public:
@@ -93,6 +95,7 @@ private:
     std::unique_ptr<ExpressionEngine> m_engine;
     QHash<QString, std::shared_ptr<const CompiledFormula>> m_cache;
     QSet<QString> m_runaway;
+    QHash<QString, std::chrono::steady_clock::duration> m_slowTime;
 };
 
 // 0..9: the last digit of the integer part of the formula's value; rejected formulas give 0.

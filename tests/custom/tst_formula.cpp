@@ -47,6 +47,8 @@ private Q_SLOTS:
     void jsNumberText_data();
     void jsNumberText();
     void runawayFormulaIsRejected();
+    void slowFormulaIsRejectedAfterItsBudget_data();
+    void slowFormulaIsRejectedAfterItsBudget();
     void engineOffersNoHost_data();
     void engineOffersNoHost();
     void hugeInputIsRejected();
@@ -259,6 +261,34 @@ void TestFormula::runawayFormulaIsRejected()
     QCOMPARE(formulaDigit(evaluator, endless, exampleValues()), 0);
     QCOMPARE(formulaDigit(evaluator, endless, exampleValues()), 0);
     QCOMPARE(formulaDigit(evaluator, QStringLiteral("[1]+1"), exampleValues()), 5);
+}
+
+void TestFormula::slowFormulaIsRejectedAfterItsBudget_data()
+{
+    // Each evaluation waits at least the given milliseconds, below the watchdog's limit.
+    QTest::addColumn<int>("milliseconds");
+    QTest::addColumn<int>("mostAnswered");
+    QTest::newRow("30 ms a row") << 30 << 10;
+    QTest::newRow("60 ms a row") << 60 << 5;
+}
+
+void TestFormula::slowFormulaIsRejectedAfterItsBudget()
+{
+    QFETCH(int, milliseconds);
+    QFETCH(int, mostAnswered);
+    FormulaEvaluator evaluator;
+    const QString slow =
+        QStringLiteral("[1]+(function(){var t=Date.now();while(Date.now()-t<%1);return 0})()").arg(milliseconds);
+    int answered = 0;
+    for (int row = 0; row < 3 * mostAnswered; ++row) {
+        if (formulaDigit(evaluator, slow, exampleValues()) == 4)
+            ++answered;
+    }
+    // However slow the machine, the budget is spent after this many rows; the rest count as 0.
+    QVERIFY2(answered <= mostAnswered, qPrintable(QString::number(answered)));
+    QCOMPARE(formulaDigit(evaluator, slow, exampleValues()), 0);
+    // Other formulas of the same evaluator are not affected.
+    QCOMPARE(formulaDigit(evaluator, QStringLiteral("Math.max([1],[3])"), exampleValues()), 8);
 }
 
 void TestFormula::engineOffersNoHost_data()
