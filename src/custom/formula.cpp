@@ -63,21 +63,14 @@ WorkingValues fillCustomWorkingValues(const DrawHistory& history, int k)
 
 QString substituteWorkingValues(const QString& formula, const WorkingValues& values)
 {
-    // One left-to-right pass gives what replacing "[1]", "[2]", ... "[18]" in turn gives: a token is
-    // closed by its bracket and no replacement text contains a bracket.
-    QString text;
-    text.reserve(formula.size());
-    qsizetype i = 0;
-    while (i < formula.size()) {
-        qsizetype length = 0;
-        const int token = tokenAt(formula, i, length);
-        if (token != 0) {
-            text += QString::number(values[static_cast<std::size_t>(token - 1)]);
-            i += length;
-        } else {
-            text += formula[i];
-            ++i;
-        }
+    // "[1]" is replaced everywhere first, then "[2]", and so on: brackets around a token can close
+    // around its value and form a later token ("[[1]]" becomes "[4]" and then working value 4).
+    QString text = formula;
+    if (!text.contains(u'['))
+        return text;
+    for (int t = 1; t <= 18; ++t) {
+        text.replace(u'[' + QString::number(t) + u']', QString::number(values[static_cast<std::size_t>(t - 1)]),
+                     Qt::CaseSensitive);
     }
     return text;
 }

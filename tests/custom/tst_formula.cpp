@@ -96,8 +96,14 @@ void TestFormula::substitution_data()
                                       << "40";
     QTest::newRow("blanks and text kept") << " [3] x ( [4] ) "
                                           << " 8 x ( 6 ) ";
-    QTest::newRow("nested bracket") << "[[1]]"
-                                    << "[4]";
+    QTest::newRow("nested bracket forms a later token") << "[[1]]"
+                                                        << "6";
+    QTest::newRow("value closes into token 14") << "[1[1]]"
+                                                << "9";
+    QTest::newRow("earlier token formed stays") << "[[5]]"
+                                                << "[2]";
+    QTest::newRow("twice nested") << "[[[1]]]"
+                                  << "6";
     QTest::newRow("empty") << ""
                            << "";
 }
@@ -122,6 +128,8 @@ void TestFormula::workedExample_data()
                                        << "10.4" << 0;
     QTest::newRow("negative result") << "-3.5"
                                      << "-3.5" << 3;
+    QTest::newRow("nested bracket reads a later token") << "[[1]]+10"
+                                                        << "16" << 6;
     QTest::newRow("half") << "0.5"
                           << "0.5" << 0;
     QTest::newRow("hundred twenty") << "120"
