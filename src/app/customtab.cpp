@@ -51,7 +51,7 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     for (int i = 0; i < m_betTypeButtons.size(); ++i)
         setButtonBackground(m_betTypeButtons.at(i), i + 1 == m_code ? kSelectedButton : kUnselectedButton);
     connect(m_ui->randomButton, &QPushButton::clicked, this, &CustomTab::generateRandomAlgorithm);
-    connect(m_ui->customWindowCombo, &QComboBox::currentIndexChanged, this, &CustomTab::onStatsWindowChanged);
+    connect(m_ui->customWindowCombo, &QComboBox::activated, this, &CustomTab::onStatsWindowChanged);
     connect(m_ui->customWindowButton, &QPushButton::clicked, this, &CustomTab::showStatsWindowChoices);
     connect(m_ui->refreshPredictionButton, &QPushButton::clicked, this, &CustomTab::refreshPrediction);
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CustomTab::showHelp);

@@ -229,7 +229,13 @@ void TestCustomTab::windowChoiceRecountsTheList()
     CustomTabFixture f;
     f.click("saveAlgorithmButton");
     auto* combo = f.child<QComboBox>("customWindowCombo");
-    combo->setCurrentIndex(combo->findText(QStringLiteral("50")));
+    // Every item chosen runs the window change, here one step at a time from the keyboard.
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(f.button("customWindowButton")->text(), QStringLiteral("统计 30 期"));
+    QTest::keyClick(combo, Qt::Key_Down);
+    QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentText(), QStringLiteral("50"));
     QCOMPARE(f.button("customWindowButton")->text(), QStringLiteral("统计 50 期"));
     QCOMPARE(buttonCaptionColour(f.button("customWindowButton")), kWhite);
     FormulaEvaluator evaluator;
