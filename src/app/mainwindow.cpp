@@ -10,7 +10,7 @@
 #include "app/tabpageholder.h"
 #include "app/trendtab.h"
 #include "feed/countdown.h"
-#include "feed/feedparser.h"
+#include "feed/feedfetch.h"
 #include "feed/http.h"
 #include "ui_mainwindow.h"
 
@@ -311,18 +311,19 @@ void MainWindow::beginRefresh()
     m_refreshLottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
     m_state.lottery = m_refreshLottery;
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
-    connect(&m_fetchWatcher, &QFutureWatcher<QByteArray>::finished, this, &MainWindow::onFetchFinished);
-    m_fetchWatcher.setFuture(fetchTextAsync(feedUrl(m_refreshLottery, m_endpoints, m_notice)));
+    connect(&m_fetchWatcher, &QFutureWatcher<std::optional<DrawHistory>>::finished, this, &MainWindow::onFetchFinished);
+    // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
+    m_fetchWatcher.setFuture(
+        fetchDrawFeedAsync(m_refreshLottery, feedUrl(m_refreshLottery, m_endpoints, m_notice), m_state.periodCount));
 }
 
 void MainWindow::onFetchFinished()
 {
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
-    const QByteArray body = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
-                                ? m_fetchWatcher.result()
-                                : QByteArray();
-    // Fewer than five records leave the previous history and tables as they are.
-    std::optional<DrawHistory> fresh = parseDrawFeed(m_refreshLottery, body, m_state.periodCount);
+    // A failed fetch or fewer than five records leave the previous history and tables as they are.
+    std::optional<DrawHistory> fresh = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
+                                           ? m_fetchWatcher.result()
+                                           : std::nullopt;
     m_lastFetchSucceeded = fresh.has_value();
     if (fresh) {
         m_state.history = std::move(*fresh);

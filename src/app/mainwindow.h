@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QUrl;
@@ -120,7 +121,7 @@ private:
     Endpoints m_endpoints;
     ServerNotice m_notice;
     QTimer m_refreshTimer;
-    QFutureWatcher<QByteArray> m_fetchWatcher;
+    QFutureWatcher<std::optional<DrawHistory>> m_fetchWatcher;
     // The lottery the running refresh fetched, whatever the chooser shows meanwhile.
     LotteryKind m_refreshLottery = LotteryKind::Lucky28;
     bool m_refreshFromTick = false;
