@@ -3,7 +3,7 @@
 // after clicking the tab's real buttons, over the same saved feed.
 #include "plantabfixture.h"
 
-#include "cli.h"
+#include "../cli/cliruns.h"
 #include "feed/feedparser.h"
 
 #include <QFile>
@@ -17,20 +17,13 @@ const QString kFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt"
 
 QStringList cliTable(const QString& tab, int plan, int code)
 {
-    QString out;
-    QString err;
-    QString in;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QTextStream inStream(&in);
-    const int status =
-        cli::runCli({QStringLiteral("table"), QStringLiteral("--file"), kFeed, QStringLiteral("--lottery"),
-                     QStringLiteral("lucky28"), QStringLiteral("--tab"), tab, QStringLiteral("--plan"),
-                     QString::number(plan), QStringLiteral("--bet"), QString::number(code)},
-                    {outStream, errStream, inStream});
-    if (status != cli::kExitOk)
-        return {QStringLiteral("exit %1: %2").arg(status).arg(err)};
-    return out.split(u'\n', Qt::SkipEmptyParts);
+    const clitest::CliRun result =
+        clitest::run({QStringLiteral("table"), QStringLiteral("--file"), kFeed, QStringLiteral("--lottery"),
+                      QStringLiteral("lucky28"), QStringLiteral("--tab"), tab, QStringLiteral("--plan"),
+                      QString::number(plan), QStringLiteral("--bet"), QString::number(code)});
+    if (result.status != cli::kExitOk)
+        return {QStringLiteral("exit %1: %2").arg(result.status).arg(result.err)};
+    return result.lines;
 }
 
 // Compares one CLI line with grid row `row`: all seven texts, and the colours the line names

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cliruns.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,23 +8,8 @@ using namespace tandor28::cli;
 
 namespace {
 
-struct RunResult
-{
-    int status = 0;
-    QString out;
-    QString err;
-};
-
-RunResult run(const QStringList& arguments)
-{
-    RunResult result;
-    QString in;
-    QTextStream out(&result.out);
-    QTextStream err(&result.err);
-    QTextStream input(&in);
-    result.status = runCli(arguments, {out, err, input});
-    return result;
-}
+using RunResult = tandor28::clitest::CliRun;
+using tandor28::clitest::run;
 
 // A Lucky 28 feed: one "issue-date time-a + b + c = sum" line per draw, newest first.
 QByteArray luckyFeed(const QList<QList<int>>& draws)

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cliruns.h"
 
 #include "custom/algorithmstore.h"
 #include "custom/customtable.h"
@@ -18,27 +18,8 @@ const QString kLuckyFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120
 const QString kShortFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_4.txt");
 const QString kExampleValues = QStringLiteral("4,5,8,6,2,6,7,8,1,6,7,9,2,9,7,6,1,1");
 
-struct Run
-{
-    int status = 0;
-    QStringList lines;
-    QString err;
-};
-
-Run run(const QStringList& arguments, const QString& input = {})
-{
-    QString out;
-    QString err;
-    QString in = input;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QTextStream inStream(&in);
-    Run result;
-    result.status = cli::runCli(arguments, {outStream, errStream, inStream});
-    result.lines = out.split(u'\n', Qt::SkipEmptyParts);
-    result.err = err;
-    return result;
-}
+using Run = clitest::CliRun;
+using clitest::run;
 
 QStringList feedArgs(const QString& path = kLuckyFeed)
 {

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cliruns.h"
 
 #include <QTcpServer>
 #include <QTest>
@@ -7,22 +7,10 @@ using namespace tandor28::cli;
 
 namespace {
 
-struct Run
-{
-    int status = 0;
-    QString out;
-    QString err;
-};
-
+using Run = tandor28::clitest::CliRun;
 Run runWords(const QStringList& words)
 {
-    Run run;
-    QString input;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    QTextStream in(&input);
-    run.status = runCli(words, {out, err, in});
-    return run;
+    return tandor28::clitest::run(words);
 }
 
 QString feed(const char* name)

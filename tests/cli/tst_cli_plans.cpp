@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cliruns.h"
 
 #include "feed/feedparser.h"
 #include "plans/generators.h"
@@ -15,27 +15,8 @@ namespace {
 const QString kLuckyFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt");
 const QString kShortFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_4.txt");
 
-struct Run
-{
-    int status = 0;
-    QStringList lines;
-    QString err;
-};
-
-Run run(const QStringList& arguments)
-{
-    QString out;
-    QString err;
-    QString in;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    QTextStream inStream(&in);
-    Run result;
-    result.status = cli::runCli(arguments, {outStream, errStream, inStream});
-    result.lines = out.split(u'\n', Qt::SkipEmptyParts);
-    result.err = err;
-    return result;
-}
+using Run = clitest::CliRun;
+using clitest::run;
 
 QStringList feedArgs(const QString& path = kLuckyFeed)
 {
