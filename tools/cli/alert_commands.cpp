@@ -33,11 +33,10 @@ std::optional<StreakAlarmSettings> alarmSettingsArg(const Args& args, Io& io)
 
 int cmdTrend(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     int exitCode = kExitOk;
     const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
     if (!history)
@@ -49,11 +48,10 @@ int cmdTrend(const QStringList& words, Io& io)
 
 int cmdAlarm(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     // The threshold is read as the alarm tab reads its box: by its leading integer, 0 without digits.
     if (!args.has(QStringLiteral("threshold"))) {
         io.err << "alarm needs --threshold N\n";

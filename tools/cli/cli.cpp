@@ -66,11 +66,10 @@ int runCli(const QStringList& arguments, Io io)
 
 int cmdTable(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     const QString tab = args.value(QStringLiteral("tab"));
     if (tab == QLatin1String("free") || tab == QLatin1String("member"))
         return cmdTablePlans(args, io);
@@ -82,11 +81,10 @@ int cmdTable(const QStringList& words, Io& io)
 
 int cmdStats(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     const QString tab = args.value(QStringLiteral("tab"));
     if (tab == QLatin1String("member"))
         return cmdStatsPlans(args, io);
@@ -94,6 +92,22 @@ int cmdStats(const QStringList& words, Io& io)
         return cmdStatsCustom(args, io);
     io.err << "--tab must be member or custom\n";
     return kExitBadArguments;
+}
+
+std::optional<Args> commandArgs(const QStringList& words, Io& io, const QStringList& flagNames)
+{
+    Args args = parseArgs(words, flagNames);
+    if (!args.error.isEmpty()) {
+        io.err << args.error << '\n';
+        return std::nullopt;
+    }
+    return args;
+}
+
+void printPredictionTable(const PredictionTable& table, Io& io)
+{
+    for (std::size_t i = 0; i < table.rows.size(); ++i)
+        io.out << predictionRowLine(static_cast<int>(i) + 1, table.rows[i]) << '\n';
 }
 
 std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)

@@ -5,6 +5,7 @@
 
 #include "model/draw.h"
 #include "plans/planstats.h"
+#include "plans/predictiontable.h"
 
 #include <optional>
 
@@ -28,6 +29,12 @@ int cmdTablePlans(const Args& args, Io& io);
 int cmdTableCustom(const Args& args, Io& io);
 int cmdStatsPlans(const Args& args, Io& io);
 int cmdStatsCustom(const Args& args, Io& io);
+
+// The options of one command line; writes the reason to io.err and returns nullopt when they cannot
+// be parsed. `flagNames` are options without a value.
+[[nodiscard]] std::optional<Args> commandArgs(const QStringList& words, Io& io, const QStringList& flagNames = {});
+// One line per table row, 1..N+1: the row, the seven cell texts, the text colours of columns 3..6.
+void printPredictionTable(const PredictionTable& table, Io& io);
 
 // An integer option that must lie in [low, high]; writes the reason to io.err and returns nullopt
 // otherwise.

@@ -76,8 +76,7 @@ int cmdTableCustom(const Args& args, Io& io)
     const std::array<QString, 3> head = nextIssueCells(*history);
     for (std::size_t column = 0; column < 3; ++column)
         table->rows[0][column].text = head[column];
-    for (std::size_t i = 0; i < table->rows.size(); ++i)
-        io.out << predictionRowLine(static_cast<int>(i) + 1, table->rows[i]) << '\n';
+    printPredictionTable(*table, io);
     return kExitOk;
 }
 
@@ -106,11 +105,10 @@ int cmdStatsCustom(const Args& args, Io& io)
 
 int cmdFormula(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words, {QStringLiteral("batch")});
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io, {QStringLiteral("batch")});
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     FormulaEvaluator evaluator;
     if (args.has(QStringLiteral("batch"))) {
         if (!args.positional.isEmpty() || args.has(QStringLiteral("values"))) {
@@ -189,11 +187,10 @@ int cmdStore(const QStringList& words, Io& io)
 
 int cmdSearch(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     SearchSettings settings;
     const QString mode = args.value(QStringLiteral("mode"));
     if (mode != QLatin1String("mixed") && mode != QLatin1String("simple")) {

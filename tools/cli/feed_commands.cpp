@@ -79,11 +79,10 @@ std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
 
 int cmdHistory(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     int exitCode = kExitOk;
     const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
     if (!history)
@@ -100,11 +99,10 @@ int cmdHistory(const QStringList& words, Io& io)
 
 int cmdNotice(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     const std::optional<QByteArray> body = bodyArg(args, io);
     if (!body)
         return kExitBadArguments;
@@ -121,11 +119,10 @@ int cmdNotice(const QStringList& words, Io& io)
 
 int cmdCountdown(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     const std::optional<LotteryKind> kind = lotteryArg(args);
     if (!kind) {
         io.err << "--lottery must be lucky28 or canada28\n";

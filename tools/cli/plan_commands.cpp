@@ -33,8 +33,7 @@ int cmdTablePlans(const Args& args, Io& io)
         io.err << "the history holds fewer than " << kMinimumDrawsForPlans << " draws\n";
         return kExitNothing;
     }
-    for (std::size_t i = 0; i < table->rows.size(); ++i)
-        io.out << predictionRowLine(static_cast<int>(i) + 1, table->rows[i]) << '\n';
+    printPredictionTable(*table, io);
     return kExitOk;
 }
 
@@ -65,11 +64,10 @@ int cmdStatsPlans(const Args& args, Io& io)
 
 int cmdMark(const QStringList& words, Io& io)
 {
-    const Args args = parseArgs(words);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
         return kExitBadArguments;
-    }
+    const Args& args = *parsed;
     const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kMemberBetTypeCount, io);
     if (!code)
         return kExitBadArguments;
