@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <limits>
 
 namespace tandor28 {
 
@@ -49,36 +49,29 @@ void remainderColumns(const double* __restrict a, const double* __restrict b, do
         out[r] = std::fmod(a[r], b[r]);
 }
 
-// A negative value the engine holds as a 32-bit integer. The comparisons keep NaN and values out of
-// range away from the conversion.
+// A negative value the engine holds as a 32-bit integer. Values out of range and NaN are kept away
+// from the conversion.
 inline bool isNegativeEngineInteger(double x)
 {
-    const double inRange = x < 0 && x >= -2147483648.0 ? x : -1.5;
+    const double inRange = (x < 0) & (x >= -2147483648.0) ? x : -1.5;
     return static_cast<double>(static_cast<std::int32_t>(inRange)) == x;
 }
 
 inline bool isPositiveZero(double x)
 {
-    return x == 0 && std::copysign(1.0, x) > 0;
+    return (x == 0) & (std::copysign(1.0, x) > 0);
 }
 
 // The engine multiplies two 32-bit integers as integers, so a zero product of such operands is +0
 // where IEEE arithmetic gives -0: that is +0 times a negative integer, in either order (-0 itself is
-// not such an integer).
+// not such an integer). Bitwise rather than short-circuit operators keep the loop free of branches.
 void multiplyColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
-    bool negativeZero = false;
     for (int r = 0; r < rows; ++r) {
         const double product = a[r] * b[r];
-        out[r] = product;
-        negativeZero |= product == 0 && std::copysign(1.0, product) < 0;
-    }
-    if (!negativeZero)
-        return;
-    for (int r = 0; r < rows; ++r) {
-        if (out[r] == 0 && ((isPositiveZero(a[r]) && isNegativeEngineInteger(b[r])) ||
-                            (isPositiveZero(b[r]) && isNegativeEngineInteger(a[r]))))
-            out[r] = 0.0;
+        const bool integerZero = (isPositiveZero(a[r]) & isNegativeEngineInteger(b[r])) |
+                                 (isPositiveZero(b[r]) & isNegativeEngineInteger(a[r]));
+        out[r] = integerZero ? 0.0 : product;
     }
 }
 
@@ -221,22 +214,25 @@ void columnDigits(std::span<const double> values, int* out)
     const int rows = static_cast<int>(values.size());
     // Integer parts below 2^31 take the vector loop: the last digit of t is t - 10 * trunc(t * 0.1),
     // exact in doubles at that size. NaN, the infinities and zero give 0 there too. Tiny values
-    // (exponent form) and huge ones are redone one by one.
-    bool slow = false;
+    // (exponent form) and huge ones are marked 10 and redone one by one.
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    constexpr int kRedo = 10;
     for (int r = 0; r < rows; ++r) {
         const double magnitude = std::fabs(v[r]);
-        const bool fast = magnitude >= 1e-6 && magnitude < 2147483648.0;
+        const bool fast = (magnitude >= 1e-6) & (magnitude < 2147483648.0);
+        const bool redo =
+            ((magnitude < 1e-6) & (magnitude != 0)) | ((magnitude >= 2147483648.0) & (magnitude <= kLargest));
         const double integer = static_cast<double>(static_cast<std::int32_t>(fast ? magnitude : 0.0));
         const double tens = static_cast<double>(static_cast<std::int32_t>(integer * 0.1));
-        digits[r] = static_cast<std::int32_t>(integer - 10.0 * tens);
-        slow |=
-            (magnitude < 1e-6 && magnitude != 0) || (magnitude >= 2147483648.0 && magnitude <= 1.7976931348623157e308);
+        digits[r] = static_cast<std::int32_t>(redo ? static_cast<double>(kRedo) : integer - 10.0 * tens);
     }
-    if (!slow)
+    int largest = 0;
+    for (int r = 0; r < rows; ++r)
+        largest = digits[r] > largest ? digits[r] : largest;
+    if (largest < kRedo)
         return;
     for (int r = 0; r < rows; ++r) {
-        const double magnitude = std::fabs(v[r]);
-        if ((magnitude < 1e-6 && magnitude != 0) || (magnitude >= 2147483648.0 && std::isfinite(magnitude)))
+        if (digits[r] == kRedo)
             digits[r] = jsNumberDigit(v[r]);
     }
 }
