@@ -43,7 +43,24 @@ public:
         return m_hits[index(n, sourceEven, target.sum, targetEven)] ? Verdict::Hit : Verdict::Miss;
     }
 
+    // A row's part of the look-up, the same for every plan judged on it; -1 for a sum outside 0..27.
+    [[nodiscard]] static int rowKey(bool sourceEven, const Draw& target, bool targetEven)
+    {
+        if (target.sum < 0 || target.sum >= kSums)
+            return -1;
+        return static_cast<int>(index(0, sourceEven, target.sum, targetEven));
+    }
+
+    // The verdict of n on a row with a key from rowKey.
+    [[nodiscard]] Verdict verdict(int n, int key) const
+    {
+        return m_hits[static_cast<std::size_t>(n) * kRowKeys + static_cast<std::size_t>(key)] ? Verdict::Hit
+                                                                                              : Verdict::Miss;
+    }
+
 private:
+    static constexpr std::size_t kRowKeys = 2 * kSums * 2;
+
     static std::size_t index(int n, bool sourceEven, int sum, bool targetEven)
     {
         return ((static_cast<std::size_t>(n) * 2 + (sourceEven ? 1 : 0)) * kSums + static_cast<std::size_t>(sum)) * 2 +
@@ -169,6 +186,7 @@ struct PlanWindow
     std::vector<WorkingValues> sources;
     std::vector<bool> sourceEven;
     std::vector<bool> targetEven;
+    std::vector<int> keys; // VerdictTable::rowKey of each row
 };
 
 PlanWindow planWindow(const DrawSeries& series, int last)
@@ -179,11 +197,13 @@ PlanWindow planWindow(const DrawSeries& series, int last)
     window.sources.resize(window.rows.positions.size(), WorkingValues{});
     window.sourceEven.resize(window.rows.positions.size());
     window.targetEven.resize(window.rows.positions.size());
+    window.keys.resize(window.rows.positions.size());
     for (std::size_t row = 0; row < window.rows.positions.size(); ++row) {
         const int k = window.rows.positions[row];
         fillPlanSlots(window.sources[row], window.history, k + 1);
         window.sourceEven[row] = issueIsEven(window.history.at(k + 1).issue);
         window.targetEven[row] = issueIsEven(window.history.at(k).issue);
+        window.keys[row] = VerdictTable::rowKey(window.sourceEven[row], window.history.at(k), window.targetEven[row]);
     }
     return window;
 }
@@ -193,8 +213,11 @@ BacktestResult judgePlan(const PlanWindow& window, const VerdictTable& verdicts,
     Tally tally(window.rows, window.history, keepRows);
     for (std::size_t row = 0; row < window.rows.positions.size(); ++row) {
         const int n = planNumber(rule, window.sources[row]);
-        const Draw& target = window.history.at(window.rows.positions[row]);
-        tally.add(row, verdicts.verdict(n, window.sourceEven[row], target, window.targetEven[row]));
+        const int key = window.keys[row];
+        tally.add(row, key >= 0
+                           ? verdicts.verdict(n, key)
+                           : verdicts.verdict(n, window.sourceEven[row], window.history.at(window.rows.positions[row]),
+                                              window.targetEven[row]));
     }
     return tally.finish();
 }

@@ -2,7 +2,31 @@
 
 #include "model/classification.h"
 
+#include <array>
+
 namespace tandor28 {
+
+namespace {
+
+// The result texts of all digit triples, built once: a long series shares them instead of building
+// one text per draw.
+const QString& cachedResultText(int d1, int d2, int d3)
+{
+    static const std::array<QString, 1000> texts = [] {
+        std::array<QString, 1000> result;
+        for (int i = 0; i < 1000; ++i)
+            result[static_cast<std::size_t>(i)] = resultText(i / 100, i / 10 % 10, i % 10);
+        return result;
+    }();
+    return texts[static_cast<std::size_t>(d1 * 100 + d2 * 10 + d3)];
+}
+
+bool isDigit(int value)
+{
+    return value >= 0 && value <= 9;
+}
+
+} // namespace
 
 DrawHistory historyFromSeries(const DrawSeries& series)
 {
@@ -15,7 +39,9 @@ DrawHistory historyFromSeries(const DrawSeries& series)
         draw.d2 = it->d2;
         draw.d3 = it->d3;
         draw.sum = it->sum();
-        draw.resultText = resultText(it->d1, it->d2, it->d3);
+        draw.resultText = isDigit(it->d1) && isDigit(it->d2) && isDigit(it->d3)
+                              ? cachedResultText(it->d1, it->d2, it->d3)
+                              : resultText(it->d1, it->d2, it->d3);
         draws.push_back(std::move(draw));
     }
     return DrawHistory(std::move(draws));
