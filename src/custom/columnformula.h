@@ -70,6 +70,9 @@ private:
 // The digit rule over a column: out[r] = jsNumberDigit(values[r]).
 void columnDigits(std::span<const double> values, int* out);
 
+// How many rows miss: row r misses when bit numbers[r] (0..27) of hitMasks[r] is clear.
+[[nodiscard]] int countMisses(const std::uint32_t* hitMasks, const int* numbers, int rows);
+
 // The digits of a compiled program over all rows, every row through the column path.
 void programDigits(ColumnScratch& scratch, const ArithmeticProgram& program, const ColumnView& columns, int* out);
 

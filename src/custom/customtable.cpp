@@ -124,8 +124,7 @@ PlanStats windowStats(const CustomStatsWindow& prepared, const int* numbers)
     PlanStats stats;
     const int rows = prepared.window;
     const std::uint32_t* masks = prepared.hitMasks.data();
-    for (int r = 0; r < rows; ++r)
-        stats.wrong += static_cast<int>(((masks[r] >> numbers[r]) & 1u) ^ 1u);
+    stats.wrong = countMisses(masks, numbers, rows);
     // The streak that ends at the newest row (row 0).
     if (rows > 0) {
         const bool newestHit = ((masks[0] >> numbers[0]) & 1u) != 0;
