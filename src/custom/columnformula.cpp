@@ -22,40 +22,40 @@ namespace {
 // The loops below take distinct input and output columns (every operation writes a column of its
 // own), so the compiler vectorises them without run-time overlap checks.
 
-[[gnu::always_inline]] inline void fillColumn(double value, double* __restrict out, int rows)
+inline void fillColumn(double value, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = value;
 }
 
-[[gnu::always_inline]] inline void negateColumn(const double* __restrict a, double* __restrict out, int rows)
+inline void negateColumn(const double* __restrict a, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = -a[r];
 }
 
-[[gnu::always_inline]] inline void addColumns(const double* __restrict a, const double* __restrict b,
+inline void addColumns(const double* __restrict a, const double* __restrict b,
                                               double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] + b[r];
 }
 
-[[gnu::always_inline]] inline void subtractColumns(const double* __restrict a, const double* __restrict b,
+inline void subtractColumns(const double* __restrict a, const double* __restrict b,
                                                    double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] - b[r];
 }
 
-[[gnu::always_inline]] inline void divideColumns(const double* __restrict a, const double* __restrict b,
+inline void divideColumns(const double* __restrict a, const double* __restrict b,
                                                  double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] / b[r];
 }
 
-[[gnu::always_inline]] inline void remainderColumns(const double* __restrict a, const double* __restrict b,
+inline void remainderColumns(const double* __restrict a, const double* __restrict b,
                                                     double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
@@ -78,7 +78,7 @@ inline bool isPositiveZero(double x)
 // The engine multiplies two 32-bit integers as integers, so a zero product of such operands is +0
 // where IEEE arithmetic gives -0: that is +0 times a negative integer, in either order (-0 itself is
 // not such an integer). Bitwise rather than short-circuit operators keep the loop free of branches.
-[[gnu::always_inline]] inline void multiplyColumns(const double* __restrict a, const double* __restrict b,
+inline void multiplyColumns(const double* __restrict a, const double* __restrict b,
                                                    double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r) {

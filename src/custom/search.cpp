@@ -25,7 +25,7 @@ std::uint64_t mixSeed(std::uint64_t x)
 
 // randomInt, inlined where the range is a constant, so the remainder is a multiplication rather
 // than a division; the same value either way.
-[[gnu::always_inline]] inline int randomIntIn(RandomSource& random, int lo, int hi)
+inline int randomIntIn(RandomSource& random, int lo, int hi)
 {
     const auto span = static_cast<std::uint64_t>(static_cast<long long>(hi) - lo + 1);
     return lo + static_cast<int>(random() % span);
