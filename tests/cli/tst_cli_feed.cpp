@@ -213,7 +213,7 @@ void TestCliFeed::commandHelp_data()
     QTest::newRow("search --help") << QStringList{"search", "--help"} << "usage: tandor28-cli search FEED --mode mixed|simple";
     QTest::newRow("search with options, then --help") << QStringList{"search", "--mode", "mixed", "--help"} << "usage: tandor28-cli search FEED";
     QTest::newRow("countdown --help") << QStringList{"countdown", "--help"} << "usage: tandor28-cli countdown --lottery K";
-    QTest::newRow("store --help") << QStringList{"store", "--help"} << "usage: tandor28-cli store decode PATH";
+    QTest::newRow("store --help") << QStringList{"store", "--help"} << "usage: tandor28-cli store decode";
     QTest::newRow("--help") << QStringList{"--help"} << "usage: tandor28-cli COMMAND [OPTIONS]";
     // clang-format on
 }
