@@ -60,6 +60,8 @@ private Q_SLOTS:
     void badArguments();
     void shortFeedYieldsNothing();
     void storeThroughTheProgram();
+    void logsOnlyWhenAsked_data();
+    void logsOnlyWhenAsked();
 };
 
 void TestCliCustom::formulaPrintsTextAndDigit_data()
@@ -251,8 +253,19 @@ void TestCliCustom::searchRunsOutOfAttempts()
                            QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "21", "--window", "20",
                                        "--bet", "1", "--max-attempts", "300", "--threads", "2"});
     QCOMPARE(result.status, 3);
-    QVERIFY(result.lines.isEmpty());
     QVERIFY(result.err.contains(QStringLiteral("300 attempts")));
+    // Still one line: no formulas, the best statistics seen, the attempts and their rate.
+    QCOMPARE(result.lines.size(), 1);
+    const QStringList fields = result.lines.first().split(u'\t');
+    QCOMPARE(fields.size(), 10);
+    QCOMPARE(fields.mid(0, 3), (QStringList{QString(), QString(), QString()}));
+    const int right = fields[3].toInt();
+    QVERIFY2(right > 0 && right <= 20, qPrintable(result.lines.first()));
+    QCOMPARE(right + fields[4].toInt(), 20);
+    QCOMPARE(fields[8], QStringLiteral("300"));
+    bool rateIsNumber = false;
+    fields[9].toDouble(&rateIsNumber);
+    QVERIFY(rateIsNumber);
 }
 
 void TestCliCustom::searchSeedTable_data()
@@ -295,8 +308,13 @@ void TestCliCustom::searchSeedTable()
         fields.removeLast(); // attempts per second
         QCOMPARE(fields.join(u'\t'), line);
     } else {
-        QVERIFY(result.lines.isEmpty());
         QCOMPARE(result.err.section(QStringLiteral(" ("), 0, 0), line);
+        // The line of a fruitless run: no formulas, the best statistics seen, the attempts.
+        QCOMPARE(result.lines.size(), 1);
+        const QStringList fields = result.lines.first().split(u'\t');
+        QCOMPARE(fields.size(), 10);
+        QCOMPARE(fields.mid(0, 3), (QStringList{QString(), QString(), QString()}));
+        QCOMPARE(fields[8], line.section(u' ', 6, 6));
     }
 }
 
@@ -361,6 +379,46 @@ void TestCliCustom::storeThroughTheProgram()
     QVERIFY(decode.waitForFinished(30000));
     QCOMPARE(decode.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(decode.readAllStandardOutput()), QStringLiteral("超神\t[1]+[2]||[3]\n"));
+}
+
+void TestCliCustom::logsOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES, empty: unset
+    QTest::addColumn<bool>("logged");
+    // clang-format off
+    QTest::newRow("quiet by default")             << false << ""                          << false;
+    QTest::newRow("--verbose")                    << true  << ""                          << true;
+    QTest::newRow("QT_LOGGING_RULES, one part")   << false << "tandor28.custom.debug=true" << true;
+    QTest::newRow("QT_LOGGING_RULES over verbose") << true << "tandor28.*=false"          << false;
+    // clang-format on
+}
+
+void TestCliCustom::logsOnlyWhenAsked()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QString, rules);
+    QFETCH(bool, logged);
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!rules.isEmpty())
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    QProcess encode;
+    encode.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("store"), QStringLiteral("encode"), dir.filePath(QStringLiteral("T.ini"))};
+    if (verbose)
+        arguments.prepend(QStringLiteral("--verbose"));
+    encode.start(QStringLiteral(TANDOR28_CLI), arguments);
+    QVERIFY(encode.waitForStarted());
+    encode.write("a----[1]||\n");
+    encode.closeWriteChannel();
+    QVERIFY(encode.waitForFinished(30000));
+    QCOMPARE(encode.exitCode(), 0);
+    const QString errors = QString::fromUtf8(encode.readAllStandardError());
+    QCOMPARE(errors.contains(QLatin1String("tandor28.custom: saved 1 algorithms")), logged);
+    if (!logged)
+        QCOMPARE(errors, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCliCustom)
