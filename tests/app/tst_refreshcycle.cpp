@@ -150,15 +150,7 @@ public:
     {
         m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
             if (m_dripNotice) {
-                response.set_chunked_content_provider("text/plain",
-                                                      [this](std::size_t offset, httplib::DataSink& sink) {
-                                                          if (offset >= 15 || m_stopping) {
-                                                              sink.done();
-                                                              return true;
-                                                          }
-                                                          std::this_thread::sleep_for(std::chrono::seconds(1));
-                                                          return sink.write("x", 1);
-                                                      });
+                drip(response);
                 return;
             }
             QStringEncoder gbk("GBK");
@@ -190,12 +182,18 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
     }
     void setNow(const QDateTime& now) { m_nowMs = now.toMSecsSinceEpoch(); }
+    // An HTTP status for the feeds' answers, or kDrip for feeds that drip.
     void setStatus(int status) { m_status = status; }
+    static constexpr int kDrip = -1;
     void setDripNotice(bool drip) { m_dripNotice = drip; }
 
 private:
     void answerFeed(LotteryKind kind, httplib::Response& response)
     {
+        if (m_status == kDrip) {
+            drip(response);
+            return;
+        }
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_nowMs);
         response.status = m_status;
         if (m_status != 200) {
@@ -203,6 +201,19 @@ private:
             return;
         }
         response.set_content(feedBody(kind, m_schedule.published(kind, now, 120)).toStdString(), "text/plain");
+    }
+
+    // One byte a second, fifteen in all.
+    void drip(httplib::Response& response)
+    {
+        response.set_chunked_content_provider("text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
+            if (offset >= 15 || m_stopping) {
+                sink.done();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            return sink.write("x", 1);
+        });
     }
 
     const DrawSchedule& m_schedule;
@@ -440,6 +451,7 @@ void TestRefreshCycle::failedFetchShowsItsReason_data()
     QTest::newRow("server error") << "500"
                                   << QStringLiteral("当前状态：获取开奖失败（服务器返回错误 500），当前版本:1.4.0");
     QTest::newRow("server gone") << "stop" << QStringLiteral("当前状态：获取开奖失败（连接被拒绝），当前版本:1.4.0");
+    QTest::newRow("feed drips") << "drip" << QStringLiteral("当前状态：获取开奖失败（连接超时），当前版本:1.4.0");
 }
 
 void TestRefreshCycle::failedFetchShowsItsReason()
@@ -454,6 +466,8 @@ void TestRefreshCycle::failedFetchShowsItsReason()
 
     if (failure == QLatin1String("stop"))
         m_server.reset();
+    else if (failure == QLatin1String("drip"))
+        m_server->setStatus(ClockServer::kDrip);
     else
         m_server->setStatus(failure.toInt());
     QTest::mouseClick(child<QPushButton>(QStringLiteral("refreshButton")), Qt::LeftButton);
