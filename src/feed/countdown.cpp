@@ -147,8 +147,8 @@ QString drawAgeText(int secondsAgo)
 {
     const int minutes = std::max(secondsAgo, 0) / 60;
     if (minutes < 60)
-        return QStringLiteral("最新一期开于 %1 分钟前").arg(minutes);
-    return QStringLiteral("最新一期开于 %1 小时 %2 分钟前").arg(minutes / 60).arg(minutes % 60);
+        return QStringLiteral("最新一期 %1 分钟前").arg(minutes);
+    return QStringLiteral("最新一期 %1 小时 %2 分前").arg(minutes / 60).arg(minutes % 60);
 }
 
 TickOutcome timerTick(int countdown)

@@ -58,7 +58,7 @@ struct CountdownSchedule
 [[nodiscard]] QString countdownLabelText(int countdown);
 
 // How long ago the newest draw was, as the headline shows it once the next one is overdue:
-// "最新一期开于 N 分钟前" (or "N 小时 M 分钟前" from an hour on).
+// "最新一期 N 分钟前" (or "最新一期 N 小时 M 分前" from an hour on).
 [[nodiscard]] QString drawAgeText(int secondsAgo);
 
 struct TickOutcome

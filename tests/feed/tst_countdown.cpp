@@ -248,10 +248,10 @@ void TestCountdown::drawAge_data()
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("text");
     // clang-format off
-    QTest::newRow("twelve minutes") << "12:05" << "12:17:10" << 730 << "最新一期开于 12 分钟前";
-    QTest::newRow("across midnight") << "23:58:30" << "00:05:00" << 390 << "最新一期开于 6 分钟前";
-    QTest::newRow("hours") << "09:00" << "11:25:00" << 8700 << "最新一期开于 2 小时 25 分钟前";
-    QTest::newRow("no draw") << "" << "12:00:00" << -1 << "最新一期开于 0 分钟前";
+    QTest::newRow("twelve minutes") << "12:05" << "12:17:10" << 730 << "最新一期 12 分钟前";
+    QTest::newRow("across midnight") << "23:58:30" << "00:05:00" << 390 << "最新一期 6 分钟前";
+    QTest::newRow("hours") << "09:00" << "11:25:00" << 8700 << "最新一期 2 小时 25 分前";
+    QTest::newRow("no draw") << "" << "12:00:00" << -1 << "最新一期 0 分钟前";
     // clang-format on
 }
 
