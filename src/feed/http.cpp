@@ -1,5 +1,7 @@
 #include "http.h"
 
+#include "feedlog.h"
+
 #include "paths/filelocations.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QSslError>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
@@ -39,6 +42,38 @@ FetchFailure transportFailure(QNetworkReply::NetworkError error)
     default:
         return FetchFailure::Network;
     }
+}
+
+// The one reason of a failed certificate check; an untrusted issuer outranks the rest, as no other
+// fact about such a certificate can be relied on.
+FetchFailure certificateFailure(const QList<QSslError>& errors)
+{
+    bool wrongHost = false;
+    bool expired = false;
+    for (const QSslError& error : errors) {
+        switch (error.error()) {
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::CertificateUntrusted:
+        case QSslError::CertificateRejected:
+            return FetchFailure::CertificateUntrusted;
+        case QSslError::HostNameMismatch:
+            wrongHost = true;
+            break;
+        case QSslError::CertificateExpired:
+        case QSslError::CertificateNotYetValid:
+            expired = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (expired)
+        return FetchFailure::CertificateExpired;
+    return wrongHost ? FetchFailure::CertificateWrongHost : FetchFailure::CertificateInvalid;
 }
 
 QString upperAscii(const QString& text)
@@ -292,6 +327,10 @@ HttpResponse httpRequest(const HttpRequest& request)
             reply->abort();
         }
     });
+    // Certificate checks stay on: the errors are only noted for the reason, never ignored.
+    QList<QSslError> sslErrors;
+    QObject::connect(reply, &QNetworkReply::sslErrors, &loop,
+                     [&sslErrors](const QList<QSslError>& errors) { sslErrors = errors; });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     // The transfer timeout only notices silence; a server that drips a byte now and then is cut
     // off by this one, which counts from the start of the exchange.
@@ -319,9 +358,19 @@ HttpResponse httpRequest(const HttpRequest& request)
         response.failure = FetchFailure::TooBig;
     else if (timedOut)
         response.failure = FetchFailure::Timeout;
+    else if (!sslErrors.isEmpty())
+        response.failure = certificateFailure(sslErrors);
     else
         response.failure = transportFailure(reply->error());
     response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (response.completed) {
+        qCDebug(lcFeed) << method << url.toDisplayString() << "answered" << response.status << body.size() << "bytes";
+    } else {
+        qCInfo(lcFeed) << method << url.toDisplayString() << "failed:" << fetchFailureText(response.failure)
+                       << reply->errorString();
+        for (const QSslError& error : std::as_const(sslErrors))
+            qCInfo(lcFeed) << "  certificate:" << error.errorString();
+    }
 
     QStringList headerLines;
     for (const auto& [name, value] : reply->rawHeaderPairs()) {
@@ -370,6 +419,14 @@ QString fetchFailureText(FetchFailure failure, int status)
         return QStringLiteral("网络错误");
     case FetchFailure::HttpStatus:
         return QStringLiteral("服务器返回错误 %1").arg(status);
+    case FetchFailure::CertificateUntrusted:
+        return QStringLiteral("证书不受信任");
+    case FetchFailure::CertificateWrongHost:
+        return QStringLiteral("证书与服务器名称不符");
+    case FetchFailure::CertificateExpired:
+        return QStringLiteral("证书已过期或尚未生效");
+    case FetchFailure::CertificateInvalid:
+        return QStringLiteral("证书无效");
     case FetchFailure::TooFewRecords:
         return QStringLiteral("开奖数据不足");
     }

@@ -28,14 +28,19 @@ struct HttpRequest
 enum class FetchFailure
 {
     None,
-    BadUrl,        // not an http:// or https:// URL
-    Refused,       // nothing listens at the address
-    NameNotFound,  // the host name does not resolve
-    Timeout,       // the exchange did not end within its timeout
-    TooBig,        // the body is over kMaxBodyBytes
-    Network,       // any other failure of the exchange
-    HttpStatus,    // the server answered with an error status (the body may still be read)
-    TooFewRecords, // the body holds fewer than five records of the feed
+    BadUrl,       // not an http:// or https:// URL
+    Refused,      // nothing listens at the address
+    NameNotFound, // the host name does not resolve
+    Timeout,      // the exchange did not end within its timeout
+    TooBig,       // the body is over kMaxBodyBytes
+    Network,      // any other failure of the exchange
+    HttpStatus,   // the server answered with an error status (the body may still be read)
+    // https: the server's certificate failed the check, so nothing was sent or read.
+    CertificateUntrusted, // issued by an authority the system does not trust (or self-signed)
+    CertificateWrongHost, // issued for another host name
+    CertificateExpired,   // past its validity (or not valid yet)
+    CertificateInvalid,   // any other certificate fault (revoked, malformed, wrong purpose)
+    TooFewRecords,        // the body holds fewer than five records of the feed
 };
 
 // A few Chinese words for a failure, as the status bar shows them: "连接被拒绝", "连接超时",
