@@ -44,6 +44,8 @@ private Q_SLOTS:
     void randomFormulaShape_data();
     void randomFormulaShape();
     void boxesShareOneLength();
+    void programsAreTheCompiledText_data();
+    void programsAreTheCompiledText();
     void randomIntegersCoverTheirRange();
     void criteria_data();
     void criteria();
@@ -111,6 +113,40 @@ void TestSearch::boxesShareOneLength()
     }
     // One in four, give or take.
     QVERIFY2(fourTokens > fills / 5 && fourTokens < fills * 3 / 10, qPrintable(QString::number(fourTokens)));
+}
+
+void TestSearch::programsAreTheCompiledText_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("mixed") << int(SearchMode::Mixed);
+    QTest::newRow("simple") << int(SearchMode::Simple);
+}
+
+void TestSearch::programsAreTheCompiledText()
+{
+    // The search builds programs without writing the text; they must be exactly what the text
+    // compiles to, operation for operation, and the draws must be those of randomFormula.
+    QFETCH(int, mode);
+    RandomSource drawn(99);
+    RandomSource written(99);
+    ArithmeticProgram program;
+    for (int i = 0; i < 5000; ++i) {
+        const int length = 3 + i % 2;
+        const RandomFormulaDraw formula = drawRandomFormula(drawn, SearchMode(mode), length);
+        const QString text = randomFormula(written, SearchMode(mode), length);
+        QCOMPARE(randomFormulaText(formula), text);
+        buildRandomFormulaProgram(formula, program);
+        const ArithmeticCompilation compiled = compileArithmetic(text, true);
+        QCOMPARE(compiled.status, ArithmeticStatus::Program);
+        QCOMPARE(program.ops.size(), compiled.program.ops.size());
+        for (std::size_t op = 0; op < program.ops.size(); ++op) {
+            QCOMPARE(program.ops[op].kind, compiled.program.ops[op].kind);
+            QCOMPARE(program.ops[op].slot, compiled.program.ops[op].slot);
+        }
+        QCOMPARE(program.maxDepth, compiled.program.maxDepth);
+        QCOMPARE(program.slotMask, compiled.program.slotMask);
+    }
+    QCOMPARE(drawn(), written());
 }
 
 void TestSearch::randomIntegersCoverTheirRange()
