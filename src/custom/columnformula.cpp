@@ -34,29 +34,25 @@ inline void negateColumn(const double* __restrict a, double* __restrict out, int
         out[r] = -a[r];
 }
 
-inline void addColumns(const double* __restrict a, const double* __restrict b,
-                                              double* __restrict out, int rows)
+inline void addColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] + b[r];
 }
 
-inline void subtractColumns(const double* __restrict a, const double* __restrict b,
-                                                   double* __restrict out, int rows)
+inline void subtractColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] - b[r];
 }
 
-inline void divideColumns(const double* __restrict a, const double* __restrict b,
-                                                 double* __restrict out, int rows)
+inline void divideColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = a[r] / b[r];
 }
 
-inline void remainderColumns(const double* __restrict a, const double* __restrict b,
-                                                    double* __restrict out, int rows)
+inline void remainderColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r)
         out[r] = std::fmod(a[r], b[r]);
@@ -78,8 +74,7 @@ inline bool isPositiveZero(double x)
 // The engine multiplies two 32-bit integers as integers, so a zero product of such operands is +0
 // where IEEE arithmetic gives -0: that is +0 times a negative integer, in either order (-0 itself is
 // not such an integer). Bitwise rather than short-circuit operators keep the loop free of branches.
-inline void multiplyColumns(const double* __restrict a, const double* __restrict b,
-                                                   double* __restrict out, int rows)
+inline void multiplyColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
     for (int r = 0; r < rows; ++r) {
         const double product = a[r] * b[r];
@@ -95,8 +90,8 @@ ColumnView ColumnView::slice(int first, int count) const
 {
     ColumnView part;
     part.rows = std::clamp(count, 0, std::max(rows - first, 0));
-    for (std::size_t s = 0; s < slots.size(); ++s)
-        part.slots[s] = slots[s] ? slots[s] + first : nullptr;
+    for (std::size_t s = 0; s < slotColumns.size(); ++s)
+        part.slotColumns[s] = slotColumns[s] ? slotColumns[s] + first : nullptr;
     return part;
 }
 
@@ -104,13 +99,13 @@ WorkingValues FormulaColumns::rowValues(int row) const
 {
     WorkingValues values{};
     for (std::size_t s = 0; s < values.size(); ++s)
-        values[s] = static_cast<int>(view.slots[s][row]);
+        values[s] = static_cast<int>(view.slotColumns[s][row]);
     return values;
 }
 
 namespace {
 
-// Fills the three digit arrays from `count` draws and points the eighteen slots at them: slot 3j + m
+// Fills the three digit arrays from `count` draws and points the eighteen slotColumns at them: slot 3j + m
 // of row r reads digit m of draw r + j.
 FormulaColumns columnsFromDigits(std::array<std::vector<double>, 3> digits, int rows, int firstPosition)
 {
@@ -120,7 +115,7 @@ FormulaColumns columnsFromDigits(std::array<std::vector<double>, 3> digits, int 
     columns.view.rows = std::max(rows, 0);
     for (std::size_t j = 0; j < 6; ++j) {
         for (std::size_t m = 0; m < 3; ++m)
-            columns.view.slots[3 * j + m] = columns.digits[m].data() + j;
+            columns.view.slotColumns[3 * j + m] = columns.digits[m].data() + j;
     }
     for (std::size_t m = 0; m < 3; ++m) {
         const std::vector<double>& digit = columns.digits[m];
@@ -189,7 +184,7 @@ const double* runProgram(const ArithmeticProgram::Op* ops, std::size_t opCount, 
             stack[++top] = out;
             break;
         case ArithmeticProgram::OpKind::Slot:
-            stack[++top] = columns.slots[op.slot];
+            stack[++top] = columns.slotColumns[op.slot];
             continue; // no column of its own
         case ArithmeticProgram::OpKind::Negate:
             negateColumn(stack[top], out, rows);
@@ -334,8 +329,8 @@ void columnFormulaDigits(ColumnScratch& scratch, FormulaEvaluator& rowPath, cons
     // A negative value written into the text can merge with a minus before it ("4--3"): those rows
     // take the row path, which reads the substituted text.
     for (int r = 0; r < rows; ++r) {
-        for (std::size_t s = 0; s < columns.view.slots.size(); ++s) {
-            if ((formula.slotMask & (1u << s)) && columns.view.slots[s][r] < 0) {
+        for (std::size_t s = 0; s < columns.view.slotColumns.size(); ++s) {
+            if ((formula.slotMask & (1u << s)) && columns.view.slotColumns[s][r] < 0) {
                 out[r] = rowPath.digit(formula, columns.rowValues(r));
                 break;
             }

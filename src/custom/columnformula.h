@@ -12,12 +12,12 @@
 
 namespace tandor28 {
 
-// The eighteen working values of many predictions, one column per slot: slots[s][r] is working value
+// The eighteen working values of many predictions, one column per slot: slotColumns[s][r] is working value
 // s + 1 of row r. A view: the columns belong to a FormulaColumns.
 struct ColumnView
 {
     int rows = 0;
-    std::array<const double*, 18> slots{};
+    std::array<const double*, 18> slotColumns{};
 
     // The rows first .. first + count - 1 of this view.
     [[nodiscard]] ColumnView slice(int first, int count) const;
