@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace tandor28 {
 
@@ -143,9 +144,12 @@ DecodedStore decodeStore(const QByteArray& stored)
     // by the file system after a crash) are ignored. Anything but zeros after that byte means the
     // file was damaged; it is kept for the move aside rather than read as a shorter list.
     const qsizetype zero = stored.indexOf('\0');
-    const QByteArray content = zero < 0 ? stored : stored.left(zero);
+    QByteArray content = zero < 0 ? stored : stored.left(zero);
     if (zero >= 0 && std::any_of(stored.begin() + zero, stored.end(), [](char c) { return c != '\0'; }))
         return unreadable();
+    // Blanks and line breaks after the text (an editor's final line break) are not part of it.
+    while (!content.isEmpty() && std::string_view(" \t\r\n").find(content.back()) != std::string_view::npos)
+        content.chop(1);
     if (content.isEmpty())
         return {};
     if (content.size() % 2 != 0 || content.size() % 16 != 0)

@@ -140,8 +140,11 @@ std::vector<std::pair<QString, QString>> readCookieStore(const QString& path)
     return entries;
 }
 
-void applyHeaders(QNetworkRequest& request, const QString& headerText)
+} // namespace
+
+std::vector<std::pair<QByteArray, QByteArray>> requestHeaderPairs(const QString& headerText)
 {
+    std::vector<std::pair<QByteArray, QByteArray>> pairs;
     const QStringList lines =
         headerText.contains(QLatin1String("\r\n")) ? headerText.split(QStringLiteral("\r\n")) : QStringList{headerText};
     for (const QString& line : lines) {
@@ -153,11 +156,27 @@ void applyHeaders(QNetworkRequest& request, const QString& headerText)
         // A stray line break inside a value would smuggle a header of its own into the request.
         if (!isValidHeaderName(name) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
             continue;
-        request.setRawHeader(name.toLatin1(), value.toUtf8());
+        pairs.emplace_back(name.toLatin1(), value.toUtf8());
     }
+    return pairs;
 }
 
-} // namespace
+ReceivedHeaders readResponseHeaders(const QStringList& headerLines)
+{
+    ReceivedHeaders received;
+    for (const QString& line : headerLines) {
+        if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
+            received.location = line.mid(9).trimmed();
+        if (line.startsWith(QLatin1String("Set-Cookie:"), Qt::CaseInsensitive)) {
+            QString cookie = line.mid(11);
+            const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
+            if (semicolon >= 0)
+                cookie.truncate(semicolon);
+            received.cookies += cookie.trimmed() + QStringLiteral("; ");
+        }
+    }
+    return received;
+}
 
 QString defaultHeaderBlock(const QString& url)
 {
@@ -294,7 +313,9 @@ HttpResponse httpRequest(const HttpRequest& request)
         timeoutMs = request.timeoutSeconds * 1000;
     networkRequest.setTransferTimeout(timeoutMs);
 
-    applyHeaders(networkRequest, request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers);
+    for (const auto& [name, value] :
+         requestHeaderPairs(request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers))
+        networkRequest.setRawHeader(name, value);
 
     // Without this Qt would ask for gzip on its own; the body is taken as the server sends it.
     if (!networkRequest.hasRawHeader("Accept-Encoding"))
@@ -380,19 +401,9 @@ HttpResponse httpRequest(const HttpRequest& request)
     }
     response.headers = headerLines.join(QLatin1String("\r\n"));
 
-    QString receivedCookies;
-    for (const QString& line : std::as_const(headerLines)) {
-        if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
-            response.location = line.mid(9).trimmed();
-        if (line.startsWith(QLatin1String("Set-Cookie:"), Qt::CaseInsensitive)) {
-            QString cookie = line.mid(11);
-            const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
-            if (semicolon >= 0)
-                cookie.truncate(semicolon);
-            receivedCookies += cookie.trimmed() + QStringLiteral("; ");
-        }
-    }
-    response.cookies = mergeCookies(sentCookies, receivedCookies);
+    const ReceivedHeaders received = readResponseHeaders(headerLines);
+    response.location = received.location;
+    response.cookies = mergeCookies(sentCookies, received.cookies);
     if (response.cookies != storedCookies(host))
         storeCookies(host, response.cookies);
 

@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
+
+#include <utility>
+#include <vector>
 
 namespace tandor28 {
 
@@ -90,6 +94,20 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 // a new name is appended; entries with an empty value or the value "deleted" are dropped. The
 // result is joined by "; ".
 [[nodiscard]] QString mergeCookies(const QString& oldText, const QString& newText);
+
+// The request headers a header text sets, in order: "Name: value" lines separated by CR LF (a text
+// without CR LF is one line). Only the first ":" separates name and value; lines without ":", with
+// a name that is not a header name or with a line break in the value are skipped.
+[[nodiscard]] std::vector<std::pair<QByteArray, QByteArray>> requestHeaderPairs(const QString& headerText);
+
+// What the response header lines ("Name: value") tell: the "Location:" value, and the cookies of the
+// "Set-Cookie:" lines (each up to its first ";"), every one followed by "; ".
+struct ReceivedHeaders
+{
+    QString location;
+    QString cookies;
+};
+[[nodiscard]] ReceivedHeaders readResponseHeaders(const QStringList& headerLines);
 
 // The header block sent when the caller gives none (lines separated by CR LF, no final CR LF).
 [[nodiscard]] QString defaultHeaderBlock(const QString& url);

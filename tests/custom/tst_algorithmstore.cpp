@@ -60,6 +60,8 @@ private Q_SLOTS:
     void lowerCaseHexLoads();
     void trailingZeroBytesAreIgnored_data();
     void trailingZeroBytesAreIgnored();
+    void trailingBlanksAreIgnored_data();
+    void trailingBlanksAreIgnored();
     void recordsAsTheyComeBack_data();
     void recordsAsTheyComeBack();
     void barInAFormulaShiftsTheFormulas();
@@ -154,6 +156,33 @@ void TestAlgorithmStore::trailingZeroBytesAreIgnored()
     QTemporaryDir dir;
     AlgorithmStore store{dir.filePath(QStringLiteral("TandorData.ini"))};
     writeAll(store.path, encodeStore(list) + QByteArray(zeros, '\0'));
+    QCOMPARE(loadAlgorithms(store), list);
+    QVERIFY(!store.unreadableOnDisk);
+}
+
+void TestAlgorithmStore::trailingBlanksAreIgnored_data()
+{
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<int>("items");
+    // clang-format off
+    QTest::newRow("CR LF")                 << QByteArray("\r\n")        << 2;
+    QTest::newRow("LF")                    << QByteArray("\n")           << 2;
+    QTest::newRow("blanks")                << QByteArray("   ")          << 2;
+    QTest::newRow("tab, blank, line break") << QByteArray("\t \r\n\r\n") << 2;
+    QTest::newRow("line break, then zeros") << QByteArray("\r\n\0\0", 4) << 2;
+    QTest::newRow("empty list, line break") << QByteArray("\n")           << 0;
+    // clang-format on
+}
+
+void TestAlgorithmStore::trailingBlanksAreIgnored()
+{
+    QFETCH(QByteArray, tail);
+    QFETCH(int, items);
+    std::vector<CustomAlgorithm> list = {item(kDefaultName, kDefaultFormulas), item(QStringLiteral("b"), {})};
+    list.resize(static_cast<std::size_t>(items));
+    QTemporaryDir dir;
+    AlgorithmStore store{dir.filePath(QStringLiteral("TandorData.ini"))};
+    writeAll(store.path, encodeStore(list) + tail);
     QCOMPARE(loadAlgorithms(store), list);
     QVERIFY(!store.unreadableOnDisk);
 }
@@ -303,7 +332,7 @@ void TestAlgorithmStore::badFiles_data()
     QTest::newRow("truncated inside a block") << good.left(good.size() - 2);
     QTest::newRow("truncated by a block") << good.left(good.size() - 16);
     QTest::newRow("not hexadecimal") << QByteArray(good).replace(0, 1, "G");
-    QTest::newRow("trailing line break") << good + "\r\n";
+    QTest::newRow("line break inside") << good.left(16) + "\r\n" + good.mid(16);
     QTest::newRow("foreign key") << foreign;
     QTest::newRow("standard boxes") << standardBoxes;
     QTest::newRow("binary") << binary;
