@@ -207,6 +207,8 @@ private Q_SLOTS:
     void columnDigits();
     void randomFormulas_data();
     void randomFormulas();
+    void handMade_data();
+    void handMade();
     void rowsWithoutSixDraws();
     void seriesDigits();
     void seriesStatsEqualHistoryStats_data();
@@ -308,6 +310,44 @@ void TestColumnFormula::randomFormulas()
     QVERIFY(rows >= count);
     // The column path must carry the arithmetic, not hand it all to the row path.
     QVERIFY2(programs * 2 > count, qPrintable(QString::number(programs)));
+}
+
+void TestColumnFormula::handMade_data()
+{
+    QTest::addColumn<QString>("formula");
+    QString chain = QStringLiteral("[1]");
+    QString nested = QStringLiteral("[1]");
+    for (int i = 0; i < 150; ++i) {
+        chain += QStringLiteral("*-[%1]/[%2]+[%3]").arg(i % 18 + 1).arg((i * 7) % 18 + 1).arg((i * 5) % 18 + 1);
+        nested = QStringLiteral("([%1]-(%2)*[%3])").arg(i % 18 + 1).arg(nested).arg((i * 11) % 18 + 1);
+    }
+    // clang-format off
+    QTest::newRow("deep") << "((([1]-[2])*([3]+[4]))/(([5]-[6])*-([7]%[8])))-(-[9])";
+    QTest::newRow("negations") << "-(-(-[1]*-[2])/-(-[3]))";
+    QTest::newRow("constants") << "0*-[1]+1/(0*-[2])-1e21*[3]/7+5e-7*[4]";
+    QTest::newRow("long chain") << chain;
+    QTest::newRow("nested 150 deep") << nested;
+    QTest::newRow("engine") << "Math.pow([1],[2])%1000";
+    QTest::newRow("glued") << "[1][2]/[3]0";
+    QTest::newRow("empty") << "";
+    QTest::newRow("rejected") << "[1]+";
+    // clang-format on
+}
+
+void TestColumnFormula::handMade()
+{
+    QFETCH(QString, formula);
+    Maker maker(3);
+    ColumnScratch scratch;
+    FormulaEvaluator evaluator;
+    for (const Values values : {Values::Digits, Values::Negative, Values::Zeros, Values::Huge}) {
+        // Lengths around the vector width and one longer than a block of rows.
+        for (const int draws : {6, 9, 13, 30, 530}) {
+            if (const std::optional<QString> mismatch =
+                    confirmedColumnMismatch(scratch, evaluator, formula, maker.draws(draws, values)))
+                QFAIL(qPrintable(*mismatch));
+        }
+    }
 }
 
 void TestColumnFormula::rowsWithoutSixDraws()
