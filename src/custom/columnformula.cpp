@@ -73,14 +73,23 @@ inline bool isPositiveZero(double x)
 
 // The engine multiplies two 32-bit integers as integers, so a zero product of such operands is +0
 // where IEEE arithmetic gives -0: that is +0 times a negative integer, in either order (-0 itself is
-// not such an integer). Bitwise rather than short-circuit operators keep the loop free of branches.
+// not such an integer). Only a column that holds a -0 product is looked at again. Bitwise rather
+// than short-circuit operators keep the loops free of branches.
 inline void multiplyColumns(const double* __restrict a, const double* __restrict b, double* __restrict out, int rows)
 {
+    int negativeZero = 0;
     for (int r = 0; r < rows; ++r) {
         const double product = a[r] * b[r];
+        out[r] = product;
+        if ((product == 0) & (std::copysign(1.0, product) < 0))
+            negativeZero = 1;
+    }
+    if (negativeZero == 0)
+        return;
+    for (int r = 0; r < rows; ++r) {
         const bool integerZero = (isPositiveZero(a[r]) & isNegativeEngineInteger(b[r])) |
                                  (isPositiveZero(b[r]) & isNegativeEngineInteger(a[r]));
-        out[r] = integerZero ? 0.0 : product;
+        out[r] = integerZero ? 0.0 : out[r];
     }
 }
 
