@@ -43,6 +43,11 @@ DecodedStore unreadable()
     return decoded;
 }
 
+bool isTrailingBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
 bool isAllowedTextByte(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
@@ -103,13 +108,13 @@ QString withoutControlCharacters(QString text)
 
 } // namespace
 
-QByteArray storePlaintext(const std::vector<CustomAlgorithm>& algorithms)
+QByteArray storePlaintext(const std::vector<CustomAlgorithm>& algorithms, const char* codec)
 {
     QString text;
     for (const CustomAlgorithm& item : algorithms)
         text += item.name + kNameSeparator + item.formulas + kRecordSeparator;
     text = withoutControlCharacters(std::move(text));
-    QStringEncoder encoder("GBK");
+    QStringEncoder encoder(codec);
     return encoder(text);
 }
 
@@ -128,22 +133,24 @@ std::vector<CustomAlgorithm> parseStorePlaintext(const QString& plaintext)
     return algorithms;
 }
 
-QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms)
+QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms, const char* codec)
 {
     if (algorithms.empty())
         return {};
-    return encipherEcb(storePlaintext(algorithms), storeKey(), storeSBoxes()).toHex().toUpper();
+    return encipherEcb(storePlaintext(algorithms, codec), storeKey(), storeSBoxes()).toHex().toUpper();
 }
 
-DecodedStore decodeStore(const QByteArray& stored)
+DecodedStore decodeStore(const QByteArray& stored, const char* codec)
 {
     // The file's text ends at its first zero byte, so zero bytes after a good text (a file padded
     // by the file system after a crash) are ignored. Anything but zeros after that byte means the
     // file was damaged; it is kept for the move aside rather than read as a shorter list.
     const qsizetype zero = stored.indexOf('\0');
-    const QByteArray content = zero < 0 ? stored : stored.left(zero);
+    QByteArray content = zero < 0 ? stored : stored.left(zero);
     if (zero >= 0 && std::any_of(stored.begin() + zero, stored.end(), [](char c) { return c != '\0'; }))
         return unreadable();
+    while (!content.isEmpty() && isTrailingBlank(content.back()))
+        content.chop(1);
     if (content.isEmpty())
         return {};
     if (content.size() % 2 != 0 || content.size() % 16 != 0)
@@ -159,7 +166,7 @@ DecodedStore decodeStore(const QByteArray& stored)
     const std::optional<QByteArray> deciphered = decipherWritten(bytes);
     if (!deciphered)
         return unreadable();
-    QStringDecoder decoder("GBK");
+    QStringDecoder decoder(codec);
     const QString plaintext = decoder(*deciphered);
     if (decoder.hasError())
         return unreadable();
@@ -173,41 +180,58 @@ QString defaultStorePath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TandorData.ini"));
 }
 
+bool storeCodecAvailable(const AlgorithmStore& store)
+{
+    return QStringEncoder(store.codec).isValid() && QStringDecoder(store.codec).isValid();
+}
+
 std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
 {
     store.unreadableOnDisk = false;
     QFile file(store.path);
-    if (!file.exists())
+    if (!file.exists() || !storeCodecAvailable(store))
         return {};
     if (!file.open(QIODevice::ReadOnly)) {
         store.unreadableOnDisk = true;
         return {};
     }
-    const DecodedStore decoded = decodeStore(file.readAll());
+    const DecodedStore decoded = decodeStore(file.readAll(), store.codec);
     store.unreadableOnDisk = decoded.unreadable;
     return decoded.algorithms;
 }
 
-bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms)
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* failure)
 {
+    const auto fail = [&](const QString& why) {
+        if (failure)
+            *failure = why;
+        return false;
+    };
+    if (!storeCodecAvailable(store)) {
+        return fail(QStringLiteral("算法未保存：系统缺少 %1 编码，无法写入 %2，原文件保持不变。")
+                        .arg(QString::fromLatin1(store.codec), store.path));
+    }
+    const QString notWritten = QStringLiteral("算法未保存：无法写入 %1，原文件保持不变。").arg(store.path);
     if (store.unreadableOnDisk && QFile::exists(store.path)) {
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QString aside = store.path + QStringLiteral(".bad-") + stamp;
         for (int n = 1; QFile::exists(aside); ++n)
             aside = store.path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
         if (!QFile::rename(store.path, aside))
-            return false;
+            return fail(notWritten);
     }
     store.unreadableOnDisk = false;
     QSaveFile file(store.path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray content = encodeStore(algorithms);
+        return fail(notWritten);
+    const QByteArray content = encodeStore(algorithms, store.codec);
     if (file.write(content) != content.size()) {
         file.cancelWriting();
-        return false;
+        return fail(notWritten);
     }
-    return file.commit();
+    if (!file.commit())
+        return fail(notWritten);
+    return true;
 }
 
 } // namespace tandor28
