@@ -172,6 +172,8 @@ private Q_SLOTS:
     void betTypeButtons_data();
     void betTypeButtons();
     void windowChoiceRecountsTheList();
+    void statsWindowBoxTakesDigitsOnly_data();
+    void statsWindowBoxTakesDigitsOnly();
     void helpShowsTheInstructions();
     void randomAlgorithmFillsTheBoxes();
     void saveChooseDeleteRoundTrip();
@@ -254,6 +256,29 @@ void TestCustomTab::windowChoiceRecountsTheList()
     const QStringList row = f.listRow(0);
     QCOMPARE(row.mid(1, 3), (QStringList{QString::number(stats->accuracy), QString::number(stats->winStreak),
                                          QString::number(stats->lossStreak)}));
+}
+
+void TestCustomTab::statsWindowBoxTakesDigitsOnly_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("letters") << "abc";
+    QTest::newRow("sign and letters") << "-x";
+    QTest::newRow("blank") << " ";
+}
+
+void TestCustomTab::statsWindowBoxTakesDigitsOnly()
+{
+    QFETCH(QString, typed);
+    CustomTabFixture f;
+    auto* combo = f.child<QComboBox>("customWindowCombo");
+    combo->setFocus();
+    QTest::keyClicks(combo, typed);
+    QTest::keyClick(combo, Qt::Key_Return);
+    bool digits = false;
+    const int window = combo->currentText().toInt(&digits);
+    QVERIFY2(digits && window >= 20 && window <= 100, qPrintable(combo->currentText()));
+    QVERIFY2(f.button("customWindowButton")->text().contains(combo->currentText()),
+             qPrintable(f.button("customWindowButton")->text()));
 }
 
 void TestCustomTab::helpShowsTheInstructions()

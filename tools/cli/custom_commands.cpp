@@ -153,6 +153,10 @@ int cmdStore(const QStringList& words, Io& io)
         return kExitBadArguments;
     }
     AlgorithmStore store{args.positional[1]};
+    if (!storeCodecAvailable(store)) {
+        io.err << "the " << store.codec << " codec is not available; the data file is left as it is\n";
+        return kExitNothing;
+    }
     if (args.positional[0] == QLatin1String("decode")) {
         if (!QFile::exists(store.path)) {
             io.err << "no such file: " << store.path << '\n';
@@ -178,8 +182,9 @@ int cmdStore(const QStringList& words, Io& io)
         algorithm.formulas = separator < 0 ? QString() : line.mid(separator + 4);
         algorithms.push_back(std::move(algorithm));
     }
-    if (!saveAlgorithms(store, algorithms)) {
-        io.err << "could not write " << store.path << '\n';
+    QString failure;
+    if (!saveAlgorithms(store, algorithms, &failure)) {
+        io.err << "could not write " << store.path << ": " << failure << '\n';
         return kExitBadArguments;
     }
     return kExitOk;
