@@ -1,11 +1,13 @@
 #include "algorithmstore.h"
 
+#include "customlog.h"
 #include "storecipher.h"
 
-#include <QCoreApplication>
+#include "paths/filelocations.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -177,7 +179,7 @@ DecodedStore decodeStore(const QByteArray& stored, const char* codec)
 
 QString defaultStorePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TandorData.ini"));
+    return fileLocations().dataFile;
 }
 
 bool storeCodecAvailable(const AlgorithmStore& store)
@@ -189,8 +191,12 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
 {
     store.unreadableOnDisk = false;
     QFile file(store.path);
-    if (!file.exists() || !storeCodecAvailable(store))
+    if (!file.exists())
         return {};
+    if (!storeCodecAvailable(store)) {
+        qCWarning(lcCustom) << "no" << store.codec << "codec: the data file" << store.path << "is left unread";
+        return {};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         store.unreadableOnDisk = true;
         return {};
@@ -200,37 +206,44 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
     return decoded.algorithms;
 }
 
-bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* failure)
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* error)
 {
-    const auto fail = [&](const QString& why) {
-        if (failure)
-            *failure = why;
+    const auto fail = [&](const QString& reason) {
+        qCWarning(lcCustom) << "saving" << store.path << "failed:" << reason;
+        if (error)
+            *error = reason;
         return false;
     };
     if (!storeCodecAvailable(store)) {
-        return fail(QStringLiteral("算法未保存：系统缺少 %1 编码，无法写入 %2，原文件保持不变。")
-                        .arg(QString::fromLatin1(store.codec), store.path));
+        return fail(
+            QStringLiteral("系统缺少 %1 编码，算法无法保存，原文件保持不变").arg(QString::fromLatin1(store.codec)));
     }
-    const QString notWritten = QStringLiteral("算法未保存：无法写入 %1，原文件保持不变。").arg(store.path);
     if (store.unreadableOnDisk && QFile::exists(store.path)) {
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QString aside = store.path + QStringLiteral(".bad-") + stamp;
         for (int n = 1; QFile::exists(aside); ++n)
             aside = store.path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
-        if (!QFile::rename(store.path, aside))
-            return fail(notWritten);
+        QFile unreadable(store.path);
+        if (!unreadable.rename(aside))
+            return fail(unreadable.errorString());
+        qCInfo(lcCustom) << "kept the unreadable data file aside as" << aside;
     }
     store.unreadableOnDisk = false;
+    // The user's data folder does not exist before the first save.
+    if (!makeParentFolder(store.path))
+        return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(store.path).absolutePath()));
     QSaveFile file(store.path);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(notWritten);
+        return fail(file.errorString());
     const QByteArray content = encodeStore(algorithms, store.codec);
     if (file.write(content) != content.size()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return fail(notWritten);
+        return fail(reason);
     }
     if (!file.commit())
-        return fail(notWritten);
+        return fail(file.errorString());
+    qCDebug(lcCustom) << "saved" << algorithms.size() << "algorithms to" << store.path;
     return true;
 }
 

@@ -10,7 +10,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -177,13 +179,14 @@ private Q_SLOTS:
     void helpShowsTheInstructions();
     void randomAlgorithmFillsTheBoxes();
     void saveChooseDeleteRoundTrip();
+    void failedSaveIsShown_data();
+    void failedSaveIsShown();
     void deleteAskedAndCancelled();
     void menuDeletesTwiceAndClears();
     void menuDeletesTheCurrentRow_data();
     void menuDeletesTheCurrentRow();
     void saveRefusesWhatWouldNotComeBack_data();
     void saveRefusesWhatWouldNotComeBack();
-    void failedSaveIsReported();
     void savedHostileFormulaLoadsAsZero();
     void fewerThanTenDrawsLeaveTheTable();
     void searchLossStreakZeroWinsAtOnce();
@@ -348,6 +351,37 @@ void TestCustomTab::saveChooseDeleteRoundTrip()
     QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
 }
 
+void TestCustomTab::failedSaveIsShown_data()
+{
+    QTest::addColumn<bool>("folderIsAFile");
+    // clang-format off
+    QTest::newRow("missing data folder is created") << false;
+    QTest::newRow("data folder blocked by a file")  << true;
+    // clang-format on
+}
+
+void TestCustomTab::failedSaveIsShown()
+{
+    QFETCH(bool, folderIsAFile);
+    QTemporaryDir root;
+    if (folderIsAFile) {
+        QFile blocker(root.filePath(QStringLiteral("data")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    CustomTabFixture f(kHistoryLength, root.filePath(QStringLiteral("data/tandor28")));
+    f.click("saveAlgorithmButton");
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    if (!folderIsAFile) {
+        QVERIFY(f.informed.isEmpty());
+        QVERIFY(QFileInfo(f.storePath).isFile());
+        return;
+    }
+    QVERIFY(!QFileInfo::exists(f.storePath));
+    QCOMPARE(f.informed.size(), 1);
+    QVERIFY2(f.informed.first().startsWith(QStringLiteral("算法保存失败")), qPrintable(f.informed.first()));
+    QVERIFY(f.informed.first().contains(QDir::toNativeSeparators(f.storePath)));
+}
+
 void TestCustomTab::deleteAskedAndCancelled()
 {
     CustomTabFixture f;
@@ -483,16 +517,6 @@ void TestCustomTab::saveRefusesWhatWouldNotComeBack()
     QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
-}
-
-void TestCustomTab::failedSaveIsReported()
-{
-    CustomTabFixture f;
-    f.tab->setStorePath(f.dir.filePath(QStringLiteral("no/such/dir/TandorData.ini")));
-    f.click("saveAlgorithmButton");
-    QCOMPARE(f.warned.size(), 1);
-    QVERIFY2(f.warned.first().contains(QStringLiteral("no/such/dir")), qPrintable(f.warned.first()));
-    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1); // the list on screen keeps it
 }
 
 void TestCustomTab::savedHostileFormulaLoadsAsZero()
