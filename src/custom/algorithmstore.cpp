@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace tandor28 {
 
@@ -43,11 +44,6 @@ DecodedStore unreadable()
     DecodedStore decoded;
     decoded.unreadable = true;
     return decoded;
-}
-
-bool isTrailingBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 bool isAllowedTextByte(char c)
@@ -151,7 +147,8 @@ DecodedStore decodeStore(const QByteArray& stored, const char* codec)
     QByteArray content = zero < 0 ? stored : stored.left(zero);
     if (zero >= 0 && std::any_of(stored.begin() + zero, stored.end(), [](char c) { return c != '\0'; }))
         return unreadable();
-    while (!content.isEmpty() && isTrailingBlank(content.back()))
+    // Blanks and line breaks after the text (an editor's final line break) are not part of it.
+    while (!content.isEmpty() && std::string_view(" \t\r\n").find(content.back()) != std::string_view::npos)
         content.chop(1);
     if (content.isEmpty())
         return {};

@@ -6,10 +6,12 @@
 #include "custom/algorithmstore.h"
 #include "custom/customtable.h"
 #include "custom/formula.h"
+#include "paths/filelocations.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,10 +50,13 @@ DrawHistory makeHistory(int count)
     return DrawHistory(std::move(draws));
 }
 
+const QString kProgramStore = QStringLiteral("<program>");
+
 // The custom tab as the main window wires it, over an in-memory history, with its data file in a
 // temporary directory and its message boxes answered by the test.
 struct CustomTabFixture
 {
+    // `storeDir` kProgramStore: the data file where the program keeps it (the tab's own default).
     explicit CustomTabFixture(int drawCount = kHistoryLength, const QString& storeDir = {})
     {
         state.history = makeHistory(drawCount);
@@ -60,14 +65,17 @@ struct CustomTabFixture
         parts.countdownLabel = &countdownLabel;
         parts.periodsBox = &periods;
         periods.setBoxText(QStringLiteral("100"));
-        storePath = (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
+        storePath = storeDir == kProgramStore
+                        ? fileLocations().dataFile
+                        : (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
         tab = std::make_unique<CustomTab>(state, parts);
         setUpGrid(tab->table(), kPeriodCount + 2, 7);
         for (int row = 1; row < tab->table()->rowCount(); ++row) {
             for (int column = 0; column < 7; ++column)
                 setCellText(tab->table(), row, column, QStringLiteral("old"));
         }
-        tab->setStorePath(storePath);
+        if (storeDir != kProgramStore)
+            tab->setStorePath(storePath);
         tab->setDialogs({[this](const QString& text) { informed.append(text); },
                          [this](const QString& text) {
                              asked.append(text);
@@ -181,6 +189,7 @@ private Q_SLOTS:
     void saveChooseDeleteRoundTrip();
     void failedSaveIsShown_data();
     void failedSaveIsShown();
+    void savesIntoTheUsersDataFolder();
     void deleteAskedAndCancelled();
     void menuDeletesTwiceAndClears();
     void menuDeletesTheCurrentRow_data();
@@ -380,6 +389,28 @@ void TestCustomTab::failedSaveIsShown()
     QCOMPARE(f.informed.size(), 1);
     QVERIFY2(f.informed.first().startsWith(QStringLiteral("算法保存失败")), qPrintable(f.informed.first()));
     QVERIFY(f.informed.first().contains(QDir::toNativeSeparators(f.storePath)));
+}
+
+void TestCustomTab::savesIntoTheUsersDataFolder()
+{
+    // Nothing of the program's stands beside the test executable, so the tab, left to its default,
+    // saves into the user's data folder (the test-mode one), creating the folder.
+    const FileLocations locations = fileLocations();
+    QVERIFY(!locations.portable);
+    QDir(locations.dataDir).removeRecursively();
+    {
+        CustomTabFixture f(kHistoryLength, kProgramStore);
+        QCOMPARE(f.tab->savedList()->topLevelItemCount(), 0);
+        f.click("saveAlgorithmButton");
+        QVERIFY(f.informed.isEmpty());
+    }
+    QFile file(locations.dataFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const DecodedStore decoded = decodeStore(file.readAll());
+    QCOMPARE(decoded.algorithms.size(), std::size_t(1));
+    QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
+    QVERIFY(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/TandorData.ini")));
+    QDir(locations.dataDir).removeRecursively();
 }
 
 void TestCustomTab::deleteAskedAndCancelled()

@@ -168,17 +168,23 @@ void TestAlgorithmStore::trailingZeroBytesAreIgnored()
 void TestAlgorithmStore::trailingBlanksAreIgnored_data()
 {
     QTest::addColumn<QByteArray>("tail");
-    QTest::newRow("CR LF") << QByteArray("\r\n");
-    QTest::newRow("LF") << QByteArray("\n");
-    QTest::newRow("blanks") << QByteArray("   ");
-    QTest::newRow("blanks, tab and line breaks") << QByteArray(" \t\r\n\n");
-    QTest::newRow("line break then zero bytes") << QByteArray("\n\0\0", 3);
+    QTest::addColumn<int>("items");
+    // clang-format off
+    QTest::newRow("CR LF")                 << QByteArray("\r\n")        << 2;
+    QTest::newRow("LF")                    << QByteArray("\n")           << 2;
+    QTest::newRow("blanks")                << QByteArray("   ")          << 2;
+    QTest::newRow("tab, blank, line break") << QByteArray("\t \r\n\r\n") << 2;
+    QTest::newRow("line break, then zeros") << QByteArray("\r\n\0\0", 4) << 2;
+    QTest::newRow("empty list, line break") << QByteArray("\n")           << 0;
+    // clang-format on
 }
 
 void TestAlgorithmStore::trailingBlanksAreIgnored()
 {
     QFETCH(QByteArray, tail);
-    const std::vector<CustomAlgorithm> list = {item(kDefaultName, kDefaultFormulas), item(QStringLiteral("b"), {})};
+    QFETCH(int, items);
+    std::vector<CustomAlgorithm> list = {item(kDefaultName, kDefaultFormulas), item(QStringLiteral("b"), {})};
+    list.resize(static_cast<std::size_t>(items));
     QTemporaryDir dir;
     AlgorithmStore store{dir.filePath(QStringLiteral("TandorData.ini"))};
     writeAll(store.path, encodeStore(list) + tail);
@@ -409,6 +415,7 @@ void TestAlgorithmStore::badFiles_data()
     QTest::newRow("truncated inside a block") << good.left(good.size() - 2);
     QTest::newRow("truncated by a block") << good.left(good.size() - 16);
     QTest::newRow("not hexadecimal") << QByteArray(good).replace(0, 1, "G");
+    QTest::newRow("line break inside") << good.left(16) + "\r\n" + good.mid(16);
     QTest::newRow("foreign key") << foreign;
     QTest::newRow("standard boxes") << standardBoxes;
     QTest::newRow("binary") << binary;
