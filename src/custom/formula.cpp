@@ -1,5 +1,6 @@
 #include "formula.h"
 
+#include "enginegate.h"
 #include "jsnumber.h"
 
 #include <QStringList>
@@ -82,6 +83,12 @@ CompiledFormula compileFormula(const QString& formula)
         qsizetype length = 0;
         if (const int token = tokenAt(formula, i, length))
             compiled.slotMask |= 1u << (token - 1);
+    }
+    // A substituted text longer than the engine takes means nothing in either evaluator; whether
+    // it is longer is known only once the tokens are replaced.
+    if (formula.size() > kMaxEngineTextLength) {
+        compiled.mode = CompiledFormula::Mode::Textual;
+        return compiled;
     }
     ArithmeticCompilation result = compileArithmetic(formula, true);
     switch (result.status) {
@@ -171,6 +178,8 @@ std::shared_ptr<const CompiledFormula> FormulaEvaluator::compiled(const QString&
 FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, const QString& expression)
 {
     FormulaValue value;
+    if (expression.size() > kMaxEngineTextLength)
+        return value;
     const ArithmeticCompilation result = compileArithmetic(expression, false);
     switch (result.status) {
     case ArithmeticStatus::Program:
@@ -263,6 +272,8 @@ bool formulaCompiles(FormulaEvaluator& evaluator, const QString& formula)
     for (std::size_t slot = 0; slot < digits.size(); ++slot)
         digits[slot] = static_cast<int>(slot % 9) + 1;
     const QString text = substituteWorkingValues(formula, digits);
+    if (text.size() > kMaxEngineTextLength)
+        return false;
     if (compileArithmetic(text, false).status == ArithmeticStatus::Program)
         return true;
     return evaluator.engineCompiles(text);

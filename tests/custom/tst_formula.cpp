@@ -451,6 +451,7 @@ void TestFormula::hostileFormulaGivesZero_data()
     QTest::newRow("deep square brackets") << QString(300, u'[') + u'1' + QString(300, u']');
     QTest::newRow("deep Math calls") << QStringLiteral("Math.abs(").repeated(300) + u'1' + QString(300, u')');
     QTest::newRow("huge length") << QStringLiteral("Math.abs(1)+").repeated(100000) + u'1';
+    QTest::newRow("arithmetic beyond the length limit") << QStringLiteral("1+").repeated(6000) + u'1';
     QTest::newRow("huge number literal") << QStringLiteral("Math.abs(") + QString(200000, u'9') + u')';
     // clang-format on
 }
@@ -575,6 +576,11 @@ void TestFormula::formulaCompiles()
 
 void TestFormula::hugeInputIsRejected()
 {
+    // The limit holds for the text the tokens leave: 2,600 tokens shrink to digits within it.
+    FormulaEvaluator tokens;
+    QCOMPARE(tokens.evaluate(QStringLiteral("[1]+").repeated(2600) + u'1', exampleValues()).valueText(),
+             QStringLiteral("10401"));
+
     ExpressionEngine engine;
     const QString huge = QStringLiteral("1") + QStringLiteral("+1").repeated(ExpressionEngine::kMaxExpressionLength);
     QCOMPARE(engine.evaluate(huge), QString());
