@@ -19,8 +19,8 @@ namespace {
 #define TANDOR28_COLUMN_TARGETS
 #endif
 
-// The loops below take distinct input and output columns (every operation writes a column of its
-// own), so the compiler vectorises them without run-time overlap checks.
+// The loops below take distinct input and output columns (an operation never writes a column it
+// reads), so the compiler vectorises them without run-time overlap checks.
 
 inline void fillColumn(double value, double* __restrict out, int rows)
 {
@@ -167,51 +167,72 @@ FormulaColumns seriesColumns(const std::vector<Draw>& newestFirst)
 
 namespace {
 
-// Runs the program over the columns: every operation but a slot read writes a column of its own
-// into `buffers` (ops × rows doubles). Returns the result column.
+// Runs the program over the columns. Each stack level owns two columns of `buffers` (2 × depth ×
+// rows doubles); an operation writes into the one of its level that none of its operands occupies,
+// so inputs and output never overlap and memory stays bounded by the depth, not the length, of the
+// formula. Slot reads point at the working-value columns themselves. Returns the result column.
 TANDOR28_COLUMN_TARGETS
 const double* runProgram(const ArithmeticProgram::Op* ops, std::size_t opCount, const ColumnView& columns,
                          double* buffers, const double** stack)
 {
-    const int rows = columns.rows;
+    const auto rows = static_cast<std::size_t>(columns.rows);
+    const int count = columns.rows;
+    // The free column of `level`: the one its current entry does not occupy.
+    const auto freeColumn = [&](int level) {
+        double* first = buffers + 2 * static_cast<std::size_t>(level) * rows;
+        return stack[level] == first ? first + rows : first;
+    };
     int top = -1;
-    double* out = buffers;
     for (std::size_t i = 0; i < opCount; ++i) {
         const ArithmeticProgram::Op& op = ops[i];
         switch (op.kind) {
-        case ArithmeticProgram::OpKind::Constant:
-            fillColumn(op.value, out, rows);
-            stack[++top] = out;
-            break;
-        case ArithmeticProgram::OpKind::Slot:
-            stack[++top] = columns.slotColumns[op.slot];
-            continue; // no column of its own
-        case ArithmeticProgram::OpKind::Negate:
-            negateColumn(stack[top], out, rows);
+        case ArithmeticProgram::OpKind::Constant: {
+            ++top;
+            double* out = buffers + 2 * static_cast<std::size_t>(top) * rows;
+            fillColumn(op.value, out, count);
             stack[top] = out;
             break;
-        case ArithmeticProgram::OpKind::Add:
-            addColumns(stack[top - 1], stack[top], out, rows);
-            stack[--top] = out;
+        }
+        case ArithmeticProgram::OpKind::Slot:
+            stack[++top] = columns.slotColumns[op.slot];
             break;
-        case ArithmeticProgram::OpKind::Subtract:
-            subtractColumns(stack[top - 1], stack[top], out, rows);
-            stack[--top] = out;
+        case ArithmeticProgram::OpKind::Negate: {
+            double* out = freeColumn(top);
+            negateColumn(stack[top], out, count);
+            stack[top] = out;
             break;
-        case ArithmeticProgram::OpKind::Multiply:
-            multiplyColumns(stack[top - 1], stack[top], out, rows);
-            stack[--top] = out;
-            break;
-        case ArithmeticProgram::OpKind::Divide:
-            divideColumns(stack[top - 1], stack[top], out, rows);
-            stack[--top] = out;
-            break;
-        case ArithmeticProgram::OpKind::Remainder:
-            remainderColumns(stack[top - 1], stack[top], out, rows);
+        }
+        case ArithmeticProgram::OpKind::Add: {
+            double* out = freeColumn(top - 1);
+            addColumns(stack[top - 1], stack[top], out, count);
             stack[--top] = out;
             break;
         }
-        out += rows;
+        case ArithmeticProgram::OpKind::Subtract: {
+            double* out = freeColumn(top - 1);
+            subtractColumns(stack[top - 1], stack[top], out, count);
+            stack[--top] = out;
+            break;
+        }
+        case ArithmeticProgram::OpKind::Multiply: {
+            double* out = freeColumn(top - 1);
+            multiplyColumns(stack[top - 1], stack[top], out, count);
+            stack[--top] = out;
+            break;
+        }
+        case ArithmeticProgram::OpKind::Divide: {
+            double* out = freeColumn(top - 1);
+            divideColumns(stack[top - 1], stack[top], out, count);
+            stack[--top] = out;
+            break;
+        }
+        case ArithmeticProgram::OpKind::Remainder: {
+            double* out = freeColumn(top - 1);
+            remainderColumns(stack[top - 1], stack[top], out, count);
+            stack[--top] = out;
+            break;
+        }
+        }
     }
     return stack[0];
 }
@@ -258,10 +279,11 @@ std::span<const double> ColumnScratch::values(const ArithmeticProgram& program, 
     if (rows <= 0 || program.ops.empty())
         return {};
     const auto stride = static_cast<std::size_t>(rows);
-    if (m_buffers.size() < program.ops.size() * stride)
-        m_buffers.resize(program.ops.size() * stride);
-    if (m_stack.size() < static_cast<std::size_t>(std::max(program.maxDepth, 1)))
-        m_stack.resize(static_cast<std::size_t>(std::max(program.maxDepth, 1)));
+    const auto depth = static_cast<std::size_t>(std::max(program.maxDepth, 1));
+    if (m_buffers.size() < 2 * depth * stride)
+        m_buffers.resize(2 * depth * stride);
+    if (m_stack.size() < depth)
+        m_stack.resize(depth);
     return {runProgram(program.ops.data(), program.ops.size(), columns, m_buffers.data(), m_stack.data()), stride};
 }
 

@@ -63,7 +63,7 @@ public:
     [[nodiscard]] std::span<const double> values(const ArithmeticProgram& program, const ColumnView& columns);
 
 private:
-    std::vector<double> m_buffers; // one column per operation
+    std::vector<double> m_buffers; // two columns per stack level
     std::vector<const double*> m_stack;
 };
 
