@@ -76,6 +76,16 @@ void TestCliCustom::formulaPrintsTextAndDigit_data()
                               << "\t0";
     QTest::newRow("engine only") << "Math.pow([1],3)"
                                  << "64\t4";
+    QTest::newRow("leading zero decimal") << "05+[1]"
+                                          << "9\t9";
+    QTest::newRow("leading zero octal") << "010*[1]"
+                                        << "32\t2";
+    QTest::newRow("leading zero array") << "[01]"
+                                        << "1\t1";
+    QTest::newRow("built-in that crashes the engine") << "new Array(6e5).copyWithin(0,1)"
+                                                      << "\t0";
+    QTest::newRow("string that doubles") << "s='xxxxxxxxxx';s=s.replace(/x/g,s);s=s.replace(/x/g,s)"
+                                         << "\t0";
 }
 
 void TestCliCustom::formulaPrintsTextAndDigit()
