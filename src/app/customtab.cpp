@@ -9,6 +9,7 @@
 #include "model/textnum.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -177,8 +178,10 @@ void CustomTab::showAlgorithmList()
 
 void CustomTab::saveAlgorithms()
 {
-    // A failed write keeps the list on screen and the file as it was; nothing is shown.
-    ::tandor28::saveAlgorithms(m_store, m_list.items);
+    // A failed write keeps the list on screen and the file as it was, and says why.
+    QString reason;
+    if (!::tandor28::saveAlgorithms(m_store, m_list.items, &reason))
+        m_dialogs.inform(QStringLiteral("算法保存失败：%1\n%2").arg(QDir::toNativeSeparators(m_store.path), reason));
 }
 
 void CustomTab::selectCustomBetType(int code)

@@ -58,7 +58,7 @@ MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
     if (!services.openUrl)
         services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     if (services.iniPath.isEmpty())
-        services.iniPath = QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini");
+        services.iniPath = endpointsIniPath();
     return services;
 }
 

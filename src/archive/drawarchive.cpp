@@ -1,12 +1,12 @@
 #include "drawarchive.h"
 
 #include "archiveschema.h"
+#include "paths/filelocations.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 #include <sqlite3.h>
 
@@ -222,7 +222,7 @@ Attempt attemptOpen(const QString& path)
 
 QString defaultArchivePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/draws.sqlite3");
+    return fileLocations().drawArchive;
 }
 
 DrawArchive::DrawArchive(sqlite3* db, QString path, bool readOnly)

@@ -59,7 +59,7 @@ struct ArchiveOpening
     QString movedAside;
 };
 
-// draws.sqlite3 in the application data folder.
+// draws.sqlite3 in the user's data folder (beside the program when it runs portable).
 [[nodiscard]] QString defaultArchivePath();
 
 // The draw archive: one SQLite file, WAL journal, one row per lottery and issue. Every method may be

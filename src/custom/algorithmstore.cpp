@@ -1,11 +1,13 @@
 #include "algorithmstore.h"
 
+#include "customlog.h"
 #include "storecipher.h"
 
-#include <QCoreApplication>
+#include "paths/filelocations.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -170,7 +172,7 @@ DecodedStore decodeStore(const QByteArray& stored)
 
 QString defaultStorePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TandorData.ini"));
+    return fileLocations().dataFile;
 }
 
 std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
@@ -188,26 +190,41 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
     return decoded.algorithms;
 }
 
-bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms)
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* error)
 {
+    const auto fail = [&](const QString& reason) {
+        qCWarning(lcCustom) << "saving" << store.path << "failed:" << reason;
+        if (error)
+            *error = reason;
+        return false;
+    };
     if (store.unreadableOnDisk && QFile::exists(store.path)) {
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QString aside = store.path + QStringLiteral(".bad-") + stamp;
         for (int n = 1; QFile::exists(aside); ++n)
             aside = store.path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
-        if (!QFile::rename(store.path, aside))
-            return false;
+        QFile unreadable(store.path);
+        if (!unreadable.rename(aside))
+            return fail(unreadable.errorString());
+        qCInfo(lcCustom) << "kept the unreadable data file aside as" << aside;
     }
     store.unreadableOnDisk = false;
+    // The user's data folder does not exist before the first save.
+    if (!makeParentFolder(store.path))
+        return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(store.path).absolutePath()));
     QSaveFile file(store.path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail(file.errorString());
     const QByteArray content = encodeStore(algorithms);
     if (file.write(content) != content.size()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    if (!file.commit())
+        return fail(file.errorString());
+    qCDebug(lcCustom) << "saved" << algorithms.size() << "algorithms to" << store.path;
+    return true;
 }
 
 } // namespace tandor28

@@ -35,14 +35,15 @@ struct AlgorithmStore
     bool unreadableOnDisk = false;
 };
 
-// TandorData.ini in the directory of the executable.
+// TandorData.ini where the program keeps it: beside a portable program, else in the user's data folder.
 [[nodiscard]] QString defaultStorePath();
 
 // Reads the data file; a missing or empty file is an empty list.
 [[nodiscard]] std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store);
 
-// Replaces the data file atomically with the list. Returns false when nothing was written (the file
-// could not be written, or an unreadable file could not be moved aside); the old file then stays.
-bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms);
+// Replaces the data file atomically with the list, creating its folder first. Returns false when
+// nothing was written (the file could not be written, or an unreadable file could not be moved
+// aside); the old file then stays, and `error` gets the reason.
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* error = nullptr);
 
 } // namespace tandor28

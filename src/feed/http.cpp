@@ -1,5 +1,7 @@
 #include "http.h"
 
+#include "paths/filelocations.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
@@ -171,7 +172,7 @@ QString mergeCookies(const QString& oldText, const QString& newText)
 
 QString cookieStorePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/cookies.txt");
+    return fileLocations().cookieStore;
 }
 
 QString storedCookies(const QString& host)

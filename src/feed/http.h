@@ -67,7 +67,7 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 [[nodiscard]] QString urlHost(const QString& url);
 
 // The per-user cookie store: one cookie text per host, kept in a file under the application data
-// folder so that cookies survive restarts. Safe to call from several threads at once.
+// folder (beside a portable program) so that cookies survive restarts. Safe to call from several threads at once.
 [[nodiscard]] QString cookieStorePath();
 [[nodiscard]] QString storedCookies(const QString& host);
 void storeCookies(const QString& host, const QString& cookies);

@@ -8,7 +8,9 @@
 #include "custom/formula.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -171,6 +173,8 @@ private Q_SLOTS:
     void helpShowsTheInstructions();
     void randomAlgorithmFillsTheBoxes();
     void saveChooseDeleteRoundTrip();
+    void failedSaveIsShown_data();
+    void failedSaveIsShown();
     void deleteAskedAndCancelled();
     void menuDeletesTwiceAndClears();
     void fewerThanTenDrawsLeaveTheTable();
@@ -311,6 +315,37 @@ void TestCustomTab::saveChooseDeleteRoundTrip()
     const DecodedStore decoded = decodeStore(file.readAll());
     QCOMPARE(decoded.algorithms.size(), std::size_t(1));
     QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
+}
+
+void TestCustomTab::failedSaveIsShown_data()
+{
+    QTest::addColumn<bool>("folderIsAFile");
+    // clang-format off
+    QTest::newRow("missing data folder is created") << false;
+    QTest::newRow("data folder blocked by a file")  << true;
+    // clang-format on
+}
+
+void TestCustomTab::failedSaveIsShown()
+{
+    QFETCH(bool, folderIsAFile);
+    QTemporaryDir root;
+    if (folderIsAFile) {
+        QFile blocker(root.filePath(QStringLiteral("data")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    CustomTabFixture f(kHistoryLength, root.filePath(QStringLiteral("data/tandor28")));
+    f.click("saveAlgorithmButton");
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    if (!folderIsAFile) {
+        QVERIFY(f.informed.isEmpty());
+        QVERIFY(QFileInfo(f.storePath).isFile());
+        return;
+    }
+    QVERIFY(!QFileInfo::exists(f.storePath));
+    QCOMPARE(f.informed.size(), 1);
+    QVERIFY2(f.informed.first().startsWith(QStringLiteral("算法保存失败")), qPrintable(f.informed.first()));
+    QVERIFY(f.informed.first().contains(QDir::toNativeSeparators(f.storePath)));
 }
 
 void TestCustomTab::deleteAskedAndCancelled()

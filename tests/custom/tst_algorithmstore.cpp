@@ -71,6 +71,7 @@ private Q_SLOTS:
     void badFiles_data();
     void badFiles();
     void unwritablePlaceReportsFailure();
+    void missingFolderIsCreated();
     void controlCharactersAreWrittenAsBlanks();
 };
 
@@ -336,9 +337,27 @@ void TestAlgorithmStore::badFiles()
 
 void TestAlgorithmStore::unwritablePlaceReportsFailure()
 {
+    // A file where the data folder should be: the folder cannot be made.
     QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("no")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     AlgorithmStore store{dir.filePath(QStringLiteral("no/such/dir/TandorData.ini"))};
-    QVERIFY(!saveAlgorithms(store, {item(QStringLiteral("a"), {})}));
+    QString reason;
+    QVERIFY(!saveAlgorithms(store, {item(QStringLiteral("a"), {})}, &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(!QFileInfo::exists(store.path));
+}
+
+void TestAlgorithmStore::missingFolderIsCreated()
+{
+    // The user's data folder does not exist before the first save.
+    QTemporaryDir dir;
+    AlgorithmStore store{dir.filePath(QStringLiteral("share/tandor28/TandorData.ini"))};
+    const std::vector<CustomAlgorithm> list{item(QStringLiteral("a"), QStringLiteral("[1]||"))};
+    QVERIFY(saveAlgorithms(store, list));
+    AlgorithmStore reopened{store.path};
+    QCOMPARE(loadAlgorithms(reopened), list);
 }
 
 void TestAlgorithmStore::controlCharactersAreWrittenAsBlanks()

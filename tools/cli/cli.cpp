@@ -25,7 +25,8 @@ const Command kCommands[] = {
     {"alarm", "alarm FEED --threshold N [--categories 大小,单双,...]", cmdAlarm},
     {"countdown", "countdown --lottery K --newest HH:MM --now HH:MM:SS", cmdCountdown},
     {"notice", "notice --file PATH", cmdNotice},
-    {"store", "store decode PATH | store encode PATH", cmdStore},
+    {"store", "store decode [PATH] | store encode [PATH] (without PATH: the program's data file)", cmdStore},
+    {"paths", "paths (where the program keeps its data file, settings, cookies and draw archive)", cmdPaths},
     {"search",
      "search FEED --mode mixed|simple --criterion 0..3 --threshold T --window W --bet CODE [--seed S] "
      "[--max-attempts N] [--threads N]",
@@ -40,7 +41,7 @@ const Command kCommands[] = {
 void printUsage(QTextStream& stream)
 {
     stream << "usage: tandor28-cli COMMAND [OPTIONS]\n"
-           << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH\n";
+           << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH; --verbose logs what happens\n";
     for (const Command& command : kCommands)
         stream << "  " << QString::fromUtf8(command.usage) << '\n';
 }
