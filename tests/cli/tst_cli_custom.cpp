@@ -58,6 +58,8 @@ private Q_SLOTS:
     void badArguments();
     void shortFeedYieldsNothing();
     void storeThroughTheProgram();
+    void logsOnlyWhenAsked_data();
+    void logsOnlyWhenAsked();
 };
 
 void TestCliCustom::formulaPrintsTextAndDigit_data()
@@ -314,6 +316,46 @@ void TestCliCustom::storeThroughTheProgram()
     QVERIFY(decode.waitForFinished(30000));
     QCOMPARE(decode.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(decode.readAllStandardOutput()), QStringLiteral("超神\t[1]+[2]||[3]\n"));
+}
+
+void TestCliCustom::logsOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES, empty: unset
+    QTest::addColumn<bool>("logged");
+    // clang-format off
+    QTest::newRow("quiet by default")             << false << ""                          << false;
+    QTest::newRow("--verbose")                    << true  << ""                          << true;
+    QTest::newRow("QT_LOGGING_RULES, one part")   << false << "tandor28.custom.debug=true" << true;
+    QTest::newRow("QT_LOGGING_RULES over verbose") << true << "tandor28.*=false"          << false;
+    // clang-format on
+}
+
+void TestCliCustom::logsOnlyWhenAsked()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QString, rules);
+    QFETCH(bool, logged);
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!rules.isEmpty())
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    QProcess encode;
+    encode.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("store"), QStringLiteral("encode"), dir.filePath(QStringLiteral("T.ini"))};
+    if (verbose)
+        arguments.prepend(QStringLiteral("--verbose"));
+    encode.start(QStringLiteral(TANDOR28_CLI), arguments);
+    QVERIFY(encode.waitForStarted());
+    encode.write("a----[1]||\n");
+    encode.closeWriteChannel();
+    QVERIFY(encode.waitForFinished(30000));
+    QCOMPARE(encode.exitCode(), 0);
+    const QString errors = QString::fromUtf8(encode.readAllStandardError());
+    QCOMPARE(errors.contains(QLatin1String("tandor28.custom: saved 1 algorithms")), logged);
+    if (!logged)
+        QCOMPARE(errors, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCliCustom)
