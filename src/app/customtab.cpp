@@ -36,6 +36,9 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
 {
     m_ui->setupUi(this);
+    // The window button's caption is white: it needs a dark face to be read.
+    setButtonBackground(m_ui->customWindowButton, kDarkButton);
+    setButtonCaptionColour(m_ui->customWindowButton, kWhite);
     m_store.path = defaultStorePath();
     m_dialogs.inform = [this](const QString& text) {
         QMessageBox::information(this, QStringLiteral("Tandor28"), text);

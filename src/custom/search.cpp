@@ -29,17 +29,29 @@ struct SharedSearch
     std::atomic<bool> finished{false};
     std::mutex winnerMutex;
     std::optional<SearchResult> winner;
+    std::optional<PlanStats> best; // the best statistics any worker saw, under winnerMutex
 };
+
+// Folds a worker's best statistics into the shared best when it ends.
+void offerBest(SharedSearch& shared, int criterion, const std::optional<PlanStats>& best)
+{
+    if (!best)
+        return;
+    std::lock_guard lock(shared.winnerMutex);
+    if (!shared.best || criterionValue(criterion, *best) > criterionValue(criterion, *shared.best))
+        shared.best = best;
+}
 
 void searchWorker(const std::optional<CustomStatsWindow>& prepared, const SearchSettings& settings, std::uint64_t seed,
                   SharedSearch& shared, std::stop_token stop)
 {
     FormulaEvaluator evaluator;
     RandomSource random(seed);
+    std::optional<PlanStats> best;
     while (!stop.stop_requested() && !shared.finished.load(std::memory_order_relaxed)) {
         const long long attempt = shared.started.fetch_add(1, std::memory_order_relaxed);
         if (settings.maxAttempts && attempt >= *settings.maxAttempts)
-            return;
+            break;
         const FormulaTriple formulas = randomAlgorithm(random, settings.mode);
         PlanStats stats;
         if (prepared) {
@@ -60,7 +72,10 @@ void searchWorker(const std::optional<CustomStatsWindow>& prepared, const Search
             shared.finished.store(true);
             return;
         }
+        if (!best || criterionValue(settings.criterion, stats) > criterionValue(settings.criterion, *best))
+            best = stats;
     }
+    offerBest(shared, settings.criterion, best);
 }
 
 } // namespace
@@ -136,6 +151,20 @@ bool criterionMet(int criterion, int threshold, const PlanStats& stats)
     }
 }
 
+int criterionValue(int criterion, const PlanStats& stats)
+{
+    switch (criterion) {
+    case 1:
+        return stats.wrong;
+    case 2:
+        return stats.winStreak;
+    case 3:
+        return stats.lossStreak;
+    default:
+        return stats.right;
+    }
+}
+
 std::optional<QString> searchRefusal(int countdown)
 {
     if (countdown < kSearchRefusalSeconds)
@@ -167,6 +196,7 @@ SearchResult runSearch(const DrawHistory& history, const SearchSettings& setting
     } else {
         result.outcome =
             stop.stop_requested() ? SearchResult::Outcome::Stopped : SearchResult::Outcome::AttemptsExhausted;
+        result.stats = shared.best.value_or(PlanStats{});
     }
     long long attempts = shared.started.load();
     if (settings.maxAttempts)

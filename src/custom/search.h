@@ -41,6 +41,8 @@ using RandomSource = std::mt19937_64;
 // Search criterion by index: 0 right >= T, 1 wrong >= T, 2 win streak >= T, 3 loss streak >= T.
 // Any other index (nothing selected) is never met.
 [[nodiscard]] bool criterionMet(int criterion, int threshold, const PlanStats& stats);
+// The statistic a criterion compares: right, wrong, win streak or loss streak; right for any other.
+[[nodiscard]] int criterionValue(int criterion, const PlanStats& stats);
 
 // The message shown instead of starting a search when fewer than 20 seconds remain to the next draw;
 // nullopt when a search may start.
@@ -68,7 +70,8 @@ struct SearchResult
     };
     Outcome outcome = Outcome::Stopped;
     FormulaTriple formulas; // the winner when found
-    PlanStats stats;        // the winner's statistics when found
+    // The winner's statistics when found; otherwise the best seen (the highest criterion value).
+    PlanStats stats;
     long long attempts = 0;
     double seconds = 0;
 };

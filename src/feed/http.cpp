@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QSaveFile>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -23,6 +24,22 @@ namespace tandor28 {
 namespace {
 
 constexpr int kDefaultTimeoutMs = 15000;
+constexpr int kNetworkDefaultTimeoutMs = 30000;
+
+FetchFailure transportFailure(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return FetchFailure::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return FetchFailure::NameNotFound;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return FetchFailure::Timeout;
+    default:
+        return FetchFailure::Network;
+    }
+}
 
 QString upperAscii(const QString& text)
 {
@@ -222,8 +239,10 @@ HttpResponse httpRequest(const HttpRequest& request)
     HttpResponse response;
     const QUrl url(request.url, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        response.failure = FetchFailure::BadUrl;
         return response;
+    }
 
     QString method = upperAscii(request.method);
     if (method.isEmpty())
@@ -233,11 +252,12 @@ HttpResponse httpRequest(const HttpRequest& request)
     // Cookies are ours to handle: Qt's own jar neither adds nor keeps any.
     networkRequest.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     networkRequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    int timeoutMs = kDefaultTimeoutMs;
     if (request.timeoutSeconds == -1)
-        networkRequest.setTransferTimeout(QNetworkRequest::DefaultTransferTimeoutConstant);
-    else
-        networkRequest.setTransferTimeout(request.timeoutSeconds >= 1 ? request.timeoutSeconds * 1000
-                                                                      : kDefaultTimeoutMs);
+        timeoutMs = kNetworkDefaultTimeoutMs;
+    else if (request.timeoutSeconds >= 1)
+        timeoutMs = request.timeoutSeconds * 1000;
+    networkRequest.setTransferTimeout(timeoutMs);
 
     applyHeaders(networkRequest, request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers);
 
@@ -273,16 +293,35 @@ HttpResponse httpRequest(const HttpRequest& request)
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // The transfer timeout only notices silence; a server that drips a byte now and then is cut
+    // off by this one, which counts from the start of the exchange.
+    bool timedOut = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    deadline.start(timeoutMs);
     if (!reply->isFinished())
         loop.exec();
+    deadline.stop();
     if (!overCap && reply->isOpen()) {
         body += reply->readAll();
         overCap = body.size() > kMaxBodyBytes;
     }
 
-    response.completed = !overCap && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
+    response.completed =
+        !overCap && !timedOut && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
     if (response.completed)
         response.body = body;
+    else if (overCap)
+        response.failure = FetchFailure::TooBig;
+    else if (timedOut)
+        response.failure = FetchFailure::Timeout;
+    else
+        response.failure = transportFailure(reply->error());
+    response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
 
     QStringList headerLines;
     for (const auto& [name, value] : reply->rawHeaderPairs()) {
@@ -312,17 +351,46 @@ HttpResponse httpRequest(const HttpRequest& request)
     return response;
 }
 
-QByteArray fetchText(const QString& url)
+QString fetchFailureText(FetchFailure failure, int status)
+{
+    switch (failure) {
+    case FetchFailure::None:
+        return {};
+    case FetchFailure::BadUrl:
+        return QStringLiteral("地址无效");
+    case FetchFailure::Refused:
+        return QStringLiteral("连接被拒绝");
+    case FetchFailure::NameNotFound:
+        return QStringLiteral("找不到服务器");
+    case FetchFailure::Timeout:
+        return QStringLiteral("连接超时");
+    case FetchFailure::TooBig:
+        return QStringLiteral("数据过大");
+    case FetchFailure::Network:
+        return QStringLiteral("网络错误");
+    case FetchFailure::HttpStatus:
+        return QStringLiteral("服务器返回错误 %1").arg(status);
+    case FetchFailure::TooFewRecords:
+        return QStringLiteral("开奖数据不足");
+    }
+    return {};
+}
+
+HttpResponse fetchResponse(const QString& url, int timeoutSeconds)
 {
     HttpRequest request;
     request.url = url;
+    request.timeoutSeconds = timeoutSeconds;
     HttpResponse response = httpRequest(request);
-    if (!response.completed)
-        return {};
     const qsizetype zero = response.body.indexOf('\0');
     if (zero >= 0)
         response.body.truncate(zero);
-    return response.body;
+    return response;
+}
+
+QByteArray fetchText(const QString& url, int timeoutSeconds)
+{
+    return fetchResponse(url, timeoutSeconds).body;
 }
 
 QThreadPool* fetchThreadPool()
@@ -338,7 +406,7 @@ QThreadPool* fetchThreadPool()
 
 QFuture<QByteArray> fetchTextAsync(const QString& url)
 {
-    return QtConcurrent::run(fetchThreadPool(), fetchText, url);
+    return QtConcurrent::run(fetchThreadPool(), [url] { return fetchText(url); });
 }
 
 } // namespace tandor28

@@ -11,8 +11,8 @@ namespace tandor28 {
 // "Name: value" lines separated by CR LF; empty means the default header block. `cookies` are
 // "name=value" pairs separated by ";", merged into the stored cookies of the URL's host.
 // `timeoutSeconds`: 1 and above is that many seconds, -1 keeps the network layer's default
-// (30 s without transfer), anything else is 15 s. The timeout applies to every phase: the request
-// fails when nothing moves for that long.
+// (30 s), anything else is 15 s. The timeout bounds the whole exchange: the request fails when it
+// has not ended that long after it started, however slowly the server keeps sending.
 struct HttpRequest
 {
     QString url;
@@ -22,6 +22,25 @@ struct HttpRequest
     QString headers;
     int timeoutSeconds = 0;
 };
+
+// Why a fetch gave nothing a caller can use. The HTTP client reports the transport failures and
+// the status; the feed reader adds TooFewRecords.
+enum class FetchFailure
+{
+    None,
+    BadUrl,        // not an http:// or https:// URL
+    Refused,       // nothing listens at the address
+    NameNotFound,  // the host name does not resolve
+    Timeout,       // the exchange did not end within its timeout
+    TooBig,        // the body is over kMaxBodyBytes
+    Network,       // any other failure of the exchange
+    HttpStatus,    // the server answered with an error status (the body may still be read)
+    TooFewRecords, // the body holds fewer than five records of the feed
+};
+
+// A few Chinese words for a failure, as the status bar shows them: "连接被拒绝", "连接超时",
+// "服务器返回错误 404", ... `status` is the HTTP status for HttpStatus.
+[[nodiscard]] QString fetchFailureText(FetchFailure failure, int status = 0);
 
 // `body` is empty when the request failed on the way (no connection, timeout, body over the cap,
 // cancelled); an HTTP error status is not a failure, its body comes back like any other.
@@ -34,6 +53,9 @@ struct HttpResponse
     QString location;
     QString headers;
     bool completed = false; // the exchange finished without a transport failure
+    // Why it did not complete (None when it did); an error status is kept in `status` only.
+    FetchFailure failure = FetchFailure::None;
+    int status = 0; // the HTTP status of the answer, 0 when none came
 };
 
 // Bodies larger than this count as a failed request: a feed or notice is a few kilobytes, and a
@@ -45,8 +67,12 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 // empty body.
 [[nodiscard]] HttpResponse httpRequest(const HttpRequest& request);
 
+// GET with the default options and the given timeout (as in HttpRequest); the body is cut at its
+// first zero byte and is empty on any failure, whose reason the response keeps.
+[[nodiscard]] HttpResponse fetchResponse(const QString& url, int timeoutSeconds = 0);
+
 // GET with the default options; the body up to its first zero byte. Empty on any failure.
-[[nodiscard]] QByteArray fetchText(const QString& url);
+[[nodiscard]] QByteArray fetchText(const QString& url, int timeoutSeconds = 0);
 
 // fetchText on a worker thread, so that the window keeps reacting while a request waits.
 [[nodiscard]] QFuture<QByteArray> fetchTextAsync(const QString& url);

@@ -251,8 +251,19 @@ void TestCliCustom::searchRunsOutOfAttempts()
                            QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "21", "--window", "20",
                                        "--bet", "1", "--max-attempts", "300", "--threads", "2"});
     QCOMPARE(result.status, 3);
-    QVERIFY(result.lines.isEmpty());
     QVERIFY(result.err.contains(QStringLiteral("300 attempts")));
+    // Still one line: no formulas, the best statistics seen, the attempts and their rate.
+    QCOMPARE(result.lines.size(), 1);
+    const QStringList fields = result.lines.first().split(u'\t');
+    QCOMPARE(fields.size(), 10);
+    QCOMPARE(fields.mid(0, 3), (QStringList{QString(), QString(), QString()}));
+    const int right = fields[3].toInt();
+    QVERIFY2(right > 0 && right <= 20, qPrintable(result.lines.first()));
+    QCOMPARE(right + fields[4].toInt(), 20);
+    QCOMPARE(fields[8], QStringLiteral("300"));
+    bool rateIsNumber = false;
+    fields[9].toDouble(&rateIsNumber);
+    QVERIFY(rateIsNumber);
 }
 
 void TestCliCustom::badArguments_data()

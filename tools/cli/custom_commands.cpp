@@ -258,6 +258,9 @@ int cmdSearch(const QStringList& words, Io& io)
     const double rate = result.seconds > 0 ? static_cast<double>(result.attempts) / result.seconds : 0.0;
     const QString rateText = QString::number(rate, 'f', 0);
     if (result.outcome != SearchResult::Outcome::Found) {
+        // Still the one line, with empty formulas and the best statistics seen, so scripts read a
+        // fruitless run the same way.
+        io.out << "\t\t\t" << statsFields(result.stats) << '\t' << result.attempts << '\t' << rateText << '\n';
         io.err << "no formulas met the criterion in " << result.attempts << " attempts (" << rateText
                << " attempts per second)\n";
         return kExitNothing;
