@@ -47,6 +47,7 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
         return QMessageBox::question(this, QStringLiteral("Tandor28"), text, QMessageBox::Ok | QMessageBox::Cancel) ==
                QMessageBox::Ok;
     };
+    m_dialogs.warn = [this](const QString& text) { QMessageBox::warning(this, QStringLiteral("Tandor28"), text); };
     for (int code = 1; code <= kCustomBetTypeCount; ++code) {
         auto* button = findChild<QPushButton*>(QStringLiteral("customBetButton%1").arg(code));
         m_betTypeButtons.append(button);
@@ -67,6 +68,8 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
             &CustomTab::onSavedListMenuRequested);
     connect(m_ui->savedAlgorithmList, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { onSavedAlgorithmChosen(item); });
+    connect(m_ui->savedAlgorithmList, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { onSavedListCurrentChanged(current); });
 
     m_savedListMenu = new QMenu(QStringLiteral("&算法"), this);
     m_savedListMenu->setObjectName(QStringLiteral("savedListMenu"));
@@ -104,6 +107,8 @@ void CustomTab::setDialogs(CustomTabDialogs dialogs)
         m_dialogs.inform = std::move(dialogs.inform);
     if (dialogs.confirm)
         m_dialogs.confirm = std::move(dialogs.confirm);
+    if (dialogs.warn)
+        m_dialogs.warn = std::move(dialogs.warn);
 }
 
 FormulaTriple CustomTab::formulaBoxes() const
@@ -280,7 +285,12 @@ void CustomTab::onSearchFinished(const SearchResult& result)
 void CustomTab::saveAlgorithm()
 {
     const FormulaTriple formulas = formulaBoxes();
-    appendAlgorithm(m_list, m_ui->algorithmNameEdit->text(), formulas[0], formulas[1], formulas[2]);
+    const QString name = m_ui->algorithmNameEdit->text();
+    if (const std::optional<QString> refusal = saveRefusal(m_evaluator, name, formulas)) {
+        m_dialogs.warn(*refusal);
+        return;
+    }
+    appendAlgorithm(m_list, name, formulas[0], formulas[1], formulas[2]);
     showAlgorithmList();
     saveAlgorithms();
     refreshAlgorithmStats();
@@ -324,6 +334,11 @@ void CustomTab::onSavedAlgorithmChosen(QTreeWidgetItem* item)
     m_ui->algorithmNameEdit->setText(chosen->name);
     setFormulaBoxes(splitFormulas(chosen->formulas));
     generateCustomTable();
+}
+
+void CustomTab::onSavedListCurrentChanged(QTreeWidgetItem* current)
+{
+    m_list.selectedIndex = current ? m_ui->savedAlgorithmList->indexOfTopLevelItem(current) : -1;
 }
 
 void CustomTab::onSavedListMenuRequested(const QPoint& position)

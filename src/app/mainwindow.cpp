@@ -134,6 +134,8 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
         label->setStyleSheet(QStringLiteral("border: 1px solid rgb(157, 179, 214); background: white;"));
     }
     m_ui->countdownLabel->setAlignment(Qt::AlignCenter);
+    // The age of the newest draw shows only once the next one is overdue: a warning, in red.
+    m_ui->drawAgeLabel->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
     // A label rather than a status message: hovering over menus and tips never wipes it.
     m_statusLabel = new QLabel(statusBar());
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));

@@ -13,7 +13,7 @@ namespace tandor28 {
 namespace {
 
 constexpr int kSecondsPerDay = 24 * 3600;
-constexpr int kHalfDay = 12 * 3600;
+constexpr int kClockSkew = 3600;
 constexpr int kCanadaStep = 210;
 
 struct ClockTime
@@ -40,15 +40,16 @@ QTime validTime(const ClockTime& time)
     return read.isValid() ? read : QTime(0, 0);
 }
 
-// The moment of a time of day that lies within twelve hours of `now`.
-QDateTime nearestMoment(QTime time, const QDateTime& now)
+// The moment of a draw's time of day: the one in the day before `now` and up to an hour after it.
+// A draw lies in the past; the hour allows for a clock that runs behind the server's.
+QDateTime drawMoment(QTime time, const QDateTime& now)
 {
     QDateTime moment = now;
     moment.setTime(time);
     const qint64 ahead = now.secsTo(moment);
-    if (ahead > kHalfDay)
+    if (ahead > kClockSkew)
         moment = moment.addDays(-1);
-    else if (ahead < -kHalfDay)
+    else if (ahead <= kClockSkew - kSecondsPerDay)
         moment = moment.addDays(1);
     return moment;
 }
@@ -65,7 +66,7 @@ int luckyCountdown(const QString& newestTime, const QDateTime& now, const Countd
                                                      : newestTime.left(3) + twoDigit(newest.minute + 5);
     if (nextDraw == QLatin1String("24:00")) {
         // The night break: the next draw is the first of the day after the 23:55 draw.
-        const QDateTime lastDraw = nearestMoment(validTime(newest), now);
+        const QDateTime lastDraw = drawMoment(validTime(newest), now);
         QDateTime firstDraw = lastDraw;
         firstDraw.setDate(lastDraw.date().addDays(1));
         firstDraw.setTime(schedule.luckyFirstDraw);
@@ -84,7 +85,7 @@ int luckyCountdown(const QString& newestTime, const QDateTime& now, const Countd
 
 int canadaCountdown(const QString& newestTime, const QDateTime& now)
 {
-    const QDateTime newest = nearestMoment(validTime(readClockTime(newestTime)), now);
+    const QDateTime newest = drawMoment(validTime(readClockTime(newestTime)), now);
     return secondsUntil(now, newest.addSecs(kCanadaStep));
 }
 
@@ -128,7 +129,7 @@ int secondsSinceDraw(const QString& newestTime, const QDateTime& now)
 {
     if (newestTime.isEmpty())
         return -1;
-    return static_cast<int>(nearestMoment(validTime(readClockTime(newestTime)), now).msecsTo(now) / 1000);
+    return static_cast<int>(drawMoment(validTime(readClockTime(newestTime)), now).msecsTo(now) / 1000);
 }
 
 QString countdownLabelText(int countdown)
@@ -146,8 +147,8 @@ QString drawAgeText(int secondsAgo)
 {
     const int minutes = std::max(secondsAgo, 0) / 60;
     if (minutes < 60)
-        return QStringLiteral("最新一期开于 %1 分钟前").arg(minutes);
-    return QStringLiteral("最新一期开于 %1 小时 %2 分钟前").arg(minutes / 60).arg(minutes % 60);
+        return QStringLiteral("最新一期 %1 分钟前").arg(minutes);
+    return QStringLiteral("最新一期 %1 小时 %2 分前").arg(minutes / 60).arg(minutes % 60);
 }
 
 TickOutcome timerTick(int countdown)

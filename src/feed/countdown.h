@@ -29,9 +29,9 @@ struct CountdownSchedule
 // Seconds until the next refresh is due, from the time of the newest draw ("HH:MM", or "HH:MM:SS"
 // when its seconds are known) and the clock `now` (callers pass their clock, so tests can set it).
 //
-// A draw time lies within twelve hours of the clock: one more than twelve hours after the clock
-// belongs to the day before (23:58 read at 00:01), one more than twelve hours before it to the day
-// after.
+// A draw time belongs to the day that puts it in the 24 hours before the clock, or up to an hour
+// after it (a clock that runs behind the server's): 23:58 read at 00:01 is yesterday's, 00:02 read
+// at 23:59 tomorrow's, 23:55 read at noon last night's.
 //
 // Lucky 28 draws every five minutes: only the minutes and seconds of the clock take part, modulo
 // 300 s, plus 20 s for the feed to publish the draw. A next draw on the full hour counts as minute
@@ -50,15 +50,15 @@ struct CountdownSchedule
 // the one before it is a :30 draw (210 s after a :00 draw), so its time comes back as "HH:MM:30".
 [[nodiscard]] QString newestDrawTime(LotteryKind kind, const DrawHistory& history);
 
-// Seconds from the newest draw's moment (its time within twelve hours of the clock, as above) to
-// now; -1 when there is no draw time (an empty history).
+// Seconds from the newest draw's moment (its day taken as above) to now; -1 when there is no draw
+// time (an empty history).
 [[nodiscard]] int secondsSinceDraw(const QString& newestTime, const QDateTime& now);
 
 // "MM:SS" for 0..359, "开奖中" below 0, the plain number of seconds from 360 on.
 [[nodiscard]] QString countdownLabelText(int countdown);
 
 // How long ago the newest draw was, as the headline shows it once the next one is overdue:
-// "最新一期开于 N 分钟前" (or "N 小时 M 分钟前" from an hour on).
+// "最新一期 N 分钟前" (or "最新一期 N 小时 M 分前" from an hour on).
 [[nodiscard]] QString drawAgeText(int secondsAgo);
 
 struct TickOutcome

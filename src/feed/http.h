@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
+
+#include <utility>
+#include <vector>
 
 namespace tandor28 {
 
@@ -28,14 +32,19 @@ struct HttpRequest
 enum class FetchFailure
 {
     None,
-    BadUrl,        // not an http:// or https:// URL
-    Refused,       // nothing listens at the address
-    NameNotFound,  // the host name does not resolve
-    Timeout,       // the exchange did not end within its timeout
-    TooBig,        // the body is over kMaxBodyBytes
-    Network,       // any other failure of the exchange
-    HttpStatus,    // the server answered with an error status (the body may still be read)
-    TooFewRecords, // the body holds fewer than five records of the feed
+    BadUrl,       // not an http:// or https:// URL
+    Refused,      // nothing listens at the address
+    NameNotFound, // the host name does not resolve
+    Timeout,      // the exchange did not end within its timeout
+    TooBig,       // the body is over kMaxBodyBytes
+    Network,      // any other failure of the exchange
+    HttpStatus,   // the server answered with an error status (the body may still be read)
+    // https: the server's certificate failed the check, so nothing was sent or read.
+    CertificateUntrusted, // issued by an authority the system does not trust (or self-signed)
+    CertificateWrongHost, // issued for another host name
+    CertificateExpired,   // past its validity (or not valid yet)
+    CertificateInvalid,   // any other certificate fault (revoked, malformed, wrong purpose)
+    TooFewRecords,        // the body holds fewer than five records of the feed
 };
 
 // A few Chinese words for a failure, as the status bar shows them: "连接被拒绝", "连接超时",
@@ -85,6 +94,20 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 // a new name is appended; entries with an empty value or the value "deleted" are dropped. The
 // result is joined by "; ".
 [[nodiscard]] QString mergeCookies(const QString& oldText, const QString& newText);
+
+// The request headers a header text sets, in order: "Name: value" lines separated by CR LF (a text
+// without CR LF is one line). Only the first ":" separates name and value; lines without ":", with
+// a name that is not a header name or with a line break in the value are skipped.
+[[nodiscard]] std::vector<std::pair<QByteArray, QByteArray>> requestHeaderPairs(const QString& headerText);
+
+// What the response header lines ("Name: value") tell: the "Location:" value, and the cookies of the
+// "Set-Cookie:" lines (each up to its first ";"), every one followed by "; ".
+struct ReceivedHeaders
+{
+    QString location;
+    QString cookies;
+};
+[[nodiscard]] ReceivedHeaders readResponseHeaders(const QStringList& headerLines);
 
 // The header block sent when the caller gives none (lines separated by CR LF, no final CR LF).
 [[nodiscard]] QString defaultHeaderBlock(const QString& url);

@@ -150,15 +150,7 @@ public:
     {
         m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
             if (m_dripNotice) {
-                response.set_chunked_content_provider("text/plain",
-                                                      [this](std::size_t offset, httplib::DataSink& sink) {
-                                                          if (offset >= 15 || m_stopping) {
-                                                              sink.done();
-                                                              return true;
-                                                          }
-                                                          std::this_thread::sleep_for(std::chrono::seconds(1));
-                                                          return sink.write("x", 1);
-                                                      });
+                drip(response);
                 return;
             }
             QStringEncoder gbk("GBK");
@@ -190,12 +182,18 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
     }
     void setNow(const QDateTime& now) { m_nowMs = now.toMSecsSinceEpoch(); }
+    // An HTTP status for the feeds' answers, or kDrip for feeds that drip.
     void setStatus(int status) { m_status = status; }
+    static constexpr int kDrip = -1;
     void setDripNotice(bool drip) { m_dripNotice = drip; }
 
 private:
     void answerFeed(LotteryKind kind, httplib::Response& response)
     {
+        if (m_status == kDrip) {
+            drip(response);
+            return;
+        }
         const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_nowMs);
         response.status = m_status;
         if (m_status != 200) {
@@ -203,6 +201,19 @@ private:
             return;
         }
         response.set_content(feedBody(kind, m_schedule.published(kind, now, 120)).toStdString(), "text/plain");
+    }
+
+    // One byte a second, fifteen in all.
+    void drip(httplib::Response& response)
+    {
+        response.set_chunked_content_provider("text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
+            if (offset >= 15 || m_stopping) {
+                sink.done();
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            return sink.write("x", 1);
+        });
     }
 
     const DrawSchedule& m_schedule;
@@ -387,9 +398,19 @@ void TestRefreshCycle::wholeNight()
                                                   .arg(newest.time.toString(Qt::ISODate),
                                                        m_schedule.publishedAt(kind, newest).toString(Qt::ISODate),
                                                        m_now.toString(Qt::ISODate))));
-        } else if (issueShown() != shown) {
-            shown = issueShown();
-            ++seen;
+        } else {
+            if (issueShown() != shown) {
+                shown = issueShown();
+                ++seen;
+            }
+            // Nothing is overdue before the next draw's time: "开奖中" never shows early.
+            const QDateTime next = kind == LotteryKind::Canada28Night ? newest.time.addSecs(kCanadaStep)
+                                   : newest.time.time() < QTime(23, 55)
+                                       ? newest.time.addSecs(300)
+                                       : QDateTime(newest.time.date().addDays(1), QTime(9, 5));
+            if (m_now < next)
+                QVERIFY2(child<QLabel>(QStringLiteral("countdownLabel"))->text() != QStringLiteral("开奖中"),
+                         qPrintable(m_now.toString(Qt::ISODate)));
         }
     }
     QVERIFY(seen >= 2);
@@ -411,7 +432,10 @@ void TestRefreshCycle::lateJumpAppliedOncePerTick()
     child<QComboBox>(QStringLiteral("lotteryCombo"))->setCurrentIndex(1);
     QVERIFY(waitForRefreshes(2));
     QCOMPARE(m_window->state().countdown, -400);
-    QCOMPARE(child<QLabel>(QStringLiteral("drawAgeLabel"))->text(), QStringLiteral("最新一期开于 10 分钟前"));
+    auto* ageLabel = child<QLabel>(QStringLiteral("drawAgeLabel"));
+    // The longest age text of a day still fits the label.
+    QVERIFY(ageLabel->fontMetrics().horizontalAdvance(drawAgeText(23 * 3600 + 59 * 60)) <= ageLabel->width());
+    QCOMPARE(child<QLabel>(QStringLiteral("drawAgeLabel"))->text(), QStringLiteral("最新一期 10 分钟前"));
 
     QVERIFY(tick());
     QCOMPARE(m_window->state().countdown, -151);
@@ -430,6 +454,7 @@ void TestRefreshCycle::failedFetchShowsItsReason_data()
     QTest::newRow("server error") << "500"
                                   << QStringLiteral("当前状态：获取开奖失败（服务器返回错误 500），当前版本:1.4.0");
     QTest::newRow("server gone") << "stop" << QStringLiteral("当前状态：获取开奖失败（连接被拒绝），当前版本:1.4.0");
+    QTest::newRow("feed drips") << "drip" << QStringLiteral("当前状态：获取开奖失败（连接超时），当前版本:1.4.0");
 }
 
 void TestRefreshCycle::failedFetchShowsItsReason()
@@ -444,6 +469,8 @@ void TestRefreshCycle::failedFetchShowsItsReason()
 
     if (failure == QLatin1String("stop"))
         m_server.reset();
+    else if (failure == QLatin1String("drip"))
+        m_server->setStatus(ClockServer::kDrip);
     else
         m_server->setStatus(failure.toInt());
     QTest::mouseClick(child<QPushButton>(QStringLiteral("refreshButton")), Qt::LeftButton);

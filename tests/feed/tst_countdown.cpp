@@ -52,6 +52,8 @@ void TestCountdown::computeCountdown_data()
     QTest::newRow("lucky 23:55 at 09:05:20 due") << lucky << "23:55" << "09:05:20" << 0;
     QTest::newRow("lucky 23:55 at 09:06:00 overdue") << lucky << "23:55" << "09:06:00" << -40;
     QTest::newRow("lucky 23:55 at 11:00:00 long overdue") << lucky << "23:55" << "11:00:00" << -6880;
+    QTest::newRow("lucky 23:55 read at 11:55:01, a stale feed, is overdue") << lucky << "23:55" << "11:55:01" << -10181;
+    QTest::newRow("lucky 23:55 read at 20:00:00 is last night's") << lucky << "23:55" << "20:00:00" << -39280;
     // clang-format on
     QTest::newRow("lucky 08:55 at 08:57:00 counts to 9:00") << lucky << "08:55"
                                                             << "08:57:00" << 199;
@@ -81,6 +83,8 @@ void TestCountdown::computeCountdown_data()
     QTest::newRow("canada 12:03:30 at 12:07:00 due") << canada << "12:03:30" << "12:07:00" << 0;
     QTest::newRow("canada 00:02 read at 23:59 belongs to tomorrow") << canada << "00:02" << "23:59:00" << 390;
     QTest::newRow("canada 11:00 at 23:00:00 is twelve hours back") << canada << "11:00" << "23:00:00" << -42990;
+    QTest::newRow("canada 23:00 read at 12:00:00 is last night's") << canada << "23:00" << "12:00:00" << -46590;
+    QTest::newRow("canada 12:30 read at 12:00:00 runs ahead by half an hour") << canada << "12:30" << "12:00:00" << 2010;
     // clang-format on
     QTest::newRow("canada empty time counts as 00:00") << canada << ""
                                                        << "00:01:00" << 150;
@@ -244,10 +248,10 @@ void TestCountdown::drawAge_data()
     QTest::addColumn<int>("seconds");
     QTest::addColumn<QString>("text");
     // clang-format off
-    QTest::newRow("twelve minutes") << "12:05" << "12:17:10" << 730 << "最新一期开于 12 分钟前";
-    QTest::newRow("across midnight") << "23:58:30" << "00:05:00" << 390 << "最新一期开于 6 分钟前";
-    QTest::newRow("hours") << "09:00" << "11:25:00" << 8700 << "最新一期开于 2 小时 25 分钟前";
-    QTest::newRow("no draw") << "" << "12:00:00" << -1 << "最新一期开于 0 分钟前";
+    QTest::newRow("twelve minutes") << "12:05" << "12:17:10" << 730 << "最新一期 12 分钟前";
+    QTest::newRow("across midnight") << "23:58:30" << "00:05:00" << 390 << "最新一期 6 分钟前";
+    QTest::newRow("hours") << "09:00" << "11:25:00" << 8700 << "最新一期 2 小时 25 分前";
+    QTest::newRow("no draw") << "" << "12:00:00" << -1 << "最新一期 0 分钟前";
     // clang-format on
 }
 

@@ -1,3 +1,4 @@
+#include "feed/feedfetch.h"
 #include "feed/http.h"
 #include "tlscertificates.h"
 
@@ -10,6 +11,8 @@
 #include <httplib.h>
 
 #include <thread>
+
+Q_DECLARE_METATYPE(tandor28::FetchFailure)
 
 using namespace tandor28;
 
@@ -82,13 +85,16 @@ void TestHttps::certificateChecks_data()
     QTest::addColumn<long>("notBefore"); // seconds from now
     QTest::addColumn<long>("notAfter");
     QTest::addColumn<QByteArray>("body"); // what the fetch gives
-    QTest::addColumn<QString>("reason");  // part of the failure reason; empty: none
+    QTest::addColumn<FetchFailure>("failure");
+    QTest::addColumn<QString>("reason"); // as the status bar and the companion say it
 
+    const auto none = FetchFailure::None;
     // clang-format off
-    QTest::newRow("good certificate")  << true  << "IP:127.0.0.1,DNS:localhost" << -kDay      << kDay  << QByteArray("secret") << "";
-    QTest::newRow("unknown authority") << false << "IP:127.0.0.1,DNS:localhost" << -kDay      << kDay  << QByteArray()         << "issuer certificate";
-    QTest::newRow("wrong host name")   << true  << "DNS:feed.other.example"     << -kDay      << kDay  << QByteArray()         << "host name did not match";
-    QTest::newRow("expired")           << true  << "IP:127.0.0.1,DNS:localhost" << -10 * kDay << -kDay << QByteArray()         << "expired";
+    QTest::newRow("good certificate")  << true  << "IP:127.0.0.1,DNS:localhost" << -kDay      << kDay      << QByteArray("secret") << none                               << "";
+    QTest::newRow("unknown authority") << false << "IP:127.0.0.1,DNS:localhost" << -kDay      << kDay      << QByteArray()         << FetchFailure::CertificateUntrusted << "证书不受信任";
+    QTest::newRow("wrong host name")   << true  << "DNS:feed.other.example"     << -kDay      << kDay      << QByteArray()         << FetchFailure::CertificateWrongHost << "证书与服务器名称不符";
+    QTest::newRow("expired")           << true  << "IP:127.0.0.1,DNS:localhost" << -10 * kDay << -kDay     << QByteArray()         << FetchFailure::CertificateExpired   << "证书已过期或尚未生效";
+    QTest::newRow("not valid yet")     << true  << "IP:127.0.0.1,DNS:localhost" << kDay       << 10 * kDay << QByteArray()         << FetchFailure::CertificateExpired   << "证书已过期或尚未生效";
     // clang-format on
 }
 
@@ -99,6 +105,7 @@ void TestHttps::certificateChecks()
     QFETCH(long, notBefore);
     QFETCH(long, notAfter);
     QFETCH(QByteArray, body);
+    QFETCH(FetchFailure, failure);
     QFETCH(QString, reason);
 
     tlstest::Request request;
@@ -115,8 +122,15 @@ void TestHttps::certificateChecks()
     get.url = server.url();
     const HttpResponse response = httpRequest(get);
     QCOMPARE(response.body, body);
-    QCOMPARE(response.completed, reason.isEmpty());
-    QCOMPARE(fetchText(server.url()), body);
+    QCOMPARE(response.completed, failure == FetchFailure::None);
+    QCOMPARE(response.failure, failure);
+    QCOMPARE(fetchFailureText(response.failure), reason);
+    QCOMPARE(response.status, failure == FetchFailure::None ? 200 : 0);
+
+    // The feed reader passes the reason on to the window and the companion.
+    const FeedFetchResult fed = readDrawFeed(LotteryKind::Lucky28, fetchResponse(server.url()));
+    QVERIFY(!fed.history);
+    QCOMPARE(fed.failure, failure == FetchFailure::None ? FetchFailure::TooFewRecords : failure);
 }
 
 QTEST_GUILESS_MAIN(TestHttps)

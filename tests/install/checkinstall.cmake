@@ -70,6 +70,9 @@ message(STATUS "desktop-file-validate: passed ${out}")
 run_checked(out COMMAND ${APPSTREAMCLI} validate --no-net
     ${prefix}/share/metainfo/io.github.tandor28.tandor28.metainfo.xml)
 message(STATUS "appstreamcli validate: ${out}")
+# The tree as a whole: the metainfo's launchable finds its desktop entry.
+run_checked(out COMMAND ${APPSTREAMCLI} validate-tree --no-net ${prefix})
+message(STATUS "appstreamcli validate-tree: ${out}")
 
 
 set(record_file ${WORK_DIR}/record.txt)

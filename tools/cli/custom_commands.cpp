@@ -162,6 +162,10 @@ int cmdStore(const QStringList& words, Io& io)
             io.err << "could not copy the data file beside the program: " << reason << '\n';
     }
     AlgorithmStore store{programFile ? fileLocations().dataFile : args.positional[1]};
+    if (!storeCodecAvailable(store)) {
+        io.err << "the " << store.codec << " codec is not available; the data file is left as it is\n";
+        return kExitNothing;
+    }
     if (args.positional[0] == QLatin1String("decode")) {
         if (!programFile && !QFile::exists(store.path)) {
             io.err << "no such file: " << store.path << '\n';
@@ -190,6 +194,10 @@ int cmdStore(const QStringList& words, Io& io)
     QString reason;
     if (!saveAlgorithms(store, algorithms, &reason)) {
         io.err << "could not write " << store.path << ": " << reason << '\n';
+        if (!storeCodecAvailable(store)) {
+            io.err << "the " << store.codec << " codec is not available; the data file is left as it is\n";
+            return kExitNothing;
+        }
         return kExitBadArguments;
     }
     return kExitOk;

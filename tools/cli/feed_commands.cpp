@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "feed/countdown.h"
+#include "feed/endpoints.h"
 #include "feed/feedfetch.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
@@ -155,7 +156,9 @@ int cmdCountdown(const QStringList& words, Io& io)
         return kExitBadArguments;
     }
     const QDateTime now(QDate::currentDate(), nowTime);
-    const int countdown = computeCountdown(*kind, args.value(QStringLiteral("newest")), now);
+    // The first Lucky 28 draw of a day comes from the program's settings, as the window reads it.
+    const int countdown =
+        computeCountdown(*kind, args.value(QStringLiteral("newest")), now, loadCountdownSchedule(endpointsIniPath()));
     io.out << countdown << '\t' << countdownLabelText(countdown) << '\n';
     return kExitOk;
 }
