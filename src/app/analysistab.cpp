@@ -76,7 +76,8 @@ void setUpTable(QTableWidget* table, const QStringList& headers)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns are sized once after a fill: sizing to contents on every item change makes a refill
+    // quadratic in the rows.
 }
 
 QChart* makeChart(QChartView* view, const QString& title)
@@ -176,13 +177,13 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
       m_rules(loadPlanRules())
 {
     m_ui->setupUi(this);
-    m_ui->betTypeBox->addItems(memberBetTypeLabels());
-    m_ui->backtestLastBox->setCurrentIndex(2);
+    m_ui->analysisBetTypeBox->addItems(memberBetTypeLabels());
+    m_ui->analysisBacktestLastBox->setCurrentIndex(2);
     setUpTable(m_ui->backtestTable, kBacktestHeaders);
     setUpTable(m_ui->missedTable, kMissedHeaders);
     m_ui->missedTable->setRowCount(kMissedItemCount);
-    m_ui->splitter->setStretchFactor(0, 4);
-    m_ui->splitter->setStretchFactor(1, 5);
+    m_ui->analysisSplitter->setStretchFactor(0, 4);
+    m_ui->analysisSplitter->setStretchFactor(1, 5);
 
     m_curveLine = addLine(makeChart(m_ui->curveChart, QStringLiteral("滚动命中率（点击回测表的计划）")),
                           QStringLiteral("判定期数"), QStringLiteral("%"));
@@ -198,8 +199,8 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
 
     connect(&m_watcher, &QFutureWatcher<Computation>::finished, this, &AnalysisTab::onComputationFinished);
     connect(&m_curveWatcher, &QFutureWatcher<Curve>::finished, this, &AnalysisTab::onCurveFinished);
-    connect(m_ui->recomputeButton, &QPushButton::clicked, this, &AnalysisTab::recompute);
-    for (QComboBox* box : {m_ui->betTypeBox, m_ui->backtestLastBox, m_ui->recentLastBox})
+    connect(m_ui->analysisRecomputeButton, &QPushButton::clicked, this, &AnalysisTab::recompute);
+    for (QComboBox* box : {m_ui->analysisBetTypeBox, m_ui->analysisBacktestLastBox, m_ui->analysisRecentLastBox})
         connect(box, &QComboBox::currentIndexChanged, this, &AnalysisTab::recompute);
     connect(m_ui->backtestTable, &QTableWidget::cellClicked, this, [this](int row, int) { showPlanCurve(row); });
 }
@@ -218,7 +219,7 @@ QTableWidget* AnalysisTab::missedTable() const
 
 QComboBox* AnalysisTab::betTypeBox() const
 {
-    return m_ui->betTypeBox;
+    return m_ui->analysisBetTypeBox;
 }
 
 QChart* AnalysisTab::curveChart() const
@@ -244,11 +245,11 @@ QChart* AnalysisTab::hotColdChart() const
 AnalysisRequest AnalysisTab::currentRequest() const
 {
     AnalysisRequest request;
-    request.betType = memberBetType(m_ui->betTypeBox->currentIndex() + 1).value_or(BetType::Combo);
+    request.betType = memberBetType(m_ui->analysisBetTypeBox->currentIndex() + 1).value_or(BetType::Combo);
     bool number = false;
-    const int last = m_ui->backtestLastBox->currentText().toInt(&number);
+    const int last = m_ui->analysisBacktestLastBox->currentText().toInt(&number);
     request.backtestLast = number ? last : INT_MAX;
-    request.recentLast = std::max(1, m_ui->recentLastBox->currentText().toInt());
+    request.recentLast = std::max(1, m_ui->analysisRecentLastBox->currentText().toInt());
     return request;
 }
 
@@ -268,7 +269,7 @@ void AnalysisTab::recompute()
     }
     m_computing = true;
     m_computedFor = std::pair{m_state.lottery, m_state.history.at(1).issue};
-    m_ui->statusLabel->setText(QStringLiteral("计算中…"));
+    m_ui->analysisStatusLabel->setText(QStringLiteral("计算中…"));
     // Everything the worker needs is copied here; it never touches the tab.
     const DrawSeries fresh = seriesFromHistory(m_state.history);
     const LotteryKind lottery = m_state.lottery;
@@ -305,12 +306,13 @@ void AnalysisTab::showSnapshot(const AnalysisSnapshot& snapshot)
     const int judged = snapshot.backtests.empty()
                            ? 0
                            : snapshot.backtests.front().result.right + snapshot.backtests.front().result.wrong;
-    m_ui->statusLabel->setText(snapshot.draws == 0 ? QStringLiteral("没有开奖记录")
-                                                   : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
-                                                         .arg(snapshot.draws)
-                                                         .arg(snapshot.newestIssue)
-                                                         .arg(snapshot.gaps)
-                                                         .arg(judged));
+    m_ui->analysisStatusLabel->setText(snapshot.draws == 0
+                                           ? QStringLiteral("没有开奖记录")
+                                           : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
+                                                 .arg(snapshot.draws)
+                                                 .arg(snapshot.newestIssue)
+                                                 .arg(snapshot.gaps)
+                                                 .arg(judged));
     ++m_shownCount;
     Q_EMIT snapshotShown();
 }
@@ -322,7 +324,7 @@ void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
     const Qt::SortOrder order = table->horizontalHeader()->sortIndicatorOrder();
     table->setSortingEnabled(false);
     table->setUpdatesEnabled(false);
-    table->clearContents();
+    table->setRowCount(0);
     table->setRowCount(int(snapshot.backtests.size()));
     for (int row = 0; row < table->rowCount(); ++row) {
         const PlanBacktest& item = snapshot.backtests[std::size_t(row)];
@@ -342,6 +344,7 @@ void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
     table->setSortingEnabled(true);
     if (sortColumn >= 0 && sortColumn < table->columnCount())
         table->sortItems(sortColumn, order);
+    table->resizeColumnsToContents();
     table->setUpdatesEnabled(true);
 }
 
@@ -362,6 +365,7 @@ void AnalysisTab::fillMissedTable(const AnalysisSnapshot& snapshot)
             table->setItem(row, column, item);
         }
     }
+    table->resizeColumnsToContents();
     table->setUpdatesEnabled(true);
 }
 

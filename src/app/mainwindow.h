@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/analysistab.h"
 #include "app/appstate.h"
 #include "feed/endpoints.h"
 #include "feed/notice.h"
@@ -41,6 +42,8 @@ struct MainWindowServices
     std::function<void(const QUrl& url)> openUrl;
     // tandor28.ini; empty means the one beside the executable.
     QString iniPath;
+    // The stored draws the long-run analysis reads; none when empty.
+    ArchiveReader archive;
 };
 
 enum class StartOutcome
@@ -84,6 +87,7 @@ public:
     [[nodiscard]] TrendTab* trendTab() const { return m_trendTab; }
     [[nodiscard]] AlarmTab* alarmTab() const { return m_alarmTab; }
     [[nodiscard]] CustomTab* customTab() const { return m_customTab; }
+    [[nodiscard]] AnalysisTab* analysisTab() const { return m_analysisTab; }
 
 Q_SIGNALS:
     // A refresh has run all its steps (also when its fetch failed).
@@ -117,6 +121,7 @@ private:
     TrendTab* m_trendTab = nullptr;
     AlarmTab* m_alarmTab = nullptr;
     CustomTab* m_customTab = nullptr;
+    AnalysisTab* m_analysisTab = nullptr;
     QLabel* m_statusLabel = nullptr;
     Endpoints m_endpoints;
     ServerNotice m_notice;
