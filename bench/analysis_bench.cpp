@@ -2,6 +2,7 @@
 #include "analysis/hotcold.h"
 #include "analysis/missed.h"
 
+#include "custom/formula.h"
 #include "plans/planrules.h"
 
 #include <benchmark/benchmark.h>
@@ -82,3 +83,16 @@ static void BM_HistoryFromSeries100000(benchmark::State& state)
         benchmark::DoNotOptimize(historyFromSeries(series));
 }
 BENCHMARK(BM_HistoryFromSeries100000)->Unit(benchmark::kMillisecond);
+
+// A formula triple backtested over 100,000 draws with issue gaps respected, the whole call: the
+// series read as a history, the custom numbers column by column, every row judged.
+static void BM_BacktestFormulas100000(benchmark::State& state)
+{
+    const DrawSeries series = benchSeries(100000);
+    const FormulaTriple formulas = {QStringLiteral("[1]+[8]+[9]+[12]/[8]*[6]"), QStringLiteral("[2]*[7]-[15]"),
+                                    QStringLiteral("[1]*[9]+[5]/[2]+[10]")};
+    FormulaEvaluator evaluator;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(backtestFormulas(evaluator, series, formulas, 1, {100000, false}));
+}
+BENCHMARK(BM_BacktestFormulas100000)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 #include "sound.h"
 
+#include "alertslog.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -125,6 +127,7 @@ public:
         }
         m_sink->start(&m_buffer);
         if (m_sink->error() != QAudio::NoError || m_sink->state() == QAudio::StoppedState) {
+            qCInfo(lcAlerts) << "the audio output refused the clip, error" << m_sink->error();
             finish();
             return false;
         }
@@ -194,8 +197,10 @@ bool playClip(const Clip& clip)
     if (!QCoreApplication::instance() || clip.frames <= 0 || clip.channels <= 0 || clip.sampleRate <= 0)
         return false;
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull())
+    if (device.isNull()) {
+        qCInfo(lcAlerts) << "no audio output: the clip stays silent";
         return false;
+    }
 
     const Clip* source = &clip;
     Clip converted;

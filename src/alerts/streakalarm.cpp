@@ -119,7 +119,8 @@ QString alarmWindowInitialText()
 
 std::optional<StreakAlarmResult> evaluateStreakAlarm(const DrawHistory& history, const StreakAlarmSettings& settings)
 {
-    if (!settings.typeOneSelected)
+    // An empty threshold would count every run of one draw as a streak: no threshold, no alarm.
+    if (!settings.typeOneSelected || settings.thresholdText.trimmed().isEmpty())
         return std::nullopt;
 
     StreakAlarmResult result;

@@ -84,7 +84,7 @@ struct StreakAlarmResult
 };
 
 // Evaluates the alarm over the history; an empty history (no fetch has succeeded yet) reports
-// nothing. With "统计类型②（待更新）" selected nothing is evaluated and
+// nothing. With "统计类型②（待更新）" selected or an empty threshold nothing is evaluated and
 // nullopt comes back: the alarm window keeps its text and nothing sounds.
 [[nodiscard]] std::optional<StreakAlarmResult> evaluateStreakAlarm(const DrawHistory& history,
                                                                    const StreakAlarmSettings& settings);

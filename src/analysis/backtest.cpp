@@ -1,5 +1,6 @@
 #include "backtest.h"
 
+#include "custom/columnformula.h"
 #include "custom/formula.h"
 #include "model/classification.h"
 #include "plans/bettype.h"
@@ -276,13 +277,20 @@ std::optional<BacktestResult> backtestFormulas(FormulaEvaluator& evaluator, cons
     const VerdictTable verdicts(PlanTab::Custom, *betType);
     const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {
         evaluator.compiled(formulas[0]), evaluator.compiled(formulas[1]), evaluator.compiled(formulas[2])};
+    // The custom numbers of every position from the newest to the oldest judged one, column by
+    // column; rows skipped at gaps are computed too and never read.
+    const auto [newest, oldest] = std::minmax_element(rows.positions.begin(), rows.positions.end());
+    const int first = rows.positions.empty() ? 1 : *newest;
+    const int count = rows.positions.empty() ? 0 : *oldest - first + 1;
+    const FormulaColumns columns = historyColumns(history, first, count);
+    std::vector<int> numbers(static_cast<std::size_t>(count));
+    ColumnScratch scratch;
+    columnCustomNumbers(scratch, evaluator, {compiled[0].get(), compiled[1].get(), compiled[2].get()}, columns,
+                        numbers.data());
     Tally tally(rows, history, window.keepRows);
     for (std::size_t row = 0; row < rows.positions.size(); ++row) {
         const int k = rows.positions[row];
-        const WorkingValues values = fillCustomWorkingValues(history, k);
-        int n = 0;
-        for (const auto& formula : compiled)
-            n += evaluator.digit(*formula, values);
+        const int n = numbers[static_cast<std::size_t>(k - first)];
         const Draw& target = history.at(k);
         tally.add(row, verdicts.verdict(n, issueIsEven(history.at(k + 1).issue), target, issueIsEven(target.issue)));
     }

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
@@ -96,6 +98,9 @@ AlarmTab::AlarmTab(const AppState& state, const WindowParts& parts, QWidget* par
       m_balloon(std::make_unique<BalloonTip>()), m_playSound(&playSoundClip)
 {
     m_ui->setupUi(this);
+    // Letters would read as 0 and make every run of one draw an alarm: digits only.
+    m_ui->thresholdEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
 }
 
 AlarmTab::~AlarmTab()

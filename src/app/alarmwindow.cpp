@@ -1,6 +1,7 @@
 #include "app/alarmwindow.h"
 
 #include "alerts/streakalarm.h"
+#include "app/framesize.h"
 #include "ui_alarmwindow.h"
 
 #include <QCheckBox>
@@ -19,7 +20,7 @@ constexpr int kBlankMs = 500;
 AlarmWindow::AlarmWindow(QWidget* parent) : QWidget(parent, Qt::Window), m_ui(std::make_unique<Ui::AlarmWindow>())
 {
     m_ui->setupUi(this);
-    setFixedSize(350, 450);
+    setFixedSize(clientSizeForFrame(QSize(350, 450)));
     setAlarmText(alarmWindowInitialText());
     move(1, 1);
     m_blinkTimer.setInterval(kBlinkPeriodMs);

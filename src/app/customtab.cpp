@@ -9,6 +9,7 @@
 #include "model/textnum.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -35,6 +36,9 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
 {
     m_ui->setupUi(this);
+    // The window button's caption is white: it needs a dark face to be read.
+    setButtonBackground(m_ui->customWindowButton, kDarkButton);
+    setButtonCaptionColour(m_ui->customWindowButton, kWhite);
     m_store.path = defaultStorePath();
     m_dialogs.inform = [this](const QString& text) {
         QMessageBox::information(this, QStringLiteral("Tandor28"), text);
@@ -43,6 +47,7 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
         return QMessageBox::question(this, QStringLiteral("Tandor28"), text, QMessageBox::Ok | QMessageBox::Cancel) ==
                QMessageBox::Ok;
     };
+    m_dialogs.warn = [this](const QString& text) { QMessageBox::warning(this, QStringLiteral("Tandor28"), text); };
     for (int code = 1; code <= kCustomBetTypeCount; ++code) {
         auto* button = findChild<QPushButton*>(QStringLiteral("customBetButton%1").arg(code));
         m_betTypeButtons.append(button);
@@ -63,6 +68,8 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
             &CustomTab::onSavedListMenuRequested);
     connect(m_ui->savedAlgorithmList, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { onSavedAlgorithmChosen(item); });
+    connect(m_ui->savedAlgorithmList, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { onSavedListCurrentChanged(current); });
 
     m_savedListMenu = new QMenu(QStringLiteral("&算法"), this);
     m_savedListMenu->setObjectName(QStringLiteral("savedListMenu"));
@@ -100,6 +107,8 @@ void CustomTab::setDialogs(CustomTabDialogs dialogs)
         m_dialogs.inform = std::move(dialogs.inform);
     if (dialogs.confirm)
         m_dialogs.confirm = std::move(dialogs.confirm);
+    if (dialogs.warn)
+        m_dialogs.warn = std::move(dialogs.warn);
 }
 
 FormulaTriple CustomTab::formulaBoxes() const
@@ -177,8 +186,10 @@ void CustomTab::showAlgorithmList()
 
 void CustomTab::saveAlgorithms()
 {
-    // A failed write keeps the list on screen and the file as it was; nothing is shown.
-    ::tandor28::saveAlgorithms(m_store, m_list.items);
+    // A failed write keeps the list on screen and the file as it was, and says why.
+    QString reason;
+    if (!::tandor28::saveAlgorithms(m_store, m_list.items, &reason))
+        m_dialogs.inform(QStringLiteral("算法保存失败：%1\n%2").arg(QDir::toNativeSeparators(m_store.path), reason));
 }
 
 void CustomTab::selectCustomBetType(int code)
@@ -274,7 +285,12 @@ void CustomTab::onSearchFinished(const SearchResult& result)
 void CustomTab::saveAlgorithm()
 {
     const FormulaTriple formulas = formulaBoxes();
-    appendAlgorithm(m_list, m_ui->algorithmNameEdit->text(), formulas[0], formulas[1], formulas[2]);
+    const QString name = m_ui->algorithmNameEdit->text();
+    if (const std::optional<QString> refusal = saveRefusal(m_evaluator, name, formulas)) {
+        m_dialogs.warn(*refusal);
+        return;
+    }
+    appendAlgorithm(m_list, name, formulas[0], formulas[1], formulas[2]);
     showAlgorithmList();
     saveAlgorithms();
     refreshAlgorithmStats();
@@ -318,6 +334,11 @@ void CustomTab::onSavedAlgorithmChosen(QTreeWidgetItem* item)
     m_ui->algorithmNameEdit->setText(chosen->name);
     setFormulaBoxes(splitFormulas(chosen->formulas));
     generateCustomTable();
+}
+
+void CustomTab::onSavedListCurrentChanged(QTreeWidgetItem* current)
+{
+    m_list.selectedIndex = current ? m_ui->savedAlgorithmList->indexOfTopLevelItem(current) : -1;
 }
 
 void CustomTab::onSavedListMenuRequested(const QPoint& position)

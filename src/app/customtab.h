@@ -34,6 +34,8 @@ struct CustomTabDialogs
     std::function<void(const QString& text)> inform;
     // A question with OK and Cancel; true for OK.
     std::function<bool(const QString& text)> confirm;
+    // A warning with an OK button: what was refused or failed, and why.
+    std::function<void(const QString& text)> warn;
 };
 
 // Tab "自定义算法": formulas, saved algorithms, random search and the custom prediction table.
@@ -77,6 +79,8 @@ public:
     void deleteChosenAlgorithm();
     void clearAlgorithmList();
     void onSavedAlgorithmChosen(QTreeWidgetItem* item);
+    // The remembered index follows the list's current item, however it became current.
+    void onSavedListCurrentChanged(QTreeWidgetItem* current);
     void onSavedListMenuRequested(const QPoint& position);
 
 Q_SIGNALS:

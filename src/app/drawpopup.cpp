@@ -9,10 +9,15 @@
 namespace tandor28 {
 
 DrawPopup::DrawPopup(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_ui(std::make_unique<Ui::DrawPopup>())
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_ui(std::make_unique<Ui::DrawPopup>())
 {
     m_ui->setupUi(this);
+    // A tool window with a thin frame of its own: the title label is its caption strip, so its outer
+    // size is the popup's size on any desktop, and its content (down to y = 152) fits inside.
     setFixedSize(kDrawPopupSize);
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("#DrawPopup { border: 1px solid rgb(90, 90, 90); }"));
     m_ui->popupTitleLabel->setText(drawPopupTitle(0));
     m_ui->popupTitleLabel->installEventFilter(this);
     m_timer.setInterval(kDrawPopupTickMs);

@@ -3,6 +3,7 @@
 #include "alerts/drawnotice.h"
 #include "app/alarmtab.h"
 #include "app/customtab.h"
+#include "app/framesize.h"
 #include "app/freeplanstab.h"
 #include "app/gridstyle.h"
 #include "app/memberplanstab.h"
@@ -12,6 +13,7 @@
 #include "feed/countdown.h"
 #include "feed/feedfetch.h"
 #include "feed/http.h"
+#include "model/textnum.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -52,13 +54,15 @@ MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
     }
     if (!services.ask) {
         services.ask = [owner](const QString& caption, const QString& text) {
-            return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+            // A question about an update, not a warning: the information icon.
+            QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+            return box.exec() == QMessageBox::Yes;
         };
     }
     if (!services.openUrl)
         services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     if (services.iniPath.isEmpty())
-        services.iniPath = QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini");
+        services.iniPath = endpointsIniPath();
     return services;
 }
 
@@ -123,13 +127,15 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_services(withDefaults(std::move(services), this))
 {
     m_ui->setupUi(this);
-    setFixedSize(1129, 802);
+    setFixedSize(clientSizeForFrame(QSize(1129, 802)));
     m_ui->bannerLabel->setPixmap(bannerPicture(m_ui->bannerLabel->size()));
     for (QLabel* label : {m_ui->digitLabel1, m_ui->digitLabel2, m_ui->digitLabel3, m_ui->sumLabel}) {
         label->setAlignment(Qt::AlignCenter);
         label->setStyleSheet(QStringLiteral("border: 1px solid rgb(157, 179, 214); background: white;"));
     }
     m_ui->countdownLabel->setAlignment(Qt::AlignCenter);
+    // The age of the newest draw shows only once the next one is overdue: a warning, in red.
+    m_ui->drawAgeLabel->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
     // A label rather than a status message: hovering over menus and tips never wipes it.
     m_statusLabel = new QLabel(statusBar());
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
@@ -204,8 +210,10 @@ StartOutcome MainWindow::start()
 StartOutcome MainWindow::applyServerNotice()
 {
     m_endpoints = loadEndpoints(m_services.iniPath);
-    // The window is not shown yet, so waiting for the notice here blocks nothing the user sees.
-    const QByteArray body = fetchText(m_endpoints.notice);
+    m_schedule = loadCountdownSchedule(m_services.iniPath);
+    // The window is not shown yet, so waiting for the notice here blocks nothing the user sees; the
+    // fetch's timeout bounds the whole exchange, so a server that drips cannot hold it up for long.
+    const QByteArray body = fetchText(m_endpoints.notice, m_services.fetchTimeoutSeconds);
     const ServerNotice notice = parseServerNotice(body);
     switch (noticeOutcome(body, notice)) {
     case NoticeOutcome::Unreachable:
@@ -314,24 +322,28 @@ void MainWindow::beginRefresh()
     m_refreshLottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
     m_state.lottery = m_refreshLottery;
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
-    connect(&m_fetchWatcher, &QFutureWatcher<std::optional<DrawHistory>>::finished, this, &MainWindow::onFetchFinished);
+    connect(&m_fetchWatcher, &QFutureWatcher<FeedFetchResult>::finished, this, &MainWindow::onFetchFinished);
     // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
-    m_fetchWatcher.setFuture(
-        fetchDrawFeedAsync(m_refreshLottery, feedUrl(m_refreshLottery, m_endpoints, m_notice), m_state.periodCount));
+    m_fetchWatcher.setFuture(fetchDrawFeedAsync(m_refreshLottery, feedUrl(m_refreshLottery, m_endpoints, m_notice),
+                                                m_state.periodCount, m_services.fetchTimeoutSeconds));
 }
 
 void MainWindow::onFetchFinished()
 {
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
     // A failed fetch or fewer than five records leave the previous history and tables as they are.
-    std::optional<DrawHistory> fresh = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
-                                           ? m_fetchWatcher.result()
-                                           : std::nullopt;
-    m_lastFetchSucceeded = fresh.has_value();
-    if (fresh) {
-        m_state.history = std::move(*fresh);
+    FeedFetchResult fetched = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
+                                  ? m_fetchWatcher.result()
+                                  : FeedFetchResult{std::nullopt, FetchFailure::Network, 0};
+    // The first history of a run is no new draw: the statistics label waits for its first pass.
+    m_newDraw =
+        fetched.history && !m_state.history.isEmpty() && fetched.history->at(1).issue != m_state.history.at(1).issue;
+    if (fetched.history) {
+        m_state.history = std::move(*fetched.history);
         writeDrawRows();
     }
+    m_lastFetch = {std::nullopt, fetched.failure, fetched.status};
+    writeFetchStatus();
     finishRefresh();
 }
 
@@ -339,8 +351,13 @@ void MainWindow::finishRefresh()
 {
     const QDateTime now = m_services.clock();
     m_freePlansTab->runFreeGenerator();
-    m_state.countdown = computeCountdown(m_refreshLottery, m_state.history.at(1).time, now);
+    m_state.countdown =
+        computeCountdown(m_refreshLottery, newestDrawTime(m_refreshLottery, m_state.history), now, m_schedule);
     m_memberPlansTab->runMemberGenerator();
+    // A pass takes well under a millisecond, so a new draw updates the marks and the statistics
+    // label with the table beside them.
+    if (m_newDraw)
+        m_memberPlansTab->markAutomatically();
     if (m_ui->trainAlarmCheck->isChecked())
         m_alarmTab->evaluateStreakAlarm();
     m_customTab->refreshCustom();
@@ -355,7 +372,7 @@ void MainWindow::finishRefresh()
     if (m_refreshFromTick)
         m_state.countdown = lateJump(m_state.countdown);
     m_refreshFromTick = false;
-    m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
+    writeCountdown();
     m_refreshTimer.start();
     writeCaption();
     m_alarmTab->playNewDrawSound();
@@ -396,6 +413,25 @@ void MainWindow::writeHeadline()
     m_ui->sumLabel->setText(QString::number(newest.sum));
 }
 
+void MainWindow::writeFetchStatus()
+{
+    // A failed fetch must not look like fresh data: the status bar says so, and why.
+    m_statusLabel->setText(
+        m_lastFetch.failure == FetchFailure::None
+            ? connectedStatusText(m_state.latestVersion)
+            : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion));
+}
+
+void MainWindow::writeCountdown()
+{
+    m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
+    // Once the next draw is overdue, the headline says how old the newest one is.
+    const int age = m_state.countdown < 0
+                        ? secondsSinceDraw(newestDrawTime(m_refreshLottery, m_state.history), m_services.clock())
+                        : -1;
+    m_ui->drawAgeLabel->setText(age >= 0 ? drawAgeText(age) : QString());
+}
+
 void MainWindow::writeCaption()
 {
     const Draw& newest = m_state.history.at(1);
@@ -416,13 +452,14 @@ void MainWindow::onTimerTick()
         refreshAll();
         return;
     }
-    m_state.countdown = lateJump(m_state.countdown);
-    m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
+    writeCountdown();
 }
 
 void MainWindow::onPeriodsSpin(int step)
 {
-    m_ui->periodsBox->setBoxText(QString::number(m_ui->periodsBox->boxText().toInt() + step));
+    // The box's integer value is its leading integer, as everywhere a number is read from a box:
+    // "100abc" steps to 101, a text without digits to 1 or -1.
+    m_ui->periodsBox->setBoxText(QString::number(qint64{leadingInt(m_ui->periodsBox->boxText())} + step));
 }
 
 void MainWindow::showContact()

@@ -2,7 +2,9 @@
 
 #include "app/analysistab.h"
 #include "app/appstate.h"
+#include "feed/countdown.h"
 #include "feed/endpoints.h"
+#include "feed/feedfetch.h"
 #include "feed/notice.h"
 
 #include <QByteArray>
@@ -44,6 +46,8 @@ struct MainWindowServices
     QString iniPath;
     // The stored draws the long-run analysis reads; none when empty.
     ArchiveReader archive;
+    // Timeout of the notice and feed fetches in seconds, as HttpRequest takes it (0: 15 s).
+    int fetchTimeoutSeconds = 0;
 };
 
 enum class StartOutcome
@@ -79,7 +83,10 @@ public:
     [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
     [[nodiscard]] int refreshCount() const { return m_refreshCount; }
     // Whether the fetch of the last finished refresh gave a new history.
-    [[nodiscard]] bool lastFetchSucceeded() const { return m_lastFetchSucceeded; }
+    [[nodiscard]] bool lastFetchSucceeded() const { return m_lastFetch.failure == FetchFailure::None; }
+    // Why the fetch of the last finished refresh gave nothing (None when it succeeded); the history
+    // is left out, the state holds it.
+    [[nodiscard]] const FeedFetchResult& lastFetch() const { return m_lastFetch; }
     [[nodiscard]] QTimer* refreshTimer() { return &m_refreshTimer; }
 
     [[nodiscard]] FreePlansTab* freePlansTab() const { return m_freePlansTab; }
@@ -107,6 +114,8 @@ private:
     void finishRefresh();
     void writeDrawRows();
     void writeHeadline();
+    void writeFetchStatus();
+    void writeCountdown();
     void writeCaption();
     void showContact();
     void showIntroduction();
@@ -126,11 +135,14 @@ private:
     Endpoints m_endpoints;
     ServerNotice m_notice;
     QTimer m_refreshTimer;
-    QFutureWatcher<std::optional<DrawHistory>> m_fetchWatcher;
+    CountdownSchedule m_schedule;
+    QFutureWatcher<FeedFetchResult> m_fetchWatcher;
     // The lottery the running refresh fetched, whatever the chooser shows meanwhile.
     LotteryKind m_refreshLottery = LotteryKind::Lucky28;
     bool m_refreshFromTick = false;
-    bool m_lastFetchSucceeded = false;
+    // The running refresh's fetch brought a newest draw other than the one shown before.
+    bool m_newDraw = false;
+    FeedFetchResult m_lastFetch{std::nullopt, FetchFailure::Network, 0};
     bool m_refreshing = false;
     bool m_refreshPending = false;
     int m_refreshCount = 0;

@@ -13,7 +13,9 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QToolButton>
 
 #include <algorithm>
@@ -24,6 +26,9 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
     : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state), m_parts(parts)
 {
     m_ui->setupUi(this);
+    // Letters in the threshold would read as 0 and mark nearly every plan: digits only.
+    m_ui->markThresholdEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
     // Buttons are named by plan number: "F15计划A" (plan 21) stands in the row after "F12计划A".."D".
     for (int plan = 1; plan <= 56; ++plan) {
         auto* button = findChild<QPushButton*>(QStringLiteral("memberPlanButton%1").arg(plan, 2, 10, QLatin1Char('0')));

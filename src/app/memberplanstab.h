@@ -45,6 +45,9 @@ public:
     void selectMemberPlan(int plan);
     void selectMemberBetType(int code);
     void runMarkingPass();
+    // The marking pass when "开启自动标记" is ticked: after a plan or bet-type selection, and after a
+    // refresh that brought a new draw (the statistics label must not describe the previous draws).
+    void markAutomatically();
     void pickMarkColour();
     void onAutoMarkToggled(bool on);
     void onStatsWindowChanged(int index);
@@ -59,7 +62,6 @@ private:
     // The period count the generator reads from the "期数：" box, limited to the rows the grid has.
     [[nodiscard]] int periodCount() const;
     void highlight(const QList<QPushButton*>& buttons, int selected);
-    void markAutomatically();
 
     const std::unique_ptr<Ui::MemberPlansTab> m_ui;
     const AppState& m_state;

@@ -1,5 +1,7 @@
 #include "algorithmlist.h"
 
+#include "formula.h"
+
 namespace tandor28 {
 
 std::vector<QString> splitPieces(const QString& text, const QString& separator)
@@ -30,6 +32,37 @@ std::array<QString, 3> splitFormulas(const QString& formulas)
 QString joinFormulas(const QString& first, const QString& second, const QString& third)
 {
     return first + u'|' + second + u'|' + third;
+}
+
+namespace {
+
+bool hasLineBreak(const QString& text)
+{
+    return text.contains(u'\r') || text.contains(u'\n');
+}
+
+} // namespace
+
+std::optional<QString> saveRefusal(FormulaEvaluator& evaluator, const QString& name,
+                                   const std::array<QString, 3>& formulas)
+{
+    if (name.contains(QStringLiteral("----")))
+        return QStringLiteral("算法名称不能包含“----”：%1").arg(name);
+    if (hasLineBreak(name))
+        return QStringLiteral("算法名称不能包含换行。");
+    if (name.contains(u'|'))
+        return QStringLiteral("算法名称不能包含“|”：%1").arg(name);
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        const QString& formula = formulas[i];
+        const int box = static_cast<int>(i) + 1;
+        if (hasLineBreak(formula))
+            return QStringLiteral("第%1个公式不能包含换行。").arg(box);
+        if (formula.contains(u'|'))
+            return QStringLiteral("第%1个公式不能包含“|”：%2").arg(box).arg(formula);
+        if (!formulaCompiles(evaluator, formula))
+            return QStringLiteral("第%1个公式无法计算，请检查：%2").arg(box).arg(formula);
+    }
+    return std::nullopt;
 }
 
 void appendAlgorithm(AlgorithmList& list, const QString& name, const QString& first, const QString& second,

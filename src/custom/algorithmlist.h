@@ -38,7 +38,16 @@ struct AlgorithmList
 [[nodiscard]] std::array<QString, 3> splitFormulas(const QString& formulas);
 [[nodiscard]] QString joinFormulas(const QString& first, const QString& second, const QString& third);
 
-// "保存算法": appends an item; no check is made (empty names and duplicates are accepted).
+class FormulaEvaluator;
+
+// Why "保存算法" refuses a name and three formulas, in words for the user; nullopt when they can be
+// saved. A name holding "----", or a name or formula holding a line break or "|", would load back
+// as another record; a formula the engine cannot compile would count as 0 in every row. Empty
+// names and formulas, and duplicates, are accepted.
+[[nodiscard]] std::optional<QString> saveRefusal(FormulaEvaluator& evaluator, const QString& name,
+                                                 const std::array<QString, 3>& formulas);
+
+// "保存算法": appends an item; no check is made (see saveRefusal).
 void appendAlgorithm(AlgorithmList& list, const QString& name, const QString& first, const QString& second,
                      const QString& third);
 

@@ -1,17 +1,20 @@
 #include "algorithmstore.h"
 
+#include "customlog.h"
 #include "storecipher.h"
 
-#include <QCoreApplication>
+#include "paths/filelocations.h"
+
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace tandor28 {
 
@@ -103,13 +106,13 @@ QString withoutControlCharacters(QString text)
 
 } // namespace
 
-QByteArray storePlaintext(const std::vector<CustomAlgorithm>& algorithms)
+QByteArray storePlaintext(const std::vector<CustomAlgorithm>& algorithms, const char* codec)
 {
     QString text;
     for (const CustomAlgorithm& item : algorithms)
         text += item.name + kNameSeparator + item.formulas + kRecordSeparator;
     text = withoutControlCharacters(std::move(text));
-    QStringEncoder encoder("GBK");
+    QStringEncoder encoder(codec);
     return encoder(text);
 }
 
@@ -128,22 +131,25 @@ std::vector<CustomAlgorithm> parseStorePlaintext(const QString& plaintext)
     return algorithms;
 }
 
-QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms)
+QByteArray encodeStore(const std::vector<CustomAlgorithm>& algorithms, const char* codec)
 {
     if (algorithms.empty())
         return {};
-    return encipherEcb(storePlaintext(algorithms), storeKey(), storeSBoxes()).toHex().toUpper();
+    return encipherEcb(storePlaintext(algorithms, codec), storeKey(), storeSBoxes()).toHex().toUpper();
 }
 
-DecodedStore decodeStore(const QByteArray& stored)
+DecodedStore decodeStore(const QByteArray& stored, const char* codec)
 {
     // The file's text ends at its first zero byte, so zero bytes after a good text (a file padded
     // by the file system after a crash) are ignored. Anything but zeros after that byte means the
     // file was damaged; it is kept for the move aside rather than read as a shorter list.
     const qsizetype zero = stored.indexOf('\0');
-    const QByteArray content = zero < 0 ? stored : stored.left(zero);
+    QByteArray content = zero < 0 ? stored : stored.left(zero);
     if (zero >= 0 && std::any_of(stored.begin() + zero, stored.end(), [](char c) { return c != '\0'; }))
         return unreadable();
+    // Blanks and line breaks after the text (an editor's final line break) are not part of it.
+    while (!content.isEmpty() && std::string_view(" \t\r\n").find(content.back()) != std::string_view::npos)
+        content.chop(1);
     if (content.isEmpty())
         return {};
     if (content.size() % 2 != 0 || content.size() % 16 != 0)
@@ -159,7 +165,7 @@ DecodedStore decodeStore(const QByteArray& stored)
     const std::optional<QByteArray> deciphered = decipherWritten(bytes);
     if (!deciphered)
         return unreadable();
-    QStringDecoder decoder("GBK");
+    QStringDecoder decoder(codec);
     const QString plaintext = decoder(*deciphered);
     if (decoder.hasError())
         return unreadable();
@@ -170,7 +176,12 @@ DecodedStore decodeStore(const QByteArray& stored)
 
 QString defaultStorePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("TandorData.ini"));
+    return fileLocations().dataFile;
+}
+
+bool storeCodecAvailable(const AlgorithmStore& store)
+{
+    return QStringEncoder(store.codec).isValid() && QStringDecoder(store.codec).isValid();
 }
 
 std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
@@ -179,35 +190,58 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
     QFile file(store.path);
     if (!file.exists())
         return {};
+    if (!storeCodecAvailable(store)) {
+        qCWarning(lcCustom) << "no" << store.codec << "codec: the data file" << store.path << "is left unread";
+        return {};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         store.unreadableOnDisk = true;
         return {};
     }
-    const DecodedStore decoded = decodeStore(file.readAll());
+    const DecodedStore decoded = decodeStore(file.readAll(), store.codec);
     store.unreadableOnDisk = decoded.unreadable;
     return decoded.algorithms;
 }
 
-bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms)
+bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& algorithms, QString* error)
 {
+    const auto fail = [&](const QString& reason) {
+        qCWarning(lcCustom) << "saving" << store.path << "failed:" << reason;
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (!storeCodecAvailable(store)) {
+        return fail(
+            QStringLiteral("系统缺少 %1 编码，算法无法保存，原文件保持不变").arg(QString::fromLatin1(store.codec)));
+    }
     if (store.unreadableOnDisk && QFile::exists(store.path)) {
         const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         QString aside = store.path + QStringLiteral(".bad-") + stamp;
         for (int n = 1; QFile::exists(aside); ++n)
             aside = store.path + QStringLiteral(".bad-") + stamp + u'-' + QString::number(n);
-        if (!QFile::rename(store.path, aside))
-            return false;
+        QFile unreadable(store.path);
+        if (!unreadable.rename(aside))
+            return fail(unreadable.errorString());
+        qCInfo(lcCustom) << "kept the unreadable data file aside as" << aside;
     }
     store.unreadableOnDisk = false;
+    // The user's data folder does not exist before the first save.
+    if (!makeParentFolder(store.path))
+        return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(store.path).absolutePath()));
     QSaveFile file(store.path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray content = encodeStore(algorithms);
+        return fail(file.errorString());
+    const QByteArray content = encodeStore(algorithms, store.codec);
     if (file.write(content) != content.size()) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        return false;
+        return fail(reason);
     }
-    return file.commit();
+    if (!file.commit())
+        return fail(file.errorString());
+    qCDebug(lcCustom) << "saved" << algorithms.size() << "algorithms to" << store.path;
+    return true;
 }
 
 } // namespace tandor28

@@ -124,9 +124,9 @@ public:
                 double value = 0;
                 if (literal == ".")
                     return ArithmeticStatus::NotArithmetic;
-                if (!parseJsDecimalLiteral(literal, value)) {
-                    // A literal the engine's lexer rejects: several points, a bare exponent, a
-                    // leading zero before a digit.
+                if (!parseFormulaNumberLiteral(literal, value)) {
+                    // A literal the engine's lexer rejects: several points, a bare exponent, an
+                    // octal literal with a fraction.
                     return ArithmeticStatus::Invalid;
                 }
                 tokens.push_back({TokenKind::Number, value, 0});

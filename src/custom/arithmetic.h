@@ -38,7 +38,7 @@ enum class ArithmeticStatus
 {
     Program,       // pure arithmetic, compiled
     Empty,         // nothing but blanks: the engine returns no value
-    Invalid,       // arithmetic tokens that the engine rejects (a syntax error, "4 5", leading zeros)
+    Invalid,       // arithmetic tokens that the engine rejects (a syntax error, "4 5", "07.5")
     NotArithmetic, // anything else: only the engine can tell
     Glued,         // a slot written against a number or another slot ("[1][2]", "[1]0"): its
                    // meaning depends on the substituted text, so it is compiled per row

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "algorithmlist.h"
+#include "columnformula.h"
 #include "formula.h"
 
 #include "model/draw.h"
@@ -31,14 +32,14 @@ using FormulaTriple = std::array<QString, 3>;
                                                                  const FormulaTriple& formulas, int code,
                                                                  int periodCount);
 
-// What the statistics of any formulas over one window need from the history, prepared once: the
-// working values of every judged row and, for every row, the verdict of each possible custom number
-// 0..27 under the bet type. Judging a row is then a table look-up.
+// What the statistics of any formulas over a run of judged rows need from the draws, prepared once:
+// the working values of every row as columns and, for every row, which custom numbers 0..27 hit
+// under the bet type. Judging a row is then a bit test. Row 0 is the newest judged row.
 struct CustomStatsWindow
 {
     int window = 0;
-    std::vector<WorkingValues> values;             // values[k - 1]: prediction for position k
-    std::vector<std::array<Verdict, 28>> verdicts; // verdicts[k - 1][n]
+    FormulaColumns columns;              // row k - 1: the prediction for position k
+    std::vector<std::uint32_t> hitMasks; // bit n of hitMasks[k - 1]: the custom number n hits
 };
 
 // nullopt when the history holds fewer than 10 draws, or for a code the tab does not offer.
@@ -46,9 +47,26 @@ struct CustomStatsWindow
 [[nodiscard]] std::optional<CustomStatsWindow> prepareCustomStatsWindow(const DrawHistory& history, int code,
                                                                         int window);
 
-// Statistics of three compiled formulas over a prepared window.
+// Every draw of a long series (newest first) that has six draws before it is a judged row, with
+// exactly the judgement of the custom table; a backtest of formulas over an archive. nullopt for a
+// code the tab does not offer; no rows with fewer than seven draws.
+[[nodiscard]] std::optional<CustomStatsWindow> prepareCustomSeries(const std::vector<Draw>& newestFirst, int code);
+
+// The statistics of one column of custom numbers (numbers[k - 1] for the row of position k) over a
+// prepared window.
+[[nodiscard]] PlanStats windowStats(const CustomStatsWindow& prepared, const int* numbers);
+
+// Statistics of three compiled formulas over a prepared window, computed column by column.
 [[nodiscard]] PlanStats customStats(FormulaEvaluator& evaluator, const CustomStatsWindow& prepared,
                                     const std::array<const CompiledFormula*, 3>& formulas);
+[[nodiscard]] PlanStats customStats(ColumnScratch& scratch, FormulaEvaluator& evaluator,
+                                    const CustomStatsWindow& prepared,
+                                    const std::array<const CompiledFormula*, 3>& formulas);
+
+// The same statistics computed one row at a time, as the formulas were evaluated before the column
+// path; kept to check and measure that path against.
+[[nodiscard]] PlanStats customStatsByRows(FormulaEvaluator& evaluator, const CustomStatsWindow& prepared,
+                                          const std::array<const CompiledFormula*, 3>& formulas);
 
 // The statistics of three formulas for code `code` over the `window` newest draws; nullopt (the
 // caller's record stays as it was) when the history holds fewer than 10 draws.

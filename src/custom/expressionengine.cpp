@@ -1,5 +1,7 @@
 #include "expressionengine.h"
 
+#include "enginegate.h"
+
 #include <QJSEngine>
 #include <QJSValue>
 
@@ -72,8 +74,8 @@ private:
     std::jthread m_thread; // last: starts after the members it uses exist
 };
 
-ExpressionEngine::ExpressionEngine(std::chrono::milliseconds timeLimit)
-    : m_engine(std::make_unique<QJSEngine>()), m_timeLimit(timeLimit)
+ExpressionEngine::ExpressionEngine(std::chrono::milliseconds timeLimit, Admission admission)
+    : m_engine(std::make_unique<QJSEngine>()), m_timeLimit(timeLimit), m_admission(admission)
 {
     // Built-ins that build huge strings or buffers in a single call, which no interrupt can stop.
     m_engine->evaluate(QStringLiteral(
@@ -99,11 +101,12 @@ ExpressionEngine::~ExpressionEngine()
 QString ExpressionEngine::evaluate(const QString& expression)
 {
     m_lastInterrupted = false;
-    if (expression.size() > kMaxExpressionLength)
+    const std::optional<QString> admitted = admit(expression);
+    if (!admitted)
         return {};
     m_watchdog->arm(std::chrono::steady_clock::now() + m_timeLimit);
     QStringList thrown; // filled only when the evaluation threw, whatever it threw
-    const QJSValue value = m_engine->evaluate(expression, QString(), 1, &thrown);
+    const QJSValue value = m_engine->evaluate(*admitted, QString(), 1, &thrown);
     m_lastInterrupted = m_watchdog->disarm();
     if (m_lastInterrupted || !thrown.isEmpty() || value.isError() || value.isUndefined())
         return {};
@@ -111,6 +114,29 @@ QString ExpressionEngine::evaluate(const QString& expression)
     if (text.startsWith(u'.'))
         text.prepend(u'0');
     return text;
+}
+
+std::optional<QString> ExpressionEngine::admit(const QString& expression) const
+{
+    if (m_admission == Admission::Formulas)
+        return admitToEngine(expression);
+    if (expression.size() > kMaxExpressionLength)
+        return std::nullopt;
+    return expression;
+}
+
+bool ExpressionEngine::compiles(const QString& expression)
+{
+    const std::optional<QString> admitted = admit(expression);
+    if (!admitted || admitted->trimmed().isEmpty())
+        return false;
+    // A function made of the expression is compiled but never called, so nothing of it runs.
+    m_watchdog->arm(std::chrono::steady_clock::now() + m_timeLimit);
+    QStringList thrown;
+    const QJSValue function = m_engine->evaluate(
+        QStringLiteral("(function(){return(") + *admitted + QStringLiteral("\n)})"), QString(), 1, &thrown);
+    const bool interrupted = m_watchdog->disarm();
+    return !interrupted && thrown.isEmpty() && function.isCallable();
 }
 
 } // namespace tandor28

@@ -1,6 +1,6 @@
 #include "formula.h"
 
-#include "expressionengine.h"
+#include "enginegate.h"
 #include "jsnumber.h"
 
 #include <QStringList>
@@ -84,6 +84,12 @@ CompiledFormula compileFormula(const QString& formula)
         if (const int token = tokenAt(formula, i, length))
             compiled.slotMask |= 1u << (token - 1);
     }
+    // A substituted text longer than the engine takes means nothing in either evaluator; whether
+    // it is longer is known only once the tokens are replaced.
+    if (formula.size() > kMaxEngineTextLength) {
+        compiled.mode = CompiledFormula::Mode::Textual;
+        return compiled;
+    }
     ArithmeticCompilation result = compileArithmetic(formula, true);
     switch (result.status) {
     case ArithmeticStatus::Program:
@@ -132,14 +138,24 @@ int FormulaValue::digit() const
     return 0;
 }
 
-FormulaEvaluator::FormulaEvaluator() = default;
+FormulaEvaluator::FormulaEvaluator() : FormulaEvaluator(Clock(), ExpressionEngine::Admission::Formulas) {}
+
+FormulaEvaluator::FormulaEvaluator(Clock clock, ExpressionEngine::Admission admission)
+    : m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })), m_admission(admission)
+{}
+
 FormulaEvaluator::~FormulaEvaluator() = default;
 
 ExpressionEngine& FormulaEvaluator::engine()
 {
     if (!m_engine)
-        m_engine = std::make_unique<ExpressionEngine>();
+        m_engine = std::make_unique<ExpressionEngine>(ExpressionEngine::kDefaultTimeLimit, m_admission);
     return *m_engine;
+}
+
+bool FormulaEvaluator::engineCompiles(const QString& expression)
+{
+    return engine().compiles(expression);
 }
 
 QString FormulaEvaluator::evaluateWithEngine(const QString& expression)
@@ -162,6 +178,8 @@ std::shared_ptr<const CompiledFormula> FormulaEvaluator::compiled(const QString&
 FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, const QString& expression)
 {
     FormulaValue value;
+    if (expression.size() > kMaxEngineTextLength)
+        return value;
     const ArithmeticCompilation result = compileArithmetic(expression, false);
     switch (result.status) {
     case ArithmeticStatus::Program:
@@ -177,13 +195,13 @@ FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, cons
     }
     if (m_runaway.contains(formula.formula))
         return value;
-    const auto started = std::chrono::steady_clock::now();
+    const auto started = m_clock();
     QString text = engine().evaluate(expression);
     if (engine().lastWasInterrupted()) {
         m_runaway.insert(formula.formula);
         return value;
     }
-    if (const auto spent = std::chrono::steady_clock::now() - started; spent >= kSlowEvaluation) {
+    if (const auto spent = m_clock() - started; spent >= kSlowEvaluation) {
         auto& slow = m_slowTime[formula.formula];
         slow += spent;
         if (slow >= kSlowBudget) {
@@ -234,6 +252,31 @@ int FormulaEvaluator::digit(const CompiledFormula& formula, const WorkingValues&
     if (formula.mode == CompiledFormula::Mode::Program && !anyNegative(formula.slotMask, values))
         return jsNumberDigit(evaluateArithmetic(formula.program, values.data()));
     return evaluate(formula, values).digit();
+}
+
+bool formulaCompiles(FormulaEvaluator& evaluator, const QString& formula)
+{
+    const std::shared_ptr<const CompiledFormula> compiled = evaluator.compiled(formula);
+    switch (compiled->mode) {
+    case CompiledFormula::Mode::Empty:
+    case CompiledFormula::Mode::Program:
+        return true;
+    case CompiledFormula::Mode::Invalid:
+        return false;
+    case CompiledFormula::Mode::Textual:
+    case CompiledFormula::Mode::Engine:
+        break;
+    }
+    // Digits 1..9 stand in for the draw digits, so tokens glued together still read as one number.
+    WorkingValues digits{};
+    for (std::size_t slot = 0; slot < digits.size(); ++slot)
+        digits[slot] = static_cast<int>(slot % 9) + 1;
+    const QString text = substituteWorkingValues(formula, digits);
+    if (text.size() > kMaxEngineTextLength)
+        return false;
+    if (compileArithmetic(text, false).status == ArithmeticStatus::Program)
+        return true;
+    return evaluator.engineCompiles(text);
 }
 
 int formulaDigit(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values)

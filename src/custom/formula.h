@@ -1,6 +1,7 @@
 #pragma once
 
 #include "arithmetic.h"
+#include "expressionengine.h"
 
 #include "model/draw.h"
 #include "plans/planrules.h" // WorkingValues, shared with the plan rules
@@ -11,11 +12,10 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace tandor28 {
-
-class ExpressionEngine;
 
 // Working values for a prediction of history position k (k = 0: the coming issue): slot 3j + m holds
 // digit m of the draw at position k + 1 + j, for j = 0..5. Positions beyond the history read as
@@ -73,7 +73,12 @@ struct FormulaValue
 class FormulaEvaluator
 {
 public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
     FormulaEvaluator();
+    // `clock` measures the engine's evaluations against the budget (the steady clock when empty);
+    // `admission` is what the engine accepts. Tests set both to reach the budget and the watchdog.
+    FormulaEvaluator(Clock clock, ExpressionEngine::Admission admission);
     ~FormulaEvaluator();
     FormulaEvaluator(const FormulaEvaluator&) = delete;
     FormulaEvaluator& operator=(const FormulaEvaluator&) = delete;
@@ -85,6 +90,9 @@ public:
     // The engine alone, for an already substituted text (also what the fast path is checked against).
     [[nodiscard]] QString evaluateWithEngine(const QString& expression);
 
+    // Whether the engine accepts an already substituted text without running it.
+    [[nodiscard]] bool engineCompiles(const QString& expression);
+
     // Shared, so a compiled formula stays valid while the cache changes.
     [[nodiscard]] std::shared_ptr<const CompiledFormula> compiled(const QString& formula);
 
@@ -92,11 +100,17 @@ private:
     [[nodiscard]] FormulaValue evaluateText(const CompiledFormula& formula, const QString& expression);
     ExpressionEngine& engine();
 
+    Clock m_clock;
+    ExpressionEngine::Admission m_admission = ExpressionEngine::Admission::Formulas;
     std::unique_ptr<ExpressionEngine> m_engine;
     QHash<QString, std::shared_ptr<const CompiledFormula>> m_cache;
     QSet<QString> m_runaway;
     QHash<QString, std::chrono::steady_clock::duration> m_slowTime;
 };
+
+// Whether a formula can be saved: empty, pure arithmetic, or a text the engine accepts once its
+// tokens are replaced by digits. A formula that fails here would count as 0 in every row.
+[[nodiscard]] bool formulaCompiles(FormulaEvaluator& evaluator, const QString& formula);
 
 // 0..9: the last digit of the integer part of the formula's value; rejected formulas give 0.
 [[nodiscard]] int formulaDigit(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values);

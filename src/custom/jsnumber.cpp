@@ -192,4 +192,26 @@ bool parseJsDecimalLiteral(std::string_view text, double& value)
     return result.ec == std::errc() && result.ptr == normal.data() + normal.size();
 }
 
+bool parseFormulaNumberLiteral(std::string_view text, double& value)
+{
+    if (text.size() < 2 || text[0] != '0' || text[1] < '0' || text[1] > '9')
+        return parseJsDecimalLiteral(text, value);
+    std::size_t run = 0;
+    bool octal = true;
+    while (run < text.size() && text[run] >= '0' && text[run] <= '9') {
+        octal = octal && text[run] <= '7';
+        ++run;
+    }
+    if (!octal) {
+        const std::size_t firstNonZero = text.find_first_not_of('0');
+        return parseJsDecimalLiteral(text.substr(firstNonZero), value);
+    }
+    if (run != text.size())
+        return false;
+    value = 0;
+    for (const char digit : text)
+        value = value * 8 + (digit - '0');
+    return true;
+}
+
 } // namespace tandor28

@@ -25,4 +25,9 @@ namespace tandor28 {
 // leading zero before another digit). Returns false when the text is not such a literal.
 [[nodiscard]] bool parseJsDecimalLiteral(std::string_view text, double& value);
 
+// Reads an unsigned number literal as formulas mean it: a JavaScript decimal literal, or one with
+// leading zeros, which is octal when all its digits are 0-7 ("010" is 8, "05" is 5) and decimal
+// otherwise ("08", "019", "08.5"). An octal literal takes no fraction or exponent ("07.5" is false).
+[[nodiscard]] bool parseFormulaNumberLiteral(std::string_view text, double& value);
+
 } // namespace tandor28

@@ -23,44 +23,116 @@ std::uint64_t mixSeed(std::uint64_t x)
     return x ^ (x >> 31);
 }
 
+// randomInt, inlined where the range is a constant, so the remainder is a multiplication rather
+// than a division; the same value either way.
+inline int randomIntIn(RandomSource& random, int lo, int hi)
+{
+    const auto span = static_cast<std::uint64_t>(static_cast<long long>(hi) - lo + 1);
+    return lo + static_cast<int>(random() % span);
+}
+
 struct SharedSearch
 {
     std::atomic<long long> started{0};
     std::atomic<bool> finished{false};
     std::mutex winnerMutex;
     std::optional<SearchResult> winner;
+    std::optional<PlanStats> best; // the best statistics any worker saw, under winnerMutex
 };
+
+using RandomTriple = std::array<RandomFormulaDraw, 3>;
+
+// The draws of randomAlgorithm, in the same order from the same generator.
+RandomTriple drawRandomTriple(RandomSource& random, SearchMode mode)
+{
+    const int length = randomIntIn(random, 1, 4) == 4 ? 4 : 3;
+    RandomTriple triple;
+    for (RandomFormulaDraw& formula : triple)
+        formula = drawRandomFormula(random, mode, length);
+    return triple;
+}
+
+// One attempt's statistics: the formulas are built as programs and run over the window's columns.
+// Windows with a negative working value in a slot a formula reads (never the case with draw digits)
+// take the compiled text, which sends those rows through the row path.
+class AttemptEvaluator
+{
+public:
+    explicit AttemptEvaluator(const CustomStatsWindow& prepared)
+        : m_prepared(prepared), m_digits(static_cast<std::size_t>(prepared.window)),
+          m_numbers(static_cast<std::size_t>(prepared.window))
+    {}
+
+    PlanStats stats(const RandomTriple& triple)
+    {
+        const int rows = m_prepared.window;
+        std::fill(m_numbers.begin(), m_numbers.end(), 0);
+        for (const RandomFormulaDraw& formula : triple) {
+            buildRandomFormulaProgram(formula, m_program);
+            if (m_prepared.columns.negativeSlots & m_program.slotMask) {
+                columnFormulaDigits(m_scratch, m_rowPath, compileFormula(randomFormulaText(formula)),
+                                    m_prepared.columns, m_digits.data());
+            } else {
+                programDigits(m_scratch, m_program, m_prepared.columns.view, m_digits.data());
+            }
+            for (int r = 0; r < rows; ++r)
+                m_numbers[static_cast<std::size_t>(r)] += m_digits[static_cast<std::size_t>(r)];
+        }
+        return windowStats(m_prepared, m_numbers.data());
+    }
+
+private:
+    const CustomStatsWindow& m_prepared;
+    ColumnScratch m_scratch;
+    FormulaEvaluator m_rowPath;
+    ArithmeticProgram m_program;
+    std::vector<int> m_digits;
+    std::vector<int> m_numbers;
+};
+
+// Folds a worker's best statistics into the shared best when it ends.
+void offerBest(SharedSearch& shared, int criterion, const std::optional<PlanStats>& best)
+{
+    if (!best)
+        return;
+    std::lock_guard lock(shared.winnerMutex);
+    if (!shared.best || criterionValue(criterion, *best) > criterionValue(criterion, *shared.best))
+        shared.best = best;
+}
 
 void searchWorker(const std::optional<CustomStatsWindow>& prepared, const SearchSettings& settings, std::uint64_t seed,
                   SharedSearch& shared, std::stop_token stop)
 {
-    FormulaEvaluator evaluator;
+    std::optional<AttemptEvaluator> evaluator;
+    if (prepared)
+        evaluator.emplace(*prepared);
     RandomSource random(seed);
+    std::optional<PlanStats> best;
     while (!stop.stop_requested() && !shared.finished.load(std::memory_order_relaxed)) {
         const long long attempt = shared.started.fetch_add(1, std::memory_order_relaxed);
         if (settings.maxAttempts && attempt >= *settings.maxAttempts)
-            return;
-        const FormulaTriple formulas = randomAlgorithm(random, settings.mode);
+            break;
+        const RandomTriple triple = drawRandomTriple(random, settings.mode);
         PlanStats stats;
-        if (prepared) {
-            const CompiledFormula first = compileFormula(formulas[0]);
-            const CompiledFormula second = compileFormula(formulas[1]);
-            const CompiledFormula third = compileFormula(formulas[2]);
-            stats = customStats(evaluator, *prepared, {&first, &second, &third});
-        }
+        if (evaluator)
+            stats = evaluator->stats(triple);
         if (criterionMet(settings.criterion, settings.threshold, stats)) {
             std::lock_guard lock(shared.winnerMutex);
             if (!shared.winner) {
                 SearchResult result;
                 result.outcome = SearchResult::Outcome::Found;
-                result.formulas = formulas;
+                for (std::size_t i = 0; i < triple.size(); ++i)
+                    result.formulas[i] = randomFormulaText(triple[i]);
                 result.stats = stats;
                 shared.winner = result;
             }
             shared.finished.store(true);
             return;
         }
+        if (!best || criterionValue(settings.criterion, stats) > criterionValue(settings.criterion, *best))
+            best = stats;
     }
+    offerBest(shared, settings.criterion, best);
 }
 
 } // namespace
@@ -72,40 +144,114 @@ SearchMode searchModeFromIndex(int index)
 
 int randomInt(RandomSource& random, int lo, int hi)
 {
-    const auto span = static_cast<std::uint64_t>(static_cast<long long>(hi) - lo + 1);
-    return lo + static_cast<int>(random() % span);
+    return randomIntIn(random, lo, hi);
 }
 
-QString randomOperator(RandomSource& random, SearchMode mode)
+namespace {
+
+char randomOperatorChar(RandomSource& random, SearchMode mode)
 {
     if (mode == SearchMode::Simple)
-        return QStringLiteral("+");
-    switch (randomInt(random, 1, 4)) {
+        return '+';
+    switch (randomIntIn(random, 1, 4)) {
     case 1:
-        return QStringLiteral("+");
+        return '+';
     case 2:
-        return QStringLiteral("-");
+        return '-';
     case 3:
-        return QStringLiteral("*");
+        return '*';
     default:
-        return QStringLiteral("/");
+        return '/';
     }
 }
 
-QString randomFormula(RandomSource& random, SearchMode mode, int length)
+} // namespace
+
+QString randomOperator(RandomSource& random, SearchMode mode)
+{
+    return QString(QLatin1Char(randomOperatorChar(random, mode)));
+}
+
+RandomFormulaDraw drawRandomFormula(RandomSource& random, SearchMode mode, int length)
 {
     // Token, operator, token, ... in this order, as the formula reads.
-    QString formula = u'[' + QString::number(randomInt(random, 1, 18)) + u']';
-    for (int i = 1; i < length; ++i) {
-        formula += randomOperator(random, mode);
-        formula += u'[' + QString::number(randomInt(random, 1, 18)) + u']';
+    RandomFormulaDraw formula;
+    formula.length = std::clamp(length, 1, 4);
+    formula.tokens[0] = randomIntIn(random, 1, 18);
+    for (std::size_t i = 1; i < static_cast<std::size_t>(formula.length); ++i) {
+        formula.operators[i - 1] = randomOperatorChar(random, mode);
+        formula.tokens[i] = randomIntIn(random, 1, 18);
     }
     return formula;
 }
 
+QString randomFormulaText(const RandomFormulaDraw& formula)
+{
+    QString text = u'[' + QString::number(formula.tokens[0]) + u']';
+    for (std::size_t i = 1; i < static_cast<std::size_t>(formula.length); ++i) {
+        text += QLatin1Char(formula.operators[i - 1]);
+        text += u'[' + QString::number(formula.tokens[i]) + u']';
+    }
+    return text;
+}
+
+void buildRandomFormulaProgram(const RandomFormulaDraw& formula, ArithmeticProgram& program)
+{
+    using OpKind = ArithmeticProgram::OpKind;
+    program.ops.clear();
+    program.maxDepth = 0;
+    program.slotMask = 0;
+    int depth = 0;
+    const auto push = [&](ArithmeticProgram::Op op, int depthChange) {
+        program.ops.push_back(op);
+        depth += depthChange;
+        program.maxDepth = std::max(program.maxDepth, depth);
+    };
+    const auto slot = [&](std::size_t i) {
+        const auto index = static_cast<std::uint8_t>(formula.tokens[i] - 1);
+        push({OpKind::Slot, index, 0}, 1);
+        program.slotMask |= 1u << index;
+    };
+    const auto kind = [](char op) {
+        switch (op) {
+        case '+':
+            return OpKind::Add;
+        case '-':
+            return OpKind::Subtract;
+        case '*':
+            return OpKind::Multiply;
+        default:
+            return OpKind::Divide;
+        }
+    };
+    // As the parser emits it: a run of * and / is folded left to right into one term, and the terms
+    // are added or subtracted left to right.
+    slot(0);
+    std::optional<OpKind> pendingAdditive;
+    for (std::size_t i = 1; i < static_cast<std::size_t>(formula.length); ++i) {
+        const OpKind op = kind(formula.operators[i - 1]);
+        if (op == OpKind::Multiply || op == OpKind::Divide) {
+            slot(i);
+            push({op, 0, 0}, -1);
+            continue;
+        }
+        if (pendingAdditive)
+            push({*pendingAdditive, 0, 0}, -1);
+        pendingAdditive = op;
+        slot(i);
+    }
+    if (pendingAdditive)
+        push({*pendingAdditive, 0, 0}, -1);
+}
+
+QString randomFormula(RandomSource& random, SearchMode mode, int length)
+{
+    return randomFormulaText(drawRandomFormula(random, mode, length));
+}
+
 FormulaTriple randomAlgorithm(RandomSource& random, SearchMode mode)
 {
-    const int length = randomInt(random, 1, 4) == 4 ? 4 : 3;
+    const int length = randomIntIn(random, 1, 4) == 4 ? 4 : 3;
     FormulaTriple formulas;
     for (QString& formula : formulas)
         formula = randomFormula(random, mode, length);
@@ -133,6 +279,20 @@ bool criterionMet(int criterion, int threshold, const PlanStats& stats)
         return stats.lossStreak >= threshold;
     default:
         return false;
+    }
+}
+
+int criterionValue(int criterion, const PlanStats& stats)
+{
+    switch (criterion) {
+    case 1:
+        return stats.wrong;
+    case 2:
+        return stats.winStreak;
+    case 3:
+        return stats.lossStreak;
+    default:
+        return stats.right;
     }
 }
 
@@ -167,6 +327,7 @@ SearchResult runSearch(const DrawHistory& history, const SearchSettings& setting
     } else {
         result.outcome =
             stop.stop_requested() ? SearchResult::Outcome::Stopped : SearchResult::Outcome::AttemptsExhausted;
+        result.stats = shared.best.value_or(PlanStats{});
     }
     long long attempts = shared.started.load();
     if (settings.maxAttempts)

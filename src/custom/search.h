@@ -1,5 +1,6 @@
 #pragma once
 
+#include "arithmetic.h"
 #include "customtable.h"
 
 #include "model/draw.h"
@@ -32,6 +33,22 @@ using RandomSource = std::mt19937_64;
 [[nodiscard]] QString randomOperator(RandomSource& random, SearchMode mode);
 // Three or four tokens [1]..[18] joined by operators, without blanks or parentheses.
 [[nodiscard]] QString randomFormula(RandomSource& random, SearchMode mode, int length);
+
+// A random formula as drawn, before it is written as text: tokens 1..18 and operators '+', '-',
+// '*', '/'.
+struct RandomFormulaDraw
+{
+    int length = 3;
+    std::array<int, 4> tokens{};
+    std::array<char, 3> operators{};
+};
+
+// The draws of randomFormula, in the same order from the same generator.
+[[nodiscard]] RandomFormulaDraw drawRandomFormula(RandomSource& random, SearchMode mode, int length);
+[[nodiscard]] QString randomFormulaText(const RandomFormulaDraw& formula);
+// The program compileArithmetic makes of the formula's text, built without the text. Reuses the
+// capacity of `program`.
+void buildRandomFormulaProgram(const RandomFormulaDraw& formula, ArithmeticProgram& program);
 // Three random formulas of one length: 4 tokens when a draw from [1, 4] gives 4, otherwise 3.
 [[nodiscard]] FormulaTriple randomAlgorithm(RandomSource& random, SearchMode mode);
 
@@ -41,6 +58,8 @@ using RandomSource = std::mt19937_64;
 // Search criterion by index: 0 right >= T, 1 wrong >= T, 2 win streak >= T, 3 loss streak >= T.
 // Any other index (nothing selected) is never met.
 [[nodiscard]] bool criterionMet(int criterion, int threshold, const PlanStats& stats);
+// The statistic a criterion compares: right, wrong, win streak or loss streak; right for any other.
+[[nodiscard]] int criterionValue(int criterion, const PlanStats& stats);
 
 // The message shown instead of starting a search when fewer than 20 seconds remain to the next draw;
 // nullopt when a search may start.
@@ -68,7 +87,8 @@ struct SearchResult
     };
     Outcome outcome = Outcome::Stopped;
     FormulaTriple formulas; // the winner when found
-    PlanStats stats;        // the winner's statistics when found
+    // The winner's statistics when found; otherwise the best seen (the highest criterion value).
+    PlanStats stats;
     long long attempts = 0;
     double seconds = 0;
 };

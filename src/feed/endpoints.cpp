@@ -1,6 +1,7 @@
 #include "endpoints.h"
 
-#include <QCoreApplication>
+#include "paths/filelocations.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -8,7 +9,7 @@ namespace tandor28 {
 
 QString endpointsIniPath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/tandor28.ini");
+    return fileLocations().settingsFile;
 }
 
 Endpoints loadEndpoints(const QString& iniPath)

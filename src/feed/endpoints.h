@@ -18,7 +18,8 @@ inline constexpr auto kDefaultNoticeEndpoint = "http://127.0.0.1:8828/notice.txt
 inline constexpr auto kDefaultCanadaEndpoint = "http://127.0.0.1:8828";
 inline constexpr auto kCanadaFeedPath = "/api.php?t=jnd28";
 
-// tandor28.ini beside the executable, where the program looks for its endpoints.
+// The tandor28.ini the program reads its endpoints from: beside a portable program, else the
+// user's own one, else the default shipped under share/tandor28.
 [[nodiscard]] QString endpointsIniPath();
 
 // Reads the [endpoints] group of tandor28.ini (keys notice and canada); a missing file or key gives

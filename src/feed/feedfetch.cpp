@@ -1,16 +1,30 @@
 #include "feedfetch.h"
 
 #include "feedparser.h"
-#include "http.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tandor28 {
 
-QFuture<std::optional<DrawHistory>> fetchDrawFeedAsync(LotteryKind kind, const QString& url, int periodCount)
+FeedFetchResult readDrawFeed(LotteryKind kind, const HttpResponse& response, int periodCount)
 {
-    return QtConcurrent::run(fetchThreadPool(),
-                             [kind, url, periodCount] { return parseDrawFeed(kind, fetchText(url), periodCount); });
+    FeedFetchResult result;
+    result.status = response.status;
+    if (!response.completed) {
+        result.failure = response.failure == FetchFailure::None ? FetchFailure::Network : response.failure;
+        return result;
+    }
+    result.history = parseDrawFeed(kind, response.body, periodCount);
+    if (!result.history)
+        result.failure = response.status >= 400 ? FetchFailure::HttpStatus : FetchFailure::TooFewRecords;
+    return result;
+}
+
+QFuture<FeedFetchResult> fetchDrawFeedAsync(LotteryKind kind, const QString& url, int periodCount, int timeoutSeconds)
+{
+    return QtConcurrent::run(fetchThreadPool(), [kind, url, periodCount, timeoutSeconds] {
+        return readDrawFeed(kind, fetchResponse(url, timeoutSeconds), periodCount);
+    });
 }
 
 } // namespace tandor28

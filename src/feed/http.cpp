@@ -1,5 +1,9 @@
 #include "http.h"
 
+#include "feedlog.h"
+
+#include "paths/filelocations.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -9,8 +13,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
-#include <QStandardPaths>
+#include <QSslError>
 #include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -22,6 +27,54 @@ namespace tandor28 {
 namespace {
 
 constexpr int kDefaultTimeoutMs = 15000;
+constexpr int kNetworkDefaultTimeoutMs = 30000;
+
+FetchFailure transportFailure(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return FetchFailure::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return FetchFailure::NameNotFound;
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return FetchFailure::Timeout;
+    default:
+        return FetchFailure::Network;
+    }
+}
+
+// The one reason of a failed certificate check; an untrusted issuer outranks the rest, as no other
+// fact about such a certificate can be relied on.
+FetchFailure certificateFailure(const QList<QSslError>& errors)
+{
+    bool wrongHost = false;
+    bool expired = false;
+    for (const QSslError& error : errors) {
+        switch (error.error()) {
+        case QSslError::UnableToGetIssuerCertificate:
+        case QSslError::UnableToGetLocalIssuerCertificate:
+        case QSslError::UnableToVerifyFirstCertificate:
+        case QSslError::SelfSignedCertificate:
+        case QSslError::SelfSignedCertificateInChain:
+        case QSslError::CertificateUntrusted:
+        case QSslError::CertificateRejected:
+            return FetchFailure::CertificateUntrusted;
+        case QSslError::HostNameMismatch:
+            wrongHost = true;
+            break;
+        case QSslError::CertificateExpired:
+        case QSslError::CertificateNotYetValid:
+            expired = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (expired)
+        return FetchFailure::CertificateExpired;
+    return wrongHost ? FetchFailure::CertificateWrongHost : FetchFailure::CertificateInvalid;
+}
 
 QString upperAscii(const QString& text)
 {
@@ -87,8 +140,11 @@ std::vector<std::pair<QString, QString>> readCookieStore(const QString& path)
     return entries;
 }
 
-void applyHeaders(QNetworkRequest& request, const QString& headerText)
+} // namespace
+
+std::vector<std::pair<QByteArray, QByteArray>> requestHeaderPairs(const QString& headerText)
 {
+    std::vector<std::pair<QByteArray, QByteArray>> pairs;
     const QStringList lines =
         headerText.contains(QLatin1String("\r\n")) ? headerText.split(QStringLiteral("\r\n")) : QStringList{headerText};
     for (const QString& line : lines) {
@@ -100,11 +156,27 @@ void applyHeaders(QNetworkRequest& request, const QString& headerText)
         // A stray line break inside a value would smuggle a header of its own into the request.
         if (!isValidHeaderName(name) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')))
             continue;
-        request.setRawHeader(name.toLatin1(), value.toUtf8());
+        pairs.emplace_back(name.toLatin1(), value.toUtf8());
     }
+    return pairs;
 }
 
-} // namespace
+ReceivedHeaders readResponseHeaders(const QStringList& headerLines)
+{
+    ReceivedHeaders received;
+    for (const QString& line : headerLines) {
+        if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
+            received.location = line.mid(9).trimmed();
+        if (line.startsWith(QLatin1String("Set-Cookie:"), Qt::CaseInsensitive)) {
+            QString cookie = line.mid(11);
+            const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
+            if (semicolon >= 0)
+                cookie.truncate(semicolon);
+            received.cookies += cookie.trimmed() + QStringLiteral("; ");
+        }
+    }
+    return received;
+}
 
 QString defaultHeaderBlock(const QString& url)
 {
@@ -171,7 +243,7 @@ QString mergeCookies(const QString& oldText, const QString& newText)
 
 QString cookieStorePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/cookies.txt");
+    return fileLocations().cookieStore;
 }
 
 QString storedCookies(const QString& host)
@@ -221,8 +293,10 @@ HttpResponse httpRequest(const HttpRequest& request)
     HttpResponse response;
     const QUrl url(request.url, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        response.failure = FetchFailure::BadUrl;
         return response;
+    }
 
     QString method = upperAscii(request.method);
     if (method.isEmpty())
@@ -232,13 +306,16 @@ HttpResponse httpRequest(const HttpRequest& request)
     // Cookies are ours to handle: Qt's own jar neither adds nor keeps any.
     networkRequest.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
     networkRequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
+    int timeoutMs = kDefaultTimeoutMs;
     if (request.timeoutSeconds == -1)
-        networkRequest.setTransferTimeout(QNetworkRequest::DefaultTransferTimeoutConstant);
-    else
-        networkRequest.setTransferTimeout(request.timeoutSeconds >= 1 ? request.timeoutSeconds * 1000
-                                                                      : kDefaultTimeoutMs);
+        timeoutMs = kNetworkDefaultTimeoutMs;
+    else if (request.timeoutSeconds >= 1)
+        timeoutMs = request.timeoutSeconds * 1000;
+    networkRequest.setTransferTimeout(timeoutMs);
 
-    applyHeaders(networkRequest, request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers);
+    for (const auto& [name, value] :
+         requestHeaderPairs(request.headers.isEmpty() ? defaultHeaderBlock(request.url) : request.headers))
+        networkRequest.setRawHeader(name, value);
 
     // Without this Qt would ask for gzip on its own; the body is taken as the server sends it.
     if (!networkRequest.hasRawHeader("Accept-Encoding"))
@@ -271,17 +348,50 @@ HttpResponse httpRequest(const HttpRequest& request)
             reply->abort();
         }
     });
+    // Certificate checks stay on: the errors are only noted for the reason, never ignored.
+    QList<QSslError> sslErrors;
+    QObject::connect(reply, &QNetworkReply::sslErrors, &loop,
+                     [&sslErrors](const QList<QSslError>& errors) { sslErrors = errors; });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    // The transfer timeout only notices silence; a server that drips a byte now and then is cut
+    // off by this one, which counts from the start of the exchange.
+    bool timedOut = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    deadline.start(timeoutMs);
     if (!reply->isFinished())
         loop.exec();
+    deadline.stop();
     if (!overCap && reply->isOpen()) {
         body += reply->readAll();
         overCap = body.size() > kMaxBodyBytes;
     }
 
-    response.completed = !overCap && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
+    response.completed =
+        !overCap && !timedOut && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
     if (response.completed)
         response.body = body;
+    else if (overCap)
+        response.failure = FetchFailure::TooBig;
+    else if (timedOut)
+        response.failure = FetchFailure::Timeout;
+    else if (!sslErrors.isEmpty())
+        response.failure = certificateFailure(sslErrors);
+    else
+        response.failure = transportFailure(reply->error());
+    response.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (response.completed) {
+        qCDebug(lcFeed) << method << url.toDisplayString() << "answered" << response.status << body.size() << "bytes";
+    } else {
+        qCInfo(lcFeed) << method << url.toDisplayString() << "failed:" << fetchFailureText(response.failure)
+                       << reply->errorString();
+        for (const QSslError& error : std::as_const(sslErrors))
+            qCInfo(lcFeed) << "  certificate:" << error.errorString();
+    }
 
     QStringList headerLines;
     for (const auto& [name, value] : reply->rawHeaderPairs()) {
@@ -291,19 +401,9 @@ HttpResponse httpRequest(const HttpRequest& request)
     }
     response.headers = headerLines.join(QLatin1String("\r\n"));
 
-    QString receivedCookies;
-    for (const QString& line : std::as_const(headerLines)) {
-        if (line.startsWith(QLatin1String("Location:"), Qt::CaseInsensitive))
-            response.location = line.mid(9).trimmed();
-        if (line.startsWith(QLatin1String("Set-Cookie:"), Qt::CaseInsensitive)) {
-            QString cookie = line.mid(11);
-            const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
-            if (semicolon >= 0)
-                cookie.truncate(semicolon);
-            receivedCookies += cookie.trimmed() + QStringLiteral("; ");
-        }
-    }
-    response.cookies = mergeCookies(sentCookies, receivedCookies);
+    const ReceivedHeaders received = readResponseHeaders(headerLines);
+    response.location = received.location;
+    response.cookies = mergeCookies(sentCookies, received.cookies);
     if (response.cookies != storedCookies(host))
         storeCookies(host, response.cookies);
 
@@ -311,17 +411,54 @@ HttpResponse httpRequest(const HttpRequest& request)
     return response;
 }
 
-QByteArray fetchText(const QString& url)
+QString fetchFailureText(FetchFailure failure, int status)
+{
+    switch (failure) {
+    case FetchFailure::None:
+        return {};
+    case FetchFailure::BadUrl:
+        return QStringLiteral("地址无效");
+    case FetchFailure::Refused:
+        return QStringLiteral("连接被拒绝");
+    case FetchFailure::NameNotFound:
+        return QStringLiteral("找不到服务器");
+    case FetchFailure::Timeout:
+        return QStringLiteral("连接超时");
+    case FetchFailure::TooBig:
+        return QStringLiteral("数据过大");
+    case FetchFailure::Network:
+        return QStringLiteral("网络错误");
+    case FetchFailure::HttpStatus:
+        return QStringLiteral("服务器返回错误 %1").arg(status);
+    case FetchFailure::CertificateUntrusted:
+        return QStringLiteral("证书不受信任");
+    case FetchFailure::CertificateWrongHost:
+        return QStringLiteral("证书与服务器名称不符");
+    case FetchFailure::CertificateExpired:
+        return QStringLiteral("证书已过期或尚未生效");
+    case FetchFailure::CertificateInvalid:
+        return QStringLiteral("证书无效");
+    case FetchFailure::TooFewRecords:
+        return QStringLiteral("开奖数据不足");
+    }
+    return {};
+}
+
+HttpResponse fetchResponse(const QString& url, int timeoutSeconds)
 {
     HttpRequest request;
     request.url = url;
+    request.timeoutSeconds = timeoutSeconds;
     HttpResponse response = httpRequest(request);
-    if (!response.completed)
-        return {};
     const qsizetype zero = response.body.indexOf('\0');
     if (zero >= 0)
         response.body.truncate(zero);
-    return response.body;
+    return response;
+}
+
+QByteArray fetchText(const QString& url, int timeoutSeconds)
+{
+    return fetchResponse(url, timeoutSeconds).body;
 }
 
 QThreadPool* fetchThreadPool()
@@ -337,7 +474,7 @@ QThreadPool* fetchThreadPool()
 
 QFuture<QByteArray> fetchTextAsync(const QString& url)
 {
-    return QtConcurrent::run(fetchThreadPool(), fetchText, url);
+    return QtConcurrent::run(fetchThreadPool(), [url] { return fetchText(url); });
 }
 
 } // namespace tandor28

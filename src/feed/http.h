@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
+
+#include <utility>
+#include <vector>
 
 namespace tandor28 {
 
@@ -11,8 +15,8 @@ namespace tandor28 {
 // "Name: value" lines separated by CR LF; empty means the default header block. `cookies` are
 // "name=value" pairs separated by ";", merged into the stored cookies of the URL's host.
 // `timeoutSeconds`: 1 and above is that many seconds, -1 keeps the network layer's default
-// (30 s without transfer), anything else is 15 s. The timeout applies to every phase: the request
-// fails when nothing moves for that long.
+// (30 s), anything else is 15 s. The timeout bounds the whole exchange: the request fails when it
+// has not ended that long after it started, however slowly the server keeps sending.
 struct HttpRequest
 {
     QString url;
@@ -22,6 +26,30 @@ struct HttpRequest
     QString headers;
     int timeoutSeconds = 0;
 };
+
+// Why a fetch gave nothing a caller can use. The HTTP client reports the transport failures and
+// the status; the feed reader adds TooFewRecords.
+enum class FetchFailure
+{
+    None,
+    BadUrl,       // not an http:// or https:// URL
+    Refused,      // nothing listens at the address
+    NameNotFound, // the host name does not resolve
+    Timeout,      // the exchange did not end within its timeout
+    TooBig,       // the body is over kMaxBodyBytes
+    Network,      // any other failure of the exchange
+    HttpStatus,   // the server answered with an error status (the body may still be read)
+    // https: the server's certificate failed the check, so nothing was sent or read.
+    CertificateUntrusted, // issued by an authority the system does not trust (or self-signed)
+    CertificateWrongHost, // issued for another host name
+    CertificateExpired,   // past its validity (or not valid yet)
+    CertificateInvalid,   // any other certificate fault (revoked, malformed, wrong purpose)
+    TooFewRecords,        // the body holds fewer than five records of the feed
+};
+
+// A few Chinese words for a failure, as the status bar shows them: "连接被拒绝", "连接超时",
+// "服务器返回错误 404", ... `status` is the HTTP status for HttpStatus.
+[[nodiscard]] QString fetchFailureText(FetchFailure failure, int status = 0);
 
 // `body` is empty when the request failed on the way (no connection, timeout, body over the cap,
 // cancelled); an HTTP error status is not a failure, its body comes back like any other.
@@ -34,6 +62,9 @@ struct HttpResponse
     QString location;
     QString headers;
     bool completed = false; // the exchange finished without a transport failure
+    // Why it did not complete (None when it did); an error status is kept in `status` only.
+    FetchFailure failure = FetchFailure::None;
+    int status = 0; // the HTTP status of the answer, 0 when none came
 };
 
 // Bodies larger than this count as a failed request: a feed or notice is a few kilobytes, and a
@@ -45,8 +76,12 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 // empty body.
 [[nodiscard]] HttpResponse httpRequest(const HttpRequest& request);
 
+// GET with the default options and the given timeout (as in HttpRequest); the body is cut at its
+// first zero byte and is empty on any failure, whose reason the response keeps.
+[[nodiscard]] HttpResponse fetchResponse(const QString& url, int timeoutSeconds = 0);
+
 // GET with the default options; the body up to its first zero byte. Empty on any failure.
-[[nodiscard]] QByteArray fetchText(const QString& url);
+[[nodiscard]] QByteArray fetchText(const QString& url, int timeoutSeconds = 0);
 
 // fetchText on a worker thread, so that the window keeps reacting while a request waits.
 [[nodiscard]] QFuture<QByteArray> fetchTextAsync(const QString& url);
@@ -60,6 +95,20 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 // result is joined by "; ".
 [[nodiscard]] QString mergeCookies(const QString& oldText, const QString& newText);
 
+// The request headers a header text sets, in order: "Name: value" lines separated by CR LF (a text
+// without CR LF is one line). Only the first ":" separates name and value; lines without ":", with
+// a name that is not a header name or with a line break in the value are skipped.
+[[nodiscard]] std::vector<std::pair<QByteArray, QByteArray>> requestHeaderPairs(const QString& headerText);
+
+// What the response header lines ("Name: value") tell: the "Location:" value, and the cookies of the
+// "Set-Cookie:" lines (each up to its first ";"), every one followed by "; ".
+struct ReceivedHeaders
+{
+    QString location;
+    QString cookies;
+};
+[[nodiscard]] ReceivedHeaders readResponseHeaders(const QStringList& headerLines);
+
 // The header block sent when the caller gives none (lines separated by CR LF, no final CR LF).
 [[nodiscard]] QString defaultHeaderBlock(const QString& url);
 
@@ -67,7 +116,7 @@ inline constexpr qint64 kMaxBodyBytes = 8 * 1024 * 1024;
 [[nodiscard]] QString urlHost(const QString& url);
 
 // The per-user cookie store: one cookie text per host, kept in a file under the application data
-// folder so that cookies survive restarts. Safe to call from several threads at once.
+// folder (beside a portable program) so that cookies survive restarts. Safe to call from several threads at once.
 [[nodiscard]] QString cookieStorePath();
 [[nodiscard]] QString storedCookies(const QString& host);
 void storeCookies(const QString& host, const QString& cookies);

@@ -69,4 +69,9 @@ QString connectedStatusText(const QString& latestVersion)
     return QStringLiteral("当前状态：连接服务器成功，当前版本:") + latestVersion;
 }
 
+QString fetchFailedStatusText(const QString& reason, const QString& latestVersion)
+{
+    return QStringLiteral("当前状态：获取开奖失败（") + reason + QStringLiteral("），当前版本:") + latestVersion;
+}
+
 } // namespace tandor28

@@ -27,5 +27,6 @@ inline constexpr Rgb kMissGreen{0, 128, 0};
 inline constexpr Rgb kSpecialBlue{0, 0, 255};
 inline constexpr Rgb kSelectedButton{158, 201, 251};
 inline constexpr Rgb kUnselectedButton{236, 236, 236};
+inline constexpr Rgb kDarkButton{64, 64, 64}; // the face of a button with a white caption
 
 } // namespace tandor28

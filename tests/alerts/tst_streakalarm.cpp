@@ -42,6 +42,8 @@ private Q_SLOTS:
     void runLengths();
     void reportText_data();
     void reportText();
+    void emptyThresholdDoesNothing_data();
+    void emptyThresholdDoesNothing();
     void typeTwoEvaluatesNothing();
     void emptyHistoryReportsNothing();
     void soundAndBalloon_data();
@@ -139,10 +141,6 @@ void TestStreakAlarm::reportText_data()
     QTest::newRow("15,17,20,9 with 3: only size") << fifteen << "3" << QStringList{} << line("大", 3);
     QTest::newRow("threshold 2 adds parity and middle")
         << fifteen << "2" << QStringList{} << line("大", 3) + line("单", 2) + line("大单", 2) + line("中", 2);
-    QTest::newRow("empty threshold lists every ticked category")
-        << fifteen << "" << QStringList{}
-        << line("大", 3) + line("单", 2) + line("大单", 2) + line("中", 2) + line("3N0", 1) + line("4N3", 1) +
-               line("5N0", 1);
     QTest::newRow("threshold 0 lists every ticked category")
         << fifteen << "0" << QStringList{}
         << line("大", 3) + line("单", 2) + line("大单", 2) + line("中", 2) + line("3N0", 1) + line("4N3", 1) +
@@ -161,7 +159,7 @@ void TestStreakAlarm::reportText_data()
     QTest::newRow("pair run 3 with a triple skipped")
         << pairs << "3" << QStringList{"大小", "单双", "组合", "中边", "三余", "四余", "五余"} << line("对子", 3);
     QTest::newRow("6,6,6 newest: no pair line")
-        << QList<QList<int>>{{6, 6, 6}, {5, 5, 1}, {2, 2, 4}, {3, 3, 1}} << ""
+        << QList<QList<int>>{{6, 6, 6}, {5, 5, 1}, {2, 2, 4}, {3, 3, 1}} << "1"
         << QStringList{"大小", "单双", "组合", "中边", "三余", "四余", "五余"} << QString();
     // sums 13, 13, 21: every category runs at least 2, the pair line comes last
     QTest::newRow("category order, pair last")
@@ -181,6 +179,23 @@ void TestStreakAlarm::reportText()
     QVERIFY(result.has_value());
     QCOMPARE(result->report, report);
     QCOMPARE(result->text, header() + report);
+}
+
+void TestStreakAlarm::emptyThresholdDoesNothing_data()
+{
+    QTest::addColumn<QString>("threshold");
+    QTest::addColumn<bool>("evaluated");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks") << "  " << false;
+    QTest::newRow("0 still counts") << "0" << true;
+}
+
+void TestStreakAlarm::emptyThresholdDoesNothing()
+{
+    QFETCH(QString, threshold);
+    QFETCH(bool, evaluated);
+    const QList<QList<int>> fifteen{{1, 5, 9}, {2, 6, 9}, {3, 8, 9}, {0, 1, 8}};
+    QCOMPARE(evaluateStreakAlarm(historyOfDigits(fifteen), settingsWith(threshold)).has_value(), evaluated);
 }
 
 void TestStreakAlarm::typeTwoEvaluatesNothing()

@@ -187,7 +187,11 @@ void TestAlertsTabs::tickingTheAlarmBoxOpensTheWindow()
     QVERIFY(!m_trainAlarm->isEnabled());
     QCOMPARE(window->textLabel()->text(), QStringLiteral("火车报警：\r\n\r\n首次打开请先刷新一下软件"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Tandor28综合预测软件多功能版【火车报警】"));
-    QCOMPARE(window->size(), QSize(350, 450));
+    // 350 x 450 is its frame: a 31 px title bar and 3 px borders around the client area, which
+    // still holds every control.
+    QCOMPARE(window->size(), QSize(344, 416));
+    for (const QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(window->rect().contains(control->geometry()), qPrintable(control->objectName()));
     QCOMPARE(window->pos(), QPoint(1, 1));
     QVERIFY(!qobject_cast<QCheckBox*>(findIn(window, "blinkCheck"))->isChecked());
     QVERIFY(!qobject_cast<QCheckBox*>(findIn(window, "stayOnTopCheck"))->isChecked());
@@ -357,7 +361,10 @@ void TestAlertsTabs::popupOnNewIssue()
         return;
     QVERIFY(popup->isVisible());
     QVERIFY(popup->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // A frameless tool window: its own title label is its caption strip, so 325 x 159 is its frame.
     QCOMPARE(popup->size(), QSize(325, 159));
+    QVERIFY(popup->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(popup->windowType(), Qt::Tool);
     QCOMPARE(popup->pos(), drawPopupPosition(popup->screen()->geometry().size()));
     QCOMPARE(popup->titleText(), QStringLiteral("  Tandor28开奖提示:  双击关闭 10s后自动关闭"));
     QCOMPARE(popup->issueText(), QStringLiteral("幸运28 第1000期"));

@@ -6,9 +6,15 @@
 #include "custom/algorithmstore.h"
 #include "custom/customtable.h"
 #include "custom/formula.h"
+#include "paths/filelocations.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -44,10 +50,13 @@ DrawHistory makeHistory(int count)
     return DrawHistory(std::move(draws));
 }
 
+const QString kProgramStore = QStringLiteral("<program>");
+
 // The custom tab as the main window wires it, over an in-memory history, with its data file in a
 // temporary directory and its message boxes answered by the test.
 struct CustomTabFixture
 {
+    // `storeDir` kProgramStore: the data file where the program keeps it (the tab's own default).
     explicit CustomTabFixture(int drawCount = kHistoryLength, const QString& storeDir = {})
     {
         state.history = makeHistory(drawCount);
@@ -56,19 +65,23 @@ struct CustomTabFixture
         parts.countdownLabel = &countdownLabel;
         parts.periodsBox = &periods;
         periods.setBoxText(QStringLiteral("100"));
-        storePath = (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
+        storePath = storeDir == kProgramStore
+                        ? fileLocations().dataFile
+                        : (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
         tab = std::make_unique<CustomTab>(state, parts);
         setUpGrid(tab->table(), kPeriodCount + 2, 7);
         for (int row = 1; row < tab->table()->rowCount(); ++row) {
             for (int column = 0; column < 7; ++column)
                 setCellText(tab->table(), row, column, QStringLiteral("old"));
         }
-        tab->setStorePath(storePath);
+        if (storeDir != kProgramStore)
+            tab->setStorePath(storePath);
         tab->setDialogs({[this](const QString& text) { informed.append(text); },
                          [this](const QString& text) {
                              asked.append(text);
                              return answerOk;
-                         }});
+                         },
+                         [this](const QString& text) { warned.append(text); }});
         tab->loadAlgorithms();
         tab->show();
     }
@@ -151,6 +164,7 @@ struct CustomTabFixture
     std::unique_ptr<CustomTab> tab;
     QStringList informed;
     QStringList asked;
+    QStringList warned;
     bool answerOk = true;
 };
 
@@ -168,11 +182,21 @@ private Q_SLOTS:
     void betTypeButtons_data();
     void betTypeButtons();
     void windowChoiceRecountsTheList();
+    void statsWindowBoxTakesDigitsOnly_data();
+    void statsWindowBoxTakesDigitsOnly();
     void helpShowsTheInstructions();
     void randomAlgorithmFillsTheBoxes();
     void saveChooseDeleteRoundTrip();
+    void failedSaveIsShown_data();
+    void failedSaveIsShown();
+    void savesIntoTheUsersDataFolder();
     void deleteAskedAndCancelled();
     void menuDeletesTwiceAndClears();
+    void menuDeletesTheCurrentRow_data();
+    void menuDeletesTheCurrentRow();
+    void saveRefusesWhatWouldNotComeBack_data();
+    void saveRefusesWhatWouldNotComeBack();
+    void savedHostileFormulaLoadsAsZero();
     void fewerThanTenDrawsLeaveTheTable();
     void searchLossStreakZeroWinsAtOnce();
     void unmeetableSearchRunsUntilStopped();
@@ -246,6 +270,29 @@ void TestCustomTab::windowChoiceRecountsTheList()
                                          QString::number(stats->lossStreak)}));
 }
 
+void TestCustomTab::statsWindowBoxTakesDigitsOnly_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("letters") << "abc";
+    QTest::newRow("sign and letters") << "-x";
+    QTest::newRow("blank") << " ";
+}
+
+void TestCustomTab::statsWindowBoxTakesDigitsOnly()
+{
+    QFETCH(QString, typed);
+    CustomTabFixture f;
+    auto* combo = f.child<QComboBox>("customWindowCombo");
+    combo->setFocus();
+    QTest::keyClicks(combo, typed);
+    QTest::keyClick(combo, Qt::Key_Return);
+    bool digits = false;
+    const int window = combo->currentText().toInt(&digits);
+    QVERIFY2(digits && window >= 20 && window <= 100, qPrintable(combo->currentText()));
+    QVERIFY2(f.button("customWindowButton")->text().contains(combo->currentText()),
+             qPrintable(f.button("customWindowButton")->text()));
+}
+
 void TestCustomTab::helpShowsTheInstructions()
 {
     CustomTabFixture f;
@@ -313,6 +360,59 @@ void TestCustomTab::saveChooseDeleteRoundTrip()
     QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
 }
 
+void TestCustomTab::failedSaveIsShown_data()
+{
+    QTest::addColumn<bool>("folderIsAFile");
+    // clang-format off
+    QTest::newRow("missing data folder is created") << false;
+    QTest::newRow("data folder blocked by a file")  << true;
+    // clang-format on
+}
+
+void TestCustomTab::failedSaveIsShown()
+{
+    QFETCH(bool, folderIsAFile);
+    QTemporaryDir root;
+    if (folderIsAFile) {
+        QFile blocker(root.filePath(QStringLiteral("data")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+    CustomTabFixture f(kHistoryLength, root.filePath(QStringLiteral("data/tandor28")));
+    f.click("saveAlgorithmButton");
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    if (!folderIsAFile) {
+        QVERIFY(f.informed.isEmpty());
+        QVERIFY(QFileInfo(f.storePath).isFile());
+        return;
+    }
+    QVERIFY(!QFileInfo::exists(f.storePath));
+    QCOMPARE(f.informed.size(), 1);
+    QVERIFY2(f.informed.first().startsWith(QStringLiteral("算法保存失败")), qPrintable(f.informed.first()));
+    QVERIFY(f.informed.first().contains(QDir::toNativeSeparators(f.storePath)));
+}
+
+void TestCustomTab::savesIntoTheUsersDataFolder()
+{
+    // Nothing of the program's stands beside the test executable, so the tab, left to its default,
+    // saves into the user's data folder (the test-mode one), creating the folder.
+    const FileLocations locations = fileLocations();
+    QVERIFY(!locations.portable);
+    QDir(locations.dataDir).removeRecursively();
+    {
+        CustomTabFixture f(kHistoryLength, kProgramStore);
+        QCOMPARE(f.tab->savedList()->topLevelItemCount(), 0);
+        f.click("saveAlgorithmButton");
+        QVERIFY(f.informed.isEmpty());
+    }
+    QFile file(locations.dataFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const DecodedStore decoded = decodeStore(file.readAll());
+    QCOMPARE(decoded.algorithms.size(), std::size_t(1));
+    QCOMPARE(decoded.algorithms[0].name, QStringLiteral("Tandor超神算法"));
+    QVERIFY(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/TandorData.ini")));
+    QDir(locations.dataDir).removeRecursively();
+}
+
 void TestCustomTab::deleteAskedAndCancelled()
 {
     CustomTabFixture f;
@@ -352,6 +452,129 @@ void TestCustomTab::menuDeletesTwiceAndClears()
     QFile file(f.storePath);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.size(), 0);
+}
+
+void TestCustomTab::menuDeletesTheCurrentRow_data()
+{
+    // How the second of two rows becomes current (or nothing does), and the names left after
+    // "删除该算法".
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("right-click on the second row") << "right-click" << QStringList{"first"};
+    QTest::newRow("arrow key from the first row") << "arrow key" << QStringList{"first"};
+    QTest::newRow("right-click after choosing the first") << "click then right-click" << QStringList{"first"};
+    QTest::newRow("nothing current") << "none" << QStringList{"first", "second"};
+}
+
+void TestCustomTab::menuDeletesTheCurrentRow()
+{
+    QFETCH(QString, how);
+    QFETCH(QStringList, left);
+    CustomTabFixture f;
+    for (const char* name : {"first", "second"}) {
+        f.child<QLineEdit>("algorithmNameEdit")->setText(QString::fromLatin1(name));
+        f.click("saveAlgorithmButton");
+    }
+    QTreeWidget* list = f.tab->savedList();
+    QMenu* menu = f.tab->savedListMenu();
+    QAction* deleteOne = f.menuAction("deleteChosenAlgorithmAction");
+    const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
+    if (how == QLatin1String("click then right-click"))
+        f.clickListItem(0);
+    if (how.endsWith(QLatin1String("right-click"))) {
+        // The press makes the row current; the window system then sends the context menu event.
+        QTest::mouseClick(list->viewport(), Qt::RightButton, {}, second);
+        QContextMenuEvent contextMenu(QContextMenuEvent::Mouse, second, list->viewport()->mapToGlobal(second));
+        QApplication::sendEvent(list->viewport(), &contextMenu);
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 10000);
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(deleteOne).center());
+        QTRY_VERIFY_WITH_TIMEOUT(!menu->isVisible(), 10000);
+    } else {
+        if (how == QLatin1String("arrow key")) {
+            f.clickListItem(0);
+            QTest::keyClick(list, Qt::Key_Down);
+            QCOMPARE(f.tab->algorithms().selectedIndex, 1);
+        } else {
+            list->setCurrentItem(nullptr);
+            QCOMPARE(f.tab->algorithms().selectedIndex, -1);
+        }
+        deleteOne->trigger();
+    }
+    QFile file(f.storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const DecodedStore decoded = decodeStore(file.readAll());
+    QStringList names;
+    for (const CustomAlgorithm& algorithm : decoded.algorithms)
+        names << algorithm.name;
+    QCOMPARE(names, left);
+    QCOMPARE(list->topLevelItemCount(), static_cast<int>(left.size()));
+}
+
+void TestCustomTab::saveRefusesWhatWouldNotComeBack_data()
+{
+    // What is typed into the name box and the three formula boxes, and a text the warning holds.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("third");
+    QTest::addColumn<QString>("warning");
+    // clang-format off
+    QTest::newRow("name with the separator") << "超神----算法" << "[1]" << "[2]" << "----";
+    QTest::newRow("name with a line break") << "a\r\nb" << "[1]" << "[2]" << "换行";
+    QTest::newRow("name with a bar") << "a|b" << "[1]" << "[2]" << "|";
+    QTest::newRow("formula with a bar") << "a" << "[1]|[2]" << "[2]" << "[1]|[2]";
+    QTest::newRow("formula with a line break") << "a" << "[1]" << "[2]\n+1" << "换行";
+    QTest::newRow("formula that does not compile") << "a" << "[1]+" << "[2]" << "[1]+";
+    QTest::newRow("formula the engine is not given") << "a" << "[1]" << "'x'.repeat(1e9)" << "'x'.repeat(1e9)";
+    // clang-format on
+}
+
+void TestCustomTab::saveRefusesWhatWouldNotComeBack()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, first);
+    QFETCH(QString, third);
+    QFETCH(QString, warning);
+    CustomTabFixture f;
+    f.click("saveAlgorithmButton"); // one good record first
+    QFile file(f.storePath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    f.child<QLineEdit>("algorithmNameEdit")->setText(name);
+    f.setBoxes({first, QString(), third});
+    f.click("saveAlgorithmButton");
+    QCOMPARE(f.warned.size(), 1);
+    QVERIFY2(f.warned.first().contains(warning), qPrintable(f.warned.first()));
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+void TestCustomTab::savedHostileFormulaLoadsAsZero()
+{
+    QTemporaryDir storeDir;
+    const QString formulas =
+        QStringLiteral("new Array(6e5).copyWithin(0,1)|"
+                       "s=\"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\";s=s.replace(/x/g,s);s=s.replace(/x/g,s);"
+                       "s=s.replace(/x/g,s)|new Array(1e9).map(function(x){return 1})");
+    CustomAlgorithm saved;
+    saved.name = QStringLiteral("坏算法");
+    saved.formulas = formulas;
+    {
+        QFile file(storeDir.filePath(QStringLiteral("TandorData.ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(encodeStore({saved}));
+    }
+    CustomTabFixture f(kHistoryLength, storeDir.path());
+    QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
+    QCOMPARE(f.listRow(0)[4], formulas);
+    f.clickListItem(0);
+    QCOMPARE(f.boxes()[0], QStringLiteral("new Array(6e5).copyWithin(0,1)"));
+    // Every formula counts as digit 0, so every row predicts the special number 00.
+    for (int row = 2; row <= kPeriodCount + 1; ++row)
+        QCOMPARE(cellText(f.tab->table(), row, 3), QStringLiteral("00"));
+    QString why;
+    QVERIFY2(f.tableShowsBoxes(&why), qPrintable(why));
 }
 
 void TestCustomTab::fewerThanTenDrawsLeaveTheTable()

@@ -54,10 +54,14 @@ private Q_SLOTS:
     void statsEqualsCore();
     void searchFindsAtOnce();
     void searchRunsOutOfAttempts();
+    void searchSeedTable_data();
+    void searchSeedTable();
     void badArguments_data();
     void badArguments();
     void shortFeedYieldsNothing();
     void storeThroughTheProgram();
+    void logsOnlyWhenAsked_data();
+    void logsOnlyWhenAsked();
 };
 
 void TestCliCustom::formulaPrintsTextAndDigit_data()
@@ -72,6 +76,16 @@ void TestCliCustom::formulaPrintsTextAndDigit_data()
                               << "\t0";
     QTest::newRow("engine only") << "Math.pow([1],3)"
                                  << "64\t4";
+    QTest::newRow("leading zero decimal") << "05+[1]"
+                                          << "9\t9";
+    QTest::newRow("leading zero octal") << "010*[1]"
+                                        << "32\t2";
+    QTest::newRow("leading zero array") << "[01]"
+                                        << "1\t1";
+    QTest::newRow("built-in that crashes the engine") << "new Array(6e5).copyWithin(0,1)"
+                                                      << "\t0";
+    QTest::newRow("string that doubles") << "s='xxxxxxxxxx';s=s.replace(/x/g,s);s=s.replace(/x/g,s)"
+                                         << "\t0";
 }
 
 void TestCliCustom::formulaPrintsTextAndDigit()
@@ -249,8 +263,69 @@ void TestCliCustom::searchRunsOutOfAttempts()
                            QStringList{"--mode", "mixed", "--criterion", "0", "--threshold", "21", "--window", "20",
                                        "--bet", "1", "--max-attempts", "300", "--threads", "2"});
     QCOMPARE(result.status, 3);
-    QVERIFY(result.lines.isEmpty());
     QVERIFY(result.err.contains(QStringLiteral("300 attempts")));
+    // Still one line: no formulas, the best statistics seen, the attempts and their rate.
+    QCOMPARE(result.lines.size(), 1);
+    const QStringList fields = result.lines.first().split(u'\t');
+    QCOMPARE(fields.size(), 10);
+    QCOMPARE(fields.mid(0, 3), (QStringList{QString(), QString(), QString()}));
+    const int right = fields[3].toInt();
+    QVERIFY2(right > 0 && right <= 20, qPrintable(result.lines.first()));
+    QCOMPARE(right + fields[4].toInt(), 20);
+    QCOMPARE(fields[8], QStringLiteral("300"));
+    bool rateIsNumber = false;
+    fields[9].toDouble(&rateIsNumber);
+    QVERIFY(rateIsNumber);
+}
+
+void TestCliCustom::searchSeedTable_data()
+{
+    // Lines printed for these seeds before the search built its formulas as programs; a seed must go
+    // on giving the same winner, statistics and attempt count.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("line");
+    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/search/seeds.tsv"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    int rows = 0;
+    while (!file.atEnd()) {
+        const QString text = QString::fromUtf8(file.readLine()).trimmed();
+        if (text.isEmpty() || text.startsWith(u'#'))
+            continue;
+        const QStringList fields = text.split(u'\t');
+        QVERIFY(fields.size() >= 4);
+        const QString feed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + fields[0];
+        const QString lottery = fields[0].section(u'_', 0, 0);
+        const QStringList arguments =
+            QStringList{"search", "--file", feed, "--lottery", lottery} + fields[1].split(u' ', Qt::SkipEmptyParts);
+        QTest::addRow("%d: %s %s", ++rows, qPrintable(fields[0]), qPrintable(fields[1]))
+            << arguments << fields[2].toInt() << QStringList(fields.mid(3)).join(u'\t');
+    }
+    QVERIFY(rows >= 20);
+}
+
+void TestCliCustom::searchSeedTable()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, line);
+    const Run result = run(arguments);
+    QCOMPARE(result.status, status);
+    if (status == 0) {
+        QCOMPARE(result.lines.size(), 1);
+        QStringList fields = result.lines.first().split(u'\t');
+        QCOMPARE(fields.size(), 10);
+        fields.removeLast(); // attempts per second
+        QCOMPARE(fields.join(u'\t'), line);
+    } else {
+        QCOMPARE(result.err.section(QStringLiteral(" ("), 0, 0), line);
+        // The line of a fruitless run: no formulas, the best statistics seen, the attempts.
+        QCOMPARE(result.lines.size(), 1);
+        const QStringList fields = result.lines.first().split(u'\t');
+        QCOMPARE(fields.size(), 10);
+        QCOMPARE(fields.mid(0, 3), (QStringList{QString(), QString(), QString()}));
+        QCOMPARE(fields[8], line.section(u' ', 6, 6));
+    }
 }
 
 void TestCliCustom::badArguments_data()
@@ -314,6 +389,46 @@ void TestCliCustom::storeThroughTheProgram()
     QVERIFY(decode.waitForFinished(30000));
     QCOMPARE(decode.exitCode(), 0);
     QCOMPARE(QString::fromUtf8(decode.readAllStandardOutput()), QStringLiteral("超神\t[1]+[2]||[3]\n"));
+}
+
+void TestCliCustom::logsOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("verbose");
+    QTest::addColumn<QString>("rules"); // QT_LOGGING_RULES, empty: unset
+    QTest::addColumn<bool>("logged");
+    // clang-format off
+    QTest::newRow("quiet by default")             << false << ""                          << false;
+    QTest::newRow("--verbose")                    << true  << ""                          << true;
+    QTest::newRow("QT_LOGGING_RULES, one part")   << false << "tandor28.custom.debug=true" << true;
+    QTest::newRow("QT_LOGGING_RULES over verbose") << true << "tandor28.*=false"          << false;
+    // clang-format on
+}
+
+void TestCliCustom::logsOnlyWhenAsked()
+{
+    QFETCH(bool, verbose);
+    QFETCH(QString, rules);
+    QFETCH(bool, logged);
+    QTemporaryDir dir;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!rules.isEmpty())
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
+    QProcess encode;
+    encode.setProcessEnvironment(environment);
+    QStringList arguments{QStringLiteral("store"), QStringLiteral("encode"), dir.filePath(QStringLiteral("T.ini"))};
+    if (verbose)
+        arguments.prepend(QStringLiteral("--verbose"));
+    encode.start(QStringLiteral(TANDOR28_CLI), arguments);
+    QVERIFY(encode.waitForStarted());
+    encode.write("a----[1]||\n");
+    encode.closeWriteChannel();
+    QVERIFY(encode.waitForFinished(30000));
+    QCOMPARE(encode.exitCode(), 0);
+    const QString errors = QString::fromUtf8(encode.readAllStandardError());
+    QCOMPARE(errors.contains(QLatin1String("tandor28.custom: saved 1 algorithms")), logged);
+    if (!logged)
+        QCOMPARE(errors, QString());
 }
 
 QTEST_GUILESS_MAIN(TestCliCustom)

@@ -35,6 +35,10 @@ private Q_SLOTS:
     void noticeErrors();
     void countdown_data();
     void countdown();
+    void fetchFailureReason();
+    void commandHelp_data();
+    void commandHelp();
+    void version();
 };
 
 void TestCliFeed::history_data()
@@ -159,9 +163,14 @@ void TestCliFeed::countdown_data()
     QTest::newRow("lucky28 late") << QStringList{"countdown", "--lottery", "lucky28", "--newest",
                                                  "12:05",     "--now",     "12:10:30"}
                                   << kExitOk << "-11\t开奖中\n";
-    QTest::newRow("lucky28 night break") << QStringList{"countdown", "--lottery", "lucky28", "--newest",
-                                                        "23:55",     "--now",     "23:56:00"}
-                                         << kExitOk << "30000\t30000\n";
+    // clang-format off
+    QTest::newRow("lucky28 night break runs to 09:05:20") << QStringList{"countdown", "--lottery", "lucky28", "--newest", "23:55", "--now", "23:56:00"} << kExitOk << "32960\t32960\n";
+    QTest::newRow("lucky28 23:55 at 23:59:00") << QStringList{"countdown", "--lottery", "lucky28", "--newest", "23:55", "--now", "23:59:00"} << kExitOk << "32780\t32780\n";
+    QTest::newRow("lucky28 23:55 at 09:06:00 overdue") << QStringList{"countdown", "--lottery", "lucky28", "--newest", "23:55", "--now", "09:06:00"} << kExitOk << "-40\t开奖中\n";
+    QTest::newRow("canada28 23:58 at 00:01:00") << QStringList{"countdown", "--lottery", "canada28", "--newest", "23:58", "--now", "00:01:00"} << kExitOk << "30\t00:30\n";
+    QTest::newRow("canada28 23:58 at 00:05:00 overdue") << QStringList{"countdown", "--lottery", "canada28", "--newest", "23:58", "--now", "00:05:00"} << kExitOk << "-210\t开奖中\n";
+    QTest::newRow("canada28 with seconds") << QStringList{"countdown", "--lottery", "canada28", "--newest", "12:03:30", "--now", "12:05:00"} << kExitOk << "120\t02:00\n";
+    // clang-format on
     QTest::newRow("canada28 90 s") << QStringList{"countdown", "--lottery", "canada28", "--newest",
                                                   "12:05",     "--now",     "12:07:00"}
                                    << kExitOk << "90\t01:30\n";
@@ -182,6 +191,48 @@ void TestCliFeed::countdown()
     const Run run = runWords(words);
     QCOMPARE(run.status, status);
     QCOMPARE(run.out, out);
+}
+
+void TestCliFeed::fetchFailureReason()
+{
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
+    probe.close();
+    const Run run = runWords({"history", "--lottery", "lucky28", "--url", deadUrl});
+    QCOMPARE(run.status, kExitNothing);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QStringLiteral("the fetch failed: 连接被拒绝\n"));
+}
+
+void TestCliFeed::commandHelp_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("usage");
+    // clang-format off
+    QTest::newRow("search --help") << QStringList{"search", "--help"} << "usage: tandor28-cli search FEED --mode mixed|simple";
+    QTest::newRow("search with options, then --help") << QStringList{"search", "--mode", "mixed", "--help"} << "usage: tandor28-cli search FEED";
+    QTest::newRow("countdown --help") << QStringList{"countdown", "--help"} << "usage: tandor28-cli countdown --lottery K";
+    QTest::newRow("store --help") << QStringList{"store", "--help"} << "usage: tandor28-cli store decode";
+    QTest::newRow("--help") << QStringList{"--help"} << "usage: tandor28-cli COMMAND [OPTIONS]";
+    // clang-format on
+}
+
+void TestCliFeed::commandHelp()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, usage);
+    const Run run = runWords(words);
+    QCOMPARE(run.status, kExitOk);
+    QVERIFY2(run.out.startsWith(usage), qPrintable(run.out));
+    QCOMPARE(run.err, QString());
+}
+
+void TestCliFeed::version()
+{
+    const Run run = runWords({"--version"});
+    QCOMPARE(run.status, kExitOk);
+    QCOMPARE(run.out, QStringLiteral("tandor28-cli 1.4.0\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCliFeed)

@@ -1,5 +1,6 @@
 #include "custom/algorithmlist.h"
 #include "custom/algorithmstore.h"
+#include "custom/formula.h"
 #include "custom/storecipher.h"
 
 #include <QDir>
@@ -60,6 +61,12 @@ private Q_SLOTS:
     void lowerCaseHexLoads();
     void trailingZeroBytesAreIgnored_data();
     void trailingZeroBytesAreIgnored();
+    void trailingBlanksAreIgnored_data();
+    void trailingBlanksAreIgnored();
+    void missingCodecKeepsTheFile_data();
+    void missingCodecKeepsTheFile();
+    void saveRefusals_data();
+    void saveRefusals();
     void recordsAsTheyComeBack_data();
     void recordsAsTheyComeBack();
     void barInAFormulaShiftsTheFormulas();
@@ -71,6 +78,7 @@ private Q_SLOTS:
     void badFiles_data();
     void badFiles();
     void unwritablePlaceReportsFailure();
+    void missingFolderIsCreated();
     void controlCharactersAreWrittenAsBlanks();
 };
 
@@ -155,6 +163,111 @@ void TestAlgorithmStore::trailingZeroBytesAreIgnored()
     writeAll(store.path, encodeStore(list) + QByteArray(zeros, '\0'));
     QCOMPARE(loadAlgorithms(store), list);
     QVERIFY(!store.unreadableOnDisk);
+}
+
+void TestAlgorithmStore::trailingBlanksAreIgnored_data()
+{
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<int>("items");
+    // clang-format off
+    QTest::newRow("CR LF")                 << QByteArray("\r\n")        << 2;
+    QTest::newRow("LF")                    << QByteArray("\n")           << 2;
+    QTest::newRow("blanks")                << QByteArray("   ")          << 2;
+    QTest::newRow("tab, blank, line break") << QByteArray("\t \r\n\r\n") << 2;
+    QTest::newRow("line break, then zeros") << QByteArray("\r\n\0\0", 4) << 2;
+    QTest::newRow("empty list, line break") << QByteArray("\n")           << 0;
+    // clang-format on
+}
+
+void TestAlgorithmStore::trailingBlanksAreIgnored()
+{
+    QFETCH(QByteArray, tail);
+    QFETCH(int, items);
+    std::vector<CustomAlgorithm> list = {item(kDefaultName, kDefaultFormulas), item(QStringLiteral("b"), {})};
+    list.resize(static_cast<std::size_t>(items));
+    QTemporaryDir dir;
+    AlgorithmStore store{dir.filePath(QStringLiteral("TandorData.ini"))};
+    writeAll(store.path, encodeStore(list) + tail);
+    QCOMPARE(loadAlgorithms(store), list);
+    QVERIFY(!store.unreadableOnDisk);
+    // An edited file that only gained a final line break is rewritten in place, nothing moved aside.
+    QVERIFY(saveAlgorithms(store, list));
+    QVERIFY(asideFiles(dir).isEmpty());
+    QCOMPARE(readAll(store.path), encodeStore(list));
+}
+
+void TestAlgorithmStore::missingCodecKeepsTheFile_data()
+{
+    QTest::addColumn<int>("itemsToSave");
+    QTest::newRow("saving the empty list loaded") << 0;
+    QTest::newRow("saving a new item") << 1;
+}
+
+void TestAlgorithmStore::missingCodecKeepsTheFile()
+{
+    QFETCH(int, itemsToSave);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("TandorData.ini"));
+    const QByteArray good = encodeStore({item(kDefaultName, kDefaultFormulas)});
+    writeAll(path, good);
+    AlgorithmStore store{path};
+    store.codec = "no-such-codec-for-tandor28";
+    QVERIFY(!storeCodecAvailable(store));
+    QVERIFY(loadAlgorithms(store).empty());
+    QVERIFY(!store.unreadableOnDisk); // a good file is not taken for a damaged one
+    std::vector<CustomAlgorithm> list;
+    for (int i = 0; i < itemsToSave; ++i)
+        list.push_back(item(QStringLiteral("new"), QStringLiteral("[1]||")));
+    QString failure;
+    QVERIFY(!saveAlgorithms(store, list, &failure));
+    QVERIFY2(failure.contains(QStringLiteral("no-such-codec-for-tandor28")), qPrintable(failure));
+    QCOMPARE(readAll(path), good);
+    QVERIFY(asideFiles(dir).isEmpty());
+    // With the codec back the same file loads in full.
+    AlgorithmStore reopened{path};
+    QVERIFY(storeCodecAvailable(reopened));
+    QCOMPARE(loadAlgorithms(reopened), (std::vector<CustomAlgorithm>{item(kDefaultName, kDefaultFormulas)}));
+}
+
+void TestAlgorithmStore::saveRefusals_data()
+{
+    // A name, three formulas, and a text the refusal must hold ("" when the save is accepted).
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QString>("third");
+    QTest::addColumn<QString>("refusal");
+    // clang-format off
+    QTest::newRow("default boxes") << kDefaultName << "[1]+[8]+[9]+[12]/[8]*[6]" << "" << "[1]*[9]+[5]/[2]+[10]" << "";
+    QTest::newRow("all empty") << "" << "" << "" << "" << "";
+    QTest::newRow("engine formulas") << "a" << "Math.max([1],[2])" << "[1][2]" << "05+[3]" << "";
+    QTest::newRow("name with the separator") << "a----b" << "[1]" << "" << "" << "----";
+    QTest::newRow("name with CR LF") << "a\r\nb" << "[1]" << "" << "" << "算法名称";
+    QTest::newRow("name with LF") << "a\nb" << "[1]" << "" << "" << "换行";
+    QTest::newRow("name with a bar") << "a|b" << "[1]" << "" << "" << "a|b";
+    QTest::newRow("formula with a bar") << "a" << "[1]" << "[2]|[3]" << "" << "[2]|[3]";
+    QTest::newRow("formula with CR") << "a" << "[1]" << "" << "[2]\r+[3]" << "第3个公式";
+    QTest::newRow("formula that does not compile") << "a" << "[1]+" << "" << "" << "[1]+";
+    QTest::newRow("unknown name in the third") << "a" << "[1]" << "[2]" << "foo([3])" << "foo([3])";
+    QTest::newRow("built-in the engine is not given") << "a" << "new Array(6e5).copyWithin(0,1)" << "" << "" << "new Array(6e5).copyWithin(0,1)";
+    // clang-format on
+}
+
+void TestAlgorithmStore::saveRefusals()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QString, third);
+    QFETCH(QString, refusal);
+    FormulaEvaluator evaluator;
+    const std::optional<QString> why = saveRefusal(evaluator, name, {first, second, third});
+    if (refusal.isEmpty()) {
+        QVERIFY2(!why, qPrintable(why.value_or(QString())));
+    } else {
+        QVERIFY(why);
+        QVERIFY2(why->contains(refusal), qPrintable(*why));
+    }
 }
 
 void TestAlgorithmStore::recordsAsTheyComeBack_data()
@@ -302,7 +415,7 @@ void TestAlgorithmStore::badFiles_data()
     QTest::newRow("truncated inside a block") << good.left(good.size() - 2);
     QTest::newRow("truncated by a block") << good.left(good.size() - 16);
     QTest::newRow("not hexadecimal") << QByteArray(good).replace(0, 1, "G");
-    QTest::newRow("trailing line break") << good + "\r\n";
+    QTest::newRow("line break inside") << good.left(16) + "\r\n" + good.mid(16);
     QTest::newRow("foreign key") << foreign;
     QTest::newRow("standard boxes") << standardBoxes;
     QTest::newRow("binary") << binary;
@@ -336,9 +449,27 @@ void TestAlgorithmStore::badFiles()
 
 void TestAlgorithmStore::unwritablePlaceReportsFailure()
 {
+    // A file where the data folder should be: the folder cannot be made.
     QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("no")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
     AlgorithmStore store{dir.filePath(QStringLiteral("no/such/dir/TandorData.ini"))};
-    QVERIFY(!saveAlgorithms(store, {item(QStringLiteral("a"), {})}));
+    QString reason;
+    QVERIFY(!saveAlgorithms(store, {item(QStringLiteral("a"), {})}, &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(!QFileInfo::exists(store.path));
+}
+
+void TestAlgorithmStore::missingFolderIsCreated()
+{
+    // The user's data folder does not exist before the first save.
+    QTemporaryDir dir;
+    AlgorithmStore store{dir.filePath(QStringLiteral("share/tandor28/TandorData.ini"))};
+    const std::vector<CustomAlgorithm> list{item(QStringLiteral("a"), QStringLiteral("[1]||"))};
+    QVERIFY(saveAlgorithms(store, list));
+    AlgorithmStore reopened{store.path};
+    QCOMPARE(loadAlgorithms(reopened), list);
 }
 
 void TestAlgorithmStore::controlCharactersAreWrittenAsBlanks()

@@ -83,6 +83,20 @@ public:
             m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
             response.set_content("late", "text/plain");
         });
+        // A server that never stops talking: one byte every two seconds, twenty in all.
+        m_server.Get("/drip", [this](const httplib::Request&, httplib::Response& response) {
+            response.set_chunked_content_provider("text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
+                if (offset >= 20) {
+                    sink.done();
+                    return true;
+                }
+                std::unique_lock lock(m_mutex);
+                if (m_released.wait_for(lock, std::chrono::seconds(2), [this] { return m_stopping; }))
+                    return false;
+                lock.unlock();
+                return sink.write("x", 1);
+            });
+        });
         // /sized?n=N&chunked=0|1: a body of N bytes, streamed in 64 KiB pieces.
         m_server.Get("/sized", [](const httplib::Request& request, httplib::Response& response) {
             const std::size_t size = std::stoull(request.get_param_value("n"));
@@ -117,6 +131,10 @@ public:
 
     ~RecordingServer()
     {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
         release();
         m_server.stop();
         m_thread.join();
@@ -156,6 +174,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_release = false;
+    bool m_stopping = false;
     Received m_last;
 };
 
@@ -171,6 +190,8 @@ int closedPort()
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(tandor28::FetchFailure)
 
 class TestHttp : public QObject
 {
@@ -193,6 +214,11 @@ private Q_SLOTS:
     void fetchTextStopsAtZeroByte();
     void fetchTextAsyncRunsOffThread();
     void stalledServerTimesOut();
+    void drippingServerIsCutOffInTotal();
+    void failureReason_data();
+    void failureReason();
+    void failureText_data();
+    void failureText();
     void unreachablePortGivesEmptyText();
     void untrustedCertificateGivesEmptyText();
     void nonHttpUrlGivesEmptyText_data();
@@ -409,6 +435,7 @@ void TestHttp::stalledServerTimesOut()
     request.timeoutSeconds = 1;
     const HttpResponse response = httpRequest(request);
     QVERIFY(!response.completed);
+    QCOMPARE(response.failure, FetchFailure::Timeout);
     QCOMPARE(response.body, QByteArray());
     m_server->release();
 }
@@ -450,6 +477,73 @@ void TestHttp::untrustedCertificateGivesEmptyText()
     thread.join();
     QCOMPARE(refused, QByteArray());
     QCOMPARE(accepted, QByteArray("secret"));
+}
+
+void TestHttp::drippingServerIsCutOffInTotal()
+{
+    // The server sends a byte every two seconds, so a timeout on silence alone never fires.
+    HttpRequest request;
+    request.url = m_server->url("/drip");
+    request.timeoutSeconds = 3;
+    const HttpResponse response = httpRequest(request);
+    QVERIFY(!response.completed);
+    QCOMPARE(response.failure, FetchFailure::Timeout);
+    QVERIFY(response.body.isEmpty());
+    QCOMPARE(fetchResponse(m_server->url("/drip"), 3).failure, FetchFailure::Timeout);
+}
+
+void TestHttp::failureReason_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<int>("timeout");
+    QTest::addColumn<bool>("completed");
+    QTest::addColumn<FetchFailure>("failure");
+    QTest::addColumn<int>("status");
+    const QString refused = QStringLiteral("http://127.0.0.1:%1/feed").arg(closedPort());
+    // clang-format off
+    QTest::newRow("answered") << m_server->url("/echo") << 0 << true << FetchFailure::None << 200;
+    QTest::newRow("error status: answered, status kept") << m_server->url("/error?status=503") << 0 << true << FetchFailure::None << 503;
+    QTest::newRow("nothing listens") << refused << 0 << false << FetchFailure::Refused << 0;
+    QTest::newRow("body over the cap") << m_server->url("/sized?n=9000000&chunked=1") << 0 << false << FetchFailure::TooBig << 200;
+    QTest::newRow("not http") << QStringLiteral("file:///etc/hostname") << 0 << false << FetchFailure::BadUrl << 0;
+    // clang-format on
+}
+
+void TestHttp::failureReason()
+{
+    QFETCH(QString, url);
+    QFETCH(int, timeout);
+    QFETCH(bool, completed);
+    QFETCH(FetchFailure, failure);
+    QFETCH(int, status);
+    const HttpResponse response = fetchResponse(url, timeout);
+    QCOMPARE(response.completed, completed);
+    QCOMPARE(response.failure, failure);
+    QCOMPARE(response.status, status);
+}
+
+void TestHttp::failureText_data()
+{
+    QTest::addColumn<FetchFailure>("failure");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+    // clang-format off
+    QTest::newRow("none") << FetchFailure::None << 0 << "";
+    QTest::newRow("refused") << FetchFailure::Refused << 0 << "连接被拒绝";
+    QTest::newRow("timeout") << FetchFailure::Timeout << 0 << "连接超时";
+    QTest::newRow("name") << FetchFailure::NameNotFound << 0 << "找不到服务器";
+    QTest::newRow("status") << FetchFailure::HttpStatus << 502 << "服务器返回错误 502";
+    QTest::newRow("too big") << FetchFailure::TooBig << 0 << "数据过大";
+    QTest::newRow("too few") << FetchFailure::TooFewRecords << 0 << "开奖数据不足";
+    // clang-format on
+}
+
+void TestHttp::failureText()
+{
+    QFETCH(FetchFailure, failure);
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    QCOMPARE(fetchFailureText(failure, status), text);
 }
 
 void TestHttp::nonHttpUrlGivesEmptyText_data()

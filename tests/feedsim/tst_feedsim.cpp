@@ -245,6 +245,9 @@ private Q_SLOTS:
     void notice();
     void misbehaviour_data();
     void misbehaviour();
+    void padding_data();
+    void padding();
+    void countsFeedRequests();
     void delay_data();
     void delay();
     void cutBody_data();
@@ -587,6 +590,52 @@ void TestFeedsim::misbehaviour()
     if (arguments.contains(QStringLiteral("--garbage"))) {
         QVERIFY(reply.body.contains('\0'));
     }
+}
+
+void TestFeedsim::padding_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("records");
+    // clang-format off
+    QTest::newRow("lucky 8 MiB by option")   << kLuckyPath  << QString()                           << 8 * 1024 * 1024     << 120;
+    QTest::newRow("canada 8 MiB + 1 by control") << kCanadaPath << QStringLiteral("pad-bytes=8388609") << 8 * 1024 * 1024 + 1 << 120;
+    QTest::newRow("lucky 5 records, 100 kB") << kLuckyPath  << QStringLiteral("pad-bytes=100000&records=5") << 100000 << 5;
+    // clang-format on
+}
+
+void TestFeedsim::padding()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, setting);
+    QFETCH(int, size);
+    QFETCH(int, records);
+    RunningServer server(setting.isEmpty() ? QStringList{QStringLiteral("--pad-bytes"), QString::number(size)}
+                                           : QStringList{});
+    QVERIFY(server.port() > 0);
+    if (!setting.isEmpty())
+        QVERIFY(control(server.port(), setting).ok);
+    const Reply reply = fetch(server.port(), path, 30000);
+    QVERIFY(reply.ok);
+    QCOMPARE(reply.status, 200);
+    QCOMPARE(reply.body.size(), size);
+    QCOMPARE(parseRecords(path, reply.body).size(), std::size_t(records));
+    // The filler is blank lines after the records.
+    QVERIFY(reply.body.endsWith(' '));
+}
+
+void TestFeedsim::countsFeedRequests()
+{
+    RunningServer server(QStringList{});
+    QVERIFY(server.port() > 0);
+    QVERIFY(fetch(server.port(), kLuckyPath).ok);
+    QVERIFY(fetch(server.port(), kCanadaPath).ok);
+    QVERIFY(fetch(server.port(), kLuckyPath).ok);
+    QVERIFY(fetch(server.port(), kNoticePath).ok); // the notice is not a feed
+    const Reply settings = fetch(server.port(), QStringLiteral("/control"));
+    QVERIFY(settings.ok);
+    QVERIFY2(settings.body.contains("\nfeed-requests=3\n"), settings.body.constData());
 }
 
 void TestFeedsim::delay_data()

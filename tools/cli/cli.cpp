@@ -2,6 +2,8 @@
 
 #include "commands.h"
 
+#include "feed/notice.h"
+
 #include <functional>
 
 namespace tandor28::cli {
@@ -23,9 +25,10 @@ const Command kCommands[] = {
     {"formula", "formula --values V1,...,V18 'FORMULA' | formula --batch", cmdFormula},
     {"trend", "trend FEED", cmdTrend},
     {"alarm", "alarm FEED --threshold N [--categories 大小,单双,...]", cmdAlarm},
-    {"countdown", "countdown --lottery K --newest HH:MM --now HH:MM:SS", cmdCountdown},
+    {"countdown", "countdown --lottery K --newest HH:MM[:SS] --now HH:MM:SS", cmdCountdown},
     {"notice", "notice --file PATH", cmdNotice},
-    {"store", "store decode PATH | store encode PATH", cmdStore},
+    {"store", "store decode [PATH] | store encode [PATH] (without PATH: the program's data file)", cmdStore},
+    {"paths", "paths (where the program keeps its data file, settings, cookies and draw archive)", cmdPaths},
     {"search",
      "search FEED --mode mixed|simple --criterion 0..3 --threshold T --window W --bet CODE [--seed S] "
      "[--max-attempts N] [--threads N]",
@@ -35,7 +38,7 @@ const Command kCommands[] = {
 void printUsage(QTextStream& stream)
 {
     stream << "usage: tandor28-cli COMMAND [OPTIONS]\n"
-           << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH\n";
+           << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH; --verbose logs what happens\n";
     for (const Command& command : kCommands)
         stream << "  " << QString::fromUtf8(command.usage) << '\n';
 }
@@ -44,6 +47,11 @@ void printUsage(QTextStream& stream)
 
 int runCli(const QStringList& arguments, Io io)
 {
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--version")) {
+        io.out << "tandor28-cli " << kCurrentVersion << '\n';
+        io.out.flush();
+        return kExitOk;
+    }
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         printUsage(arguments.isEmpty() ? io.err : io.out);
         io.out.flush();
@@ -52,6 +60,13 @@ int runCli(const QStringList& arguments, Io io)
     }
     for (const Command& command : kCommands) {
         if (arguments.first() == QLatin1String(command.name)) {
+            if (arguments.contains(QLatin1String("--help"))) {
+                io.out << "usage: tandor28-cli " << QString::fromUtf8(command.usage) << '\n';
+                if (QString::fromUtf8(command.usage).contains(QLatin1String("FEED")))
+                    io.out << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH\n";
+                io.out.flush();
+                return kExitOk;
+            }
             const int status = command.run(arguments.mid(1), io);
             io.out.flush();
             io.err.flush();

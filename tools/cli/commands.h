@@ -20,6 +20,7 @@ int cmdStats(const QStringList& words, Io& io);
 int cmdMark(const QStringList& words, Io& io);
 int cmdFormula(const QStringList& words, Io& io);
 int cmdStore(const QStringList& words, Io& io);
+int cmdPaths(const QStringList& words, Io& io);
 int cmdSearch(const QStringList& words, Io& io);
 int cmdTrend(const QStringList& words, Io& io);
 int cmdAlarm(const QStringList& words, Io& io);

@@ -5,6 +5,7 @@
 #include "custom/customtable.h"
 #include "custom/formula.h"
 #include "custom/search.h"
+#include "paths/filelocations.h"
 
 #include <QFile>
 
@@ -147,14 +148,26 @@ int cmdFormula(const QStringList& words, Io& io)
 int cmdStore(const QStringList& words, Io& io)
 {
     const Args args = parseArgs(words);
-    if (!args.error.isEmpty() || args.positional.size() != 2 ||
+    if (!args.error.isEmpty() || args.positional.isEmpty() || args.positional.size() > 2 ||
         (args.positional[0] != QLatin1String("decode") && args.positional[0] != QLatin1String("encode"))) {
-        io.err << "usage: store decode PATH | store encode PATH\n";
+        io.err << "usage: store decode [PATH] | store encode [PATH]\n";
         return kExitBadArguments;
     }
-    AlgorithmStore store{args.positional[1]};
+    // Without a PATH: the data file the desktop program uses, carried over from beside an installed
+    // program first, as the program's own start does.
+    const bool programFile = args.positional.size() == 1;
+    if (programFile) {
+        QString reason;
+        if (adoptOldDataFile(fileLocations(), &reason) == AdoptOutcome::Failed)
+            io.err << "could not copy the data file beside the program: " << reason << '\n';
+    }
+    AlgorithmStore store{programFile ? fileLocations().dataFile : args.positional[1]};
+    if (!storeCodecAvailable(store)) {
+        io.err << "the " << store.codec << " codec is not available; the data file is left as it is\n";
+        return kExitNothing;
+    }
     if (args.positional[0] == QLatin1String("decode")) {
-        if (!QFile::exists(store.path)) {
+        if (!programFile && !QFile::exists(store.path)) {
             io.err << "no such file: " << store.path << '\n';
             return kExitBadArguments;
         }
@@ -178,8 +191,13 @@ int cmdStore(const QStringList& words, Io& io)
         algorithm.formulas = separator < 0 ? QString() : line.mid(separator + 4);
         algorithms.push_back(std::move(algorithm));
     }
-    if (!saveAlgorithms(store, algorithms)) {
-        io.err << "could not write " << store.path << '\n';
+    QString reason;
+    if (!saveAlgorithms(store, algorithms, &reason)) {
+        io.err << "could not write " << store.path << ": " << reason << '\n';
+        if (!storeCodecAvailable(store)) {
+            io.err << "the " << store.codec << " codec is not available; the data file is left as it is\n";
+            return kExitNothing;
+        }
         return kExitBadArguments;
     }
     return kExitOk;
@@ -248,12 +266,30 @@ int cmdSearch(const QStringList& words, Io& io)
     const double rate = result.seconds > 0 ? static_cast<double>(result.attempts) / result.seconds : 0.0;
     const QString rateText = QString::number(rate, 'f', 0);
     if (result.outcome != SearchResult::Outcome::Found) {
+        // Still the one line, with empty formulas and the best statistics seen, so scripts read a
+        // fruitless run the same way.
+        io.out << "\t\t\t" << statsFields(result.stats) << '\t' << result.attempts << '\t' << rateText << '\n';
         io.err << "no formulas met the criterion in " << result.attempts << " attempts (" << rateText
                << " attempts per second)\n";
         return kExitNothing;
     }
     io.out << result.formulas[0] << '\t' << result.formulas[1] << '\t' << result.formulas[2] << '\t'
            << statsFields(result.stats) << '\t' << result.attempts << '\t' << rateText << '\n';
+    return kExitOk;
+}
+
+int cmdPaths(const QStringList& words, Io& io)
+{
+    if (!words.isEmpty()) {
+        io.err << "usage: paths\n";
+        return kExitBadArguments;
+    }
+    const FileLocations locations = fileLocations();
+    io.out << "mode\t" << (locations.portable ? "portable" : "user") << '\n'
+           << "data\t" << locations.dataFile << '\n'
+           << "settings\t" << locations.settingsFile << '\n'
+           << "cookies\t" << locations.cookieStore << '\n'
+           << "archive\t" << locations.drawArchive << '\n';
     return kExitOk;
 }
 

@@ -2,6 +2,8 @@
 #include "commands.h"
 
 #include "feed/countdown.h"
+#include "feed/endpoints.h"
+#include "feed/feedfetch.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
 #include "feed/notice.h"
@@ -61,6 +63,22 @@ std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
         io.err << "--lottery must be lucky28 or canada28\n";
         exitCode = kExitBadArguments;
         return std::nullopt;
+    }
+    if (args.has(QStringLiteral("url")) && !args.has(QStringLiteral("file"))) {
+        // A fetched feed says why it gave nothing: the fetch's reason, as the window shows it.
+        FeedFetchResult fetched = readDrawFeed(*kind, fetchResponse(args.value(QStringLiteral("url"))));
+        if (!fetched.history && fetched.failure == FetchFailure::TooFewRecords) {
+            io.err << "the feed holds fewer than " << kMinimumRecords << " records\n";
+            exitCode = kExitNothing;
+            return std::nullopt;
+        }
+        if (!fetched.history) {
+            io.err << "the fetch failed: " << fetchFailureText(fetched.failure, fetched.status) << '\n';
+            exitCode = kExitNothing;
+            return std::nullopt;
+        }
+        exitCode = kExitOk;
+        return std::move(fetched.history);
     }
     const std::optional<QByteArray> body = bodyArg(args, io);
     if (!body) {
@@ -138,7 +156,9 @@ int cmdCountdown(const QStringList& words, Io& io)
         return kExitBadArguments;
     }
     const QDateTime now(QDate::currentDate(), nowTime);
-    const int countdown = computeCountdown(*kind, args.value(QStringLiteral("newest")), now);
+    // The first Lucky 28 draw of a day comes from the program's settings, as the window reads it.
+    const int countdown =
+        computeCountdown(*kind, args.value(QStringLiteral("newest")), now, loadCountdownSchedule(endpointsIniPath()));
     io.out << countdown << '\t' << countdownLabelText(countdown) << '\n';
     return kExitOk;
 }

@@ -100,4 +100,17 @@ std::string errorPage(int status)
            " Error</h1><p>The server could not answer this request.</p></body></html>\n";
 }
 
+void padBody(FeedBody& body, std::size_t size)
+{
+    if (body.bytes.size() >= size) {
+        return;
+    }
+    const std::string line = std::string(63, ' ') + '\n';
+    body.bytes.reserve(size);
+    while (body.bytes.size() + line.size() <= size) {
+        body.bytes += line;
+    }
+    body.bytes.append(size - body.bytes.size(), ' ');
+}
+
 } // namespace tandor28::feedsim

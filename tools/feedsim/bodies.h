@@ -22,6 +22,8 @@ struct FeedBody
 [[nodiscard]] FeedBody canadaBody(const std::vector<DrawRecord>& records);
 // Where a cut body stops: halfway through the middle record (or halfway through a body without records).
 [[nodiscard]] std::size_t cutPosition(const FeedBody& body);
+// Fills the body up to `size` bytes with lines of blanks, which match no record; a longer body stays.
+void padBody(FeedBody& body, std::size_t size);
 
 struct NoticeContent
 {

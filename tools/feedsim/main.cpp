@@ -49,7 +49,9 @@ public:
             serveFeed(Lottery::Canada28, res);
         });
         m_server.Get("/control", [this](const httplib::Request&, httplib::Response& res) {
-            res.set_content(describeBehaviour(current()), "text/plain");
+            res.set_content(describeBehaviour(current()) + "feed-requests=" + std::to_string(m_feedRequests.load()) +
+                                "\n",
+                            "text/plain");
         });
         m_server.Post("/control", [this](const httplib::Request& req, httplib::Response& res) {
             const std::lock_guard lock(m_mutex);
@@ -123,6 +125,7 @@ private:
 
     void serveFeed(Lottery lottery, httplib::Response& res)
     {
+        ++m_feedRequests;
         const Behaviour b = current();
         delay(b.delayMs);
         if (b.down || (lottery == Lottery::Lucky28 && !b.lucky) || (lottery == Lottery::Canada28 && !b.canada)) {
@@ -142,6 +145,7 @@ private:
             const std::vector<DrawRecord> records = recentDraws(lottery, now, b.records, m_seed);
             body = lottery == Lottery::Lucky28 ? luckyBody(records) : canadaBody(records);
         }
+        padBody(body, static_cast<std::size_t>(b.padBytes));
         res.status = b.status;
         if (!b.cut) {
             res.set_content(body.bytes, contentType);
@@ -168,6 +172,7 @@ private:
     Behaviour m_now;
     bool m_stopping = false;
     int m_port = -1;
+    std::atomic<long long> m_feedRequests{0}; // feed requests answered or waiting, for soak runs
 };
 
 } // namespace

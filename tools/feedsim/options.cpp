@@ -10,6 +10,7 @@ namespace {
 constexpr int kMaxRecords = 100000;
 constexpr int kMaxDelayMs = 600000;
 constexpr int kMaxLagSeconds = 7 * 86400;
+constexpr int kMaxPadBytes = 64 * 1024 * 1024;
 
 template <typename Number> std::optional<Number> parseNumber(const std::string& text, Number low, Number high)
 {
@@ -55,11 +56,12 @@ Routes:
                           issue-YYYY-MM-DD HH:MM:SS-a + b + c = sum
   GET  /api.php?t=jnd28   Canada 28: JSON array, newest first, records
                           {"issue":"..","date":"YYYY-MM-DD HH:MM","c1":"a","c2":"b","c3":"c","c4":"sum"}
-  GET  /control           the current settings, one name=value a line
+  GET  /control           the current settings, one name=value a line, then
+                          feed-requests=N (feed requests received since the start)
   POST /control?NAME=VALUE&...
                           changes settings while running; answers with the new settings
                           (400 and no change when a name or value is not accepted).
-                          Names: delay-ms, garbage, status, records, cut, down, lucky,
+                          Names: delay-ms, garbage, status, records, cut, pad-bytes, down, lucky,
                           canada, lag-s, version, jk1, now (URL-encoded, e.g.
                           now=2026-12-10%2012:00:00; empty = the real clock),
                           reset=1 (back to the start-up settings, applied first).
@@ -91,7 +93,10 @@ Misbehaviour (the feeds only, unless said otherwise):
                     (status 200 unless --status says otherwise)
   --cut             announce the whole length but close the connection halfway
                     through the middle record (applies to whatever body is chosen)
-Precedence: delay, then down/no-lucky/no-canada, then garbage, then status, then cut.
+  --pad-bytes N     fill the body up with blank lines to N bytes (8388608 is 8 MiB,
+                    the largest body the program accepts; one byte more is refused)
+Precedence: delay, then down/no-lucky/no-canada, then garbage, then status, then
+pad-bytes, then cut.
 )";
 }
 
@@ -123,7 +128,8 @@ ParseResult parseOptions(int argc, char** argv)
         } else if (name == "--no-jk1") {
             b.withLuckyEndpoint = false;
         } else if (name == "--port" || name == "--seed" || name == "--records" || name == "--delay-ms" ||
-                   name == "--status" || name == "--lag-s" || name == "--now" || name == "--version-text") {
+                   name == "--status" || name == "--lag-s" || name == "--now" || name == "--version-text" ||
+                   name == "--pad-bytes") {
             const std::optional<std::string> text = value();
             if (!text) {
                 return bad("needs a value");
@@ -164,6 +170,12 @@ ParseResult parseOptions(int argc, char** argv)
                     return bad("expects a number 0..604800");
                 }
                 b.lagSeconds = *lag;
+            } else if (name == "--pad-bytes") {
+                const auto pad = parseNumber<int>(*text, 0, kMaxPadBytes);
+                if (!pad) {
+                    return bad("expects a number 0..67108864");
+                }
+                b.padBytes = *pad;
             } else if (name == "--now") {
                 b.fixedNow = parseLocalTime(*text);
                 if (!b.fixedNow) {
@@ -218,6 +230,8 @@ std::string applyControl(Behaviour& behaviour, const std::multimap<std::string, 
             ok = numberInto(next.lagSeconds, 0, kMaxLagSeconds);
         } else if (name == "status") {
             ok = numberInto(next.status, 200, 599) && validStatus(next.status);
+        } else if (name == "pad-bytes") {
+            ok = numberInto(next.padBytes, 0, kMaxPadBytes);
         } else if (name == "garbage") {
             ok = flagInto(next.garbage);
         } else if (name == "cut") {
@@ -259,6 +273,7 @@ std::string describeBehaviour(const Behaviour& b)
     line("status", std::to_string(b.status));
     line("records", std::to_string(b.records));
     line("cut", b.cut ? "1" : "0");
+    line("pad-bytes", std::to_string(b.padBytes));
     line("down", b.down ? "1" : "0");
     line("lucky", b.lucky ? "1" : "0");
     line("canada", b.canada ? "1" : "0");

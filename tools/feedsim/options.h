@@ -17,6 +17,7 @@ struct Behaviour
     int status = 200;
     int records = 120;
     bool cut = false;
+    int padBytes = 0; // feed bodies filled up with blank lines to this size
     bool down = false;
     bool lucky = true;
     bool canada = true;

@@ -1,0 +1,3 @@
+#include "custom/customlog.h"
+
+Q_LOGGING_CATEGORY(lcCustom, "tandor28.custom", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "feed/feedlog.h"
+
+Q_LOGGING_CATEGORY(lcFeed, "tandor28.feed", QtWarningMsg)
