@@ -1,5 +1,6 @@
 #include "feedparser.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -59,17 +60,25 @@ qsizetype piecesEnd(QStringView line, qsizetype from, const std::vector<QLatin1S
     return from;
 }
 
-} // namespace
-
-QString recordPattern(LotteryKind kind)
+// The record with its full date: Lucky 28 gives the date in group 2 and the time at the start of
+// group 3, Canada 28 both in "date". A record without a readable issue number or date comes back
+// with issue 0, so the caller can drop it.
+DatedDraw datedRecord(LotteryKind kind, const QRegularExpressionMatch& match)
 {
-    if (kind == LotteryKind::Lucky28)
-        return QStringLiteral("(.*?)-(.*?) (.*?)-(.*?) = (.*?)\r\n");
-    return QStringLiteral("\"issue\":\"(.*?)\",\"date\":\"(.*?)\",\"c1\":\"(.*?)\",\"c2\":\"(.*?)\",\"c3\":\"(.*?)\","
-                          "\"c4\":\"(.*?)\"");
+    const Draw draw = kind == LotteryKind::Lucky28 ? luckyRecord(match) : canadaRecord(match);
+    const QString stamp = kind == LotteryKind::Lucky28
+                              ? match.captured(2) + QLatin1Char(' ') + match.captured(3).left(8)
+                              : match.captured(2).trimmed();
+    QDateTime drawnAt = QDateTime::fromString(stamp, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!drawnAt.isValid())
+        drawnAt = QDateTime::fromString(stamp.left(16), QStringLiteral("yyyy-MM-dd HH:mm"));
+    bool ok = false;
+    const qint64 issue = draw.issue.toLongLong(&ok);
+    return DatedDraw{ok && issue > 0 ? issue : 0, drawnAt, draw.d1, draw.d2, draw.d3, {}};
 }
 
-std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body, std::size_t maxRecords)
+template <typename Record, typename Make>
+std::vector<Record> matchRecords(LotteryKind kind, const QByteArray& body, std::size_t maxRecords, Make make)
 {
     // No match can contain a line feed except the one that ends a text record, so every match lies
     // within one line, and the matcher runs line by line. Before it runs, a plain scan checks that
@@ -79,7 +88,7 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body, std::si
     const QString document = QString::fromLatin1(body);
     const QRegularExpression& expression = recordExpression(kind);
     const bool textFeed = kind == LotteryKind::Lucky28;
-    std::vector<Draw> records;
+    std::vector<Record> records;
     qsizetype lineStart = 0;
     while (lineStart < document.size() && records.size() < maxRecords) {
         qsizetype lineEnd = document.indexOf(QLatin1Char('\n'), lineStart);
@@ -97,10 +106,36 @@ std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body, std::si
             const QRegularExpressionMatch match = expression.match(line.sliced(start, end - start));
             if (!match.hasMatch())
                 break;
-            records.push_back(textFeed ? luckyRecord(match) : canadaRecord(match));
+            records.push_back(make(match));
             offset = start + match.capturedLength();
         }
     }
+    return records;
+}
+
+} // namespace
+
+QString recordPattern(LotteryKind kind)
+{
+    if (kind == LotteryKind::Lucky28)
+        return QStringLiteral("(.*?)-(.*?) (.*?)-(.*?) = (.*?)\r\n");
+    return QStringLiteral("\"issue\":\"(.*?)\",\"date\":\"(.*?)\",\"c1\":\"(.*?)\",\"c2\":\"(.*?)\",\"c3\":\"(.*?)\","
+                          "\"c4\":\"(.*?)\"");
+}
+
+std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body, std::size_t maxRecords)
+{
+    return matchRecords<Draw>(kind, body, maxRecords, [kind](const QRegularExpressionMatch& match) {
+        return kind == LotteryKind::Lucky28 ? luckyRecord(match) : canadaRecord(match);
+    });
+}
+
+std::vector<DatedDraw> parseDatedRecords(LotteryKind kind, const QByteArray& body)
+{
+    std::vector<DatedDraw> records =
+        matchRecords<DatedDraw>(kind, body, std::numeric_limits<std::size_t>::max(),
+                                [kind](const QRegularExpressionMatch& match) { return datedRecord(kind, match); });
+    std::erase_if(records, [](const DatedDraw& draw) { return draw.issue < 1 || !draw.drawnAt.isValid(); });
     return records;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/dateddraw.h"
 #include "model/draw.h"
 
 #include <QByteArray>
@@ -25,6 +26,10 @@ inline constexpr int kMinimumRecords = 5;
 // At most `maxRecords` records are read.
 [[nodiscard]] std::vector<Draw> parseRecords(LotteryKind kind, const QByteArray& body,
                                              std::size_t maxRecords = std::numeric_limits<std::size_t>::max());
+
+// The records of a feed body with their full local date and time, for the archive; records without
+// a numeric issue or a readable date are left out.
+[[nodiscard]] std::vector<DatedDraw> parseDatedRecords(LotteryKind kind, const QByteArray& body);
 
 // The history a feed body gives: nullopt when it holds fewer than five records (callers then change
 // nothing); otherwise periodCount + 10 positions, the records first, empty draws after them.

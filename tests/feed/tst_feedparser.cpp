@@ -63,6 +63,8 @@ private Q_SLOTS:
     void sameRecordsAsOneSearchOverTheDocument();
     void hostileBodiesFinish_data();
     void hostileBodiesFinish();
+    void datedRecords_data();
+    void datedRecords();
 };
 
 void TestFeedParser::fixtures_data()
@@ -366,6 +368,37 @@ void TestFeedParser::hostileBodiesFinish()
     QFETCH(int, count);
     QCOMPARE(static_cast<int>(parseRecords(kind, body).size()), count);
     QVERIFY(!parseDrawFeed(kind, body));
+}
+
+void TestFeedParser::datedRecords_data()
+{
+    QTest::addColumn<LotteryKind>("kind");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("records");
+
+    // clang-format off
+    QTest::newRow("lucky28 line")          << LotteryKind::Lucky28 << QByteArray("3255120-2025-10-14 12:05:00-1 + 2 + 8 = 11\r\n") << QStringList{"3255120 2025-10-14 12:05:00 1 2 8"};
+    QTest::newRow("lucky28 bad date left out") << LotteryKind::Lucky28 << QByteArray("3255120-2025-13-14 12:05:00-1 + 2 + 8 = 11\r\n3255119-2025-10-14 12:00:00-9 + 2 + 3 = 14\r\n") << QStringList{"3255119 2025-10-14 12:00:00 9 2 3"};
+    QTest::newRow("lucky28 issue not a number") << LotteryKind::Lucky28 << QByteArray("A12-2025-10-14 12:05:00-1 + 2 + 8 = 11\r\n") << QStringList{};
+    QTest::newRow("canada28 record")       << LotteryKind::Canada28Night << QByteArray("[{\"issue\":\"2990120\",\"date\":\"2025-10-14 12:05\",\"c1\":\"0\",\"c2\":\"7\",\"c3\":\"1\",\"c4\":\"8\"}]") << QStringList{"2990120 2025-10-14 12:05:00 0 7 1"};
+    QTest::newRow("canada28 time only")    << LotteryKind::Canada28Night << QByteArray("{\"issue\":\"2990120\",\"date\":\"12:05\",\"c1\":\"0\",\"c2\":\"7\",\"c3\":\"1\",\"c4\":\"8\"}") << QStringList{};
+    // clang-format on
+}
+
+void TestFeedParser::datedRecords()
+{
+    QFETCH(LotteryKind, kind);
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, records);
+    QStringList got;
+    for (const DatedDraw& draw : parseDatedRecords(kind, body))
+        got << QStringLiteral("%1 %2 %3 %4 %5")
+                   .arg(draw.issue)
+                   .arg(draw.drawnAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                   .arg(draw.d1)
+                   .arg(draw.d2)
+                   .arg(draw.d3);
+    QCOMPARE(got, records);
 }
 
 QTEST_GUILESS_MAIN(TestFeedParser)

@@ -33,6 +33,11 @@ const Command kCommands[] = {
      "search FEED --mode mixed|simple --criterion 0..3 --threshold T --window W --bet CODE [--seed S] "
      "[--max-attempts N] [--threads N]",
      cmdSearch},
+    {"archive",
+     "archive import --db PATH FEED [--format feed|keno-json|keno-csv] [--scheme interleave|block] | "
+     "archive export --db PATH --lottery K | archive gaps --db PATH --lottery K",
+     cmdArchive},
+    {"derive", "derive [--scheme interleave|block] N1 ... N20", cmdDerive},
 };
 
 void printUsage(QTextStream& stream)

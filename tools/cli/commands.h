@@ -24,6 +24,8 @@ int cmdPaths(const QStringList& words, Io& io);
 int cmdSearch(const QStringList& words, Io& io);
 int cmdTrend(const QStringList& words, Io& io);
 int cmdAlarm(const QStringList& words, Io& io);
+int cmdArchive(const QStringList& words, Io& io);
+int cmdDerive(const QStringList& words, Io& io);
 
 // The plan tabs' and the custom tab's halves of `table` and `stats` (dispatched on --tab).
 int cmdTablePlans(const Args& args, Io& io);

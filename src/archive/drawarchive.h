@@ -1,0 +1,111 @@
+#pragma once
+
+#include "model/dateddraw.h"
+#include "model/draw.h"
+
+#include <QIODevice>
+#include <QString>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+struct sqlite3;
+
+namespace tandor28 {
+
+// What one batch of records did to the archive. `conflicts` counts the records whose digits differ
+// from the kept ones; `newConflicts` those of them not recorded before. `skipped` records had no
+// usable issue number or date. `ok` is false when nothing was written (the reason in `error`).
+struct ArchiveAdd
+{
+    int added = 0;
+    int known = 0;
+    int conflicts = 0;
+    int newConflicts = 0;
+    int skipped = 0;
+    bool ok = false;
+    QString error;
+};
+
+// Missing issues first..last (both included) between two kept issues.
+struct IssueGap
+{
+    qint64 first = 0;
+    qint64 last = 0;
+    [[nodiscard]] qint64 count() const { return last - first + 1; }
+    friend bool operator==(const IssueGap&, const IssueGap&) = default;
+};
+
+// A record that arrived with digits other than the kept ones.
+struct ArchiveConflict
+{
+    qint64 issue = 0;
+    DatedDraw kept;
+    QString keptSource;
+    DatedDraw arrived;
+    QString arrivedSource;
+};
+
+class DrawArchive;
+
+// The outcome of opening: an archive (possibly read-only) or none, with what the user should be told.
+// `movedAside` names where a corrupt file went before a fresh archive was started.
+struct ArchiveOpening
+{
+    std::unique_ptr<DrawArchive> archive;
+    QString problem;
+    QString movedAside;
+};
+
+// draws.sqlite3 in the user's data folder (beside the program when it runs portable).
+[[nodiscard]] QString defaultArchivePath();
+
+// The draw archive: one SQLite file, WAL journal, one row per lottery and issue. Every method may be
+// called from any thread; calls are serialised.
+class DrawArchive
+{
+public:
+    // Opens or creates the archive and brings its schema up to date. A file that is no SQLite
+    // database, or is damaged, is renamed to "<path>.corrupt-<UTC time>" and a fresh archive is started;
+    // a locked file, a file of a newer version or one that cannot be opened gives no archive; a
+    // file that cannot be written gives a read-only archive. The problem text says which.
+    [[nodiscard]] static ArchiveOpening open(const QString& path);
+
+    DrawArchive(const DrawArchive&) = delete;
+    DrawArchive& operator=(const DrawArchive&) = delete;
+    ~DrawArchive();
+
+    [[nodiscard]] QString path() const { return m_path; }
+    [[nodiscard]] bool isReadOnly() const { return m_readOnly; }
+
+    // Adds one fetch's records in one transaction. A record whose issue is kept already with the same
+    // digits is "known"; with other digits it goes to the conflicts table and the kept row stays.
+    [[nodiscard]] ArchiveAdd addDraws(LotteryKind lottery, const std::vector<DatedDraw>& draws, const QString& source);
+
+    // The newest `lastK` draws of a lottery (all when lastK <= 0), oldest first.
+    [[nodiscard]] std::vector<DatedDraw> loadDraws(LotteryKind lottery, int lastK) const;
+    // The kept draws with issues first..last, oldest first.
+    [[nodiscard]] std::vector<DatedDraw> loadIssues(LotteryKind lottery, qint64 first, qint64 last) const;
+    [[nodiscard]] qint64 drawCount(LotteryKind lottery) const;
+    [[nodiscard]] std::optional<qint64> newestIssue(LotteryKind lottery) const;
+
+    // The runs of missing issues between the oldest and the newest kept issue, oldest first; only
+    // gaps ending at or after `fromIssue` count.
+    [[nodiscard]] std::vector<IssueGap> gaps(LotteryKind lottery, qint64 fromIssue = 0) const;
+    [[nodiscard]] std::vector<ArchiveConflict> conflicts(LotteryKind lottery) const;
+
+    // "issue,date,time,d1,d2,d3,sum", then one line per draw, oldest first (date YYYY-MM-DD, time HH:MM).
+    [[nodiscard]] bool exportCsv(LotteryKind lottery, QIODevice& out, QString* why = nullptr) const;
+
+private:
+    DrawArchive(sqlite3* db, QString path, bool readOnly);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    bool m_readOnly = false;
+    mutable std::mutex m_mutex;
+};
+
+} // namespace tandor28

@@ -1,0 +1,219 @@
+#include "sources.h"
+
+#include "feedparser.h"
+#include "http.h"
+#include "keno/kenoformats.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace tandor28 {
+
+namespace {
+
+// One refresh asks a Keno JSON source for as many draws as the history holds, plus a margin for
+// records it rejects.
+constexpr int kKenoPageCount = kHistoryLength + 10;
+
+QByteArray fetchBody(const DrawSource& source)
+{
+    if (source.format == SourceFormat::Feed)
+        return fetchText(source.url);
+    const QString url =
+        source.format == SourceFormat::KenoJson ? kenoPageUrl(source.url, kKenoPageCount, 0) : source.url;
+    HttpRequest request;
+    request.url = url;
+    const HttpResponse response = httpRequest(request);
+    return response.completed ? response.body : QByteArray();
+}
+
+} // namespace
+
+QString sourceFormatName(SourceFormat format)
+{
+    switch (format) {
+    case SourceFormat::Feed:
+        return QStringLiteral("feed");
+    case SourceFormat::KenoJson:
+        return QStringLiteral("keno-json");
+    case SourceFormat::KenoCsv:
+        return QStringLiteral("keno-csv");
+    }
+    return {};
+}
+
+std::optional<SourceFormat> sourceFormatFromName(QStringView name)
+{
+    for (const SourceFormat format : {SourceFormat::Feed, SourceFormat::KenoJson, SourceFormat::KenoCsv}) {
+        if (name.compare(sourceFormatName(format), Qt::CaseInsensitive) == 0)
+            return format;
+    }
+    return std::nullopt;
+}
+
+std::optional<DrawSource> parseDrawSource(const QString& text, QString* why)
+{
+    const auto reject = [why](const QString& reason) -> std::optional<DrawSource> {
+        if (why)
+            *why = reason;
+        return std::nullopt;
+    };
+    const QStringList words = text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return reject(QStringLiteral("empty entry"));
+    DrawSource source;
+    bool formatGiven = false;
+    bool schemeGiven = false;
+    for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        const QString& word = words[i];
+        if (word.startsWith(QLatin1String("scheme="), Qt::CaseInsensitive)) {
+            const std::optional<KenoScheme> scheme = kenoSchemeFromName(QStringView(word).mid(7));
+            if (!scheme || schemeGiven)
+                return reject(QStringLiteral("\"%1\": the scheme is interleave or block, given once").arg(word));
+            source.scheme = *scheme;
+            schemeGiven = true;
+            continue;
+        }
+        const std::optional<SourceFormat> format = sourceFormatFromName(word);
+        if (!format || formatGiven)
+            return reject(QStringLiteral("\"%1\": the format is feed, keno-json or keno-csv, given once").arg(word));
+        source.format = *format;
+        formatGiven = true;
+    }
+    source.url = words.last();
+    if (!source.url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
+        !source.url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+        return reject(QStringLiteral("\"%1\" is no http or https URL").arg(source.url));
+    if (schemeGiven && source.format == SourceFormat::Feed)
+        return reject(QStringLiteral("a scheme is only for keno-json and keno-csv sources"));
+    return source;
+}
+
+QString describeSource(const DrawSource& source)
+{
+    QString text = sourceFormatName(source.format) + QLatin1Char(' ');
+    if (source.format != SourceFormat::Feed && source.scheme != KenoScheme::Interleave)
+        text += QStringLiteral("scheme=") + kenoSchemeName(source.scheme) + QLatin1Char(' ');
+    return text + source.url;
+}
+
+QString sourcesKey(LotteryKind kind)
+{
+    return kind == LotteryKind::Lucky28 ? QStringLiteral("lucky28") : QStringLiteral("canada28");
+}
+
+SourceList loadSources(const QString& iniPath, LotteryKind kind, const QString& feedUrl)
+{
+    SourceList list;
+    if (QFileInfo(iniPath).isFile()) {
+        const QSettings settings(iniPath, QSettings::IniFormat);
+        // Unquoted commas make QSettings split the value into a list already; a quoted value is split here.
+        QStringList entries;
+        for (const QString& part : settings.value(QStringLiteral("sources/") + sourcesKey(kind)).toStringList())
+            entries += part.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (const QString& entry : entries) {
+            if (entry.trimmed().isEmpty())
+                continue;
+            QString why;
+            if (const std::optional<DrawSource> source = parseDrawSource(entry, &why))
+                list.sources.push_back(*source);
+            else
+                list.problems << why;
+        }
+    }
+    if (list.sources.empty())
+        list.sources.push_back(DrawSource{SourceFormat::Feed, feedUrl, KenoScheme::Interleave});
+    return list;
+}
+
+QString kenoPageUrl(const QString& base, int count, int offset)
+{
+    QString url = base;
+    while (url.endsWith(QLatin1Char('/')))
+        url.chop(1);
+    return url + QLatin1Char('/') + QString::number(count) + QLatin1Char('/') + QString::number(offset);
+}
+
+SourceRead readSourceBody(const DrawSource& source, LotteryKind kind, const QByteArray& body, int periodCount)
+{
+    SourceRead read;
+    if (source.format == SourceFormat::Feed) {
+        // The history comes from the feed exactly as described; the dated records only feed the archive.
+        read.history = parseDrawFeed(kind, body, periodCount);
+        read.draws = parseDatedRecords(kind, body);
+        if (!read.history)
+            read.problem = body.isEmpty() ? QStringLiteral("no answer") : QStringLiteral("fewer than five records");
+        return read;
+    }
+    KenoRead keno = source.format == SourceFormat::KenoJson ? parseKenoJson(body, source.scheme)
+                                                            : parseKenoCsvBody(body, source.scheme);
+    read.draws = std::move(keno.draws);
+    read.history = historyFromDated(read.draws, periodCount);
+    if (!read.history)
+        read.problem = body.isEmpty()           ? QStringLiteral("no answer")
+                       : keno.problem.isEmpty() ? QStringLiteral("fewer than five records")
+                                                : keno.problem;
+    return read;
+}
+
+SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& sources, qint64 shownNewest,
+                             int periodCount)
+{
+    SourceFetch fetch;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const DrawSource& source = sources[i];
+        SourceRead read = readSourceBody(source, kind, fetchBody(source), periodCount);
+        if (read.history) {
+            bool numeric = false;
+            const qint64 newest = read.history->at(1).issue.toLongLong(&numeric);
+            if (numeric && newest < shownNewest) {
+                fetch.wentBack = true;
+                fetch.failures << describeSource(source) + QStringLiteral(": went back in time to issue ") +
+                                      QString::number(newest);
+                continue;
+            }
+            fetch.history = std::move(read.history);
+            fetch.draws = std::move(read.draws);
+            fetch.answeredBy = describeSource(source);
+            fetch.firstAnswered = i == 0;
+            return fetch;
+        }
+        fetch.failures << describeSource(source) + QStringLiteral(": ") + read.problem;
+    }
+    return fetch;
+}
+
+QFuture<SourceFetch> fetchFromSourcesAsync(LotteryKind kind, std::vector<DrawSource> sources, qint64 shownNewest,
+                                           int periodCount)
+{
+    return QtConcurrent::run(fetchThreadPool(), [kind, sources = std::move(sources), shownNewest, periodCount] {
+        return fetchFromSources(kind, sources, shownNewest, periodCount);
+    });
+}
+
+std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources)
+{
+    for (const DrawSource& source : sources) {
+        if (source.format == SourceFormat::KenoJson)
+            return source;
+    }
+    return std::nullopt;
+}
+
+PageFetcher kenoJsonPager(const DrawSource& source)
+{
+    return [source](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
+        HttpRequest request;
+        request.url = kenoPageUrl(source.url, count, offset);
+        const HttpResponse response = httpRequest(request);
+        if (!response.completed)
+            return std::nullopt;
+        KenoRead read = parseKenoJson(response.body, source.scheme);
+        if (!read.readable)
+            return std::nullopt;
+        return std::move(read.draws);
+    };
+}
+
+} // namespace tandor28

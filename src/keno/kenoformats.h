@@ -1,0 +1,42 @@
+#pragma once
+
+#include "keno/kenoscheme.h"
+#include "model/dateddraw.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tandor28 {
+
+// What a Keno document gave: the draws it held (times already local, digits by the scheme) and how
+// many records were rejected (bad numbers, unreadable date or draw number), with the first reason.
+struct KenoRead
+{
+    std::vector<DatedDraw> draws;
+    int rejected = 0;
+    QString problem;
+    bool readable = false; // the document had the expected shape at all
+};
+
+// The results service's JSON: an array of {"drawNbr": 3463830, "drawDate": "Jul 31, 2026",
+// "drawTime": "03:56:30 AM", "drawNbrs": [20 numbers], ...}; draws in document order.
+[[nodiscard]] KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme);
+
+// The yearly CSV: a header naming "DRAW NUMBER", "DRAW DATE" and "NUMBER DRAWN 1" to "NUMBER DRAWN 20"
+// (quoted or not), one draw a row, dates as "YYYY-MM-DD HH:MM:SS"; draws in document order.
+[[nodiscard]] KenoRead parseKenoCsv(const QByteArray& text, KenoScheme scheme);
+
+// The CSV as published: a zip archive holding it, or the plain CSV text.
+[[nodiscard]] KenoRead parseKenoCsvBody(const QByteArray& body, KenoScheme scheme);
+
+// The first entry of a zip archive whose name ends in ".csv" (any entry when none does); nullopt
+// with the reason when the bytes are no readable zip archive.
+[[nodiscard]] std::optional<QByteArray> unzipFirstCsv(const QByteArray& zip, QString* why = nullptr);
+
+// A zip archive holding one deflated entry; empty when libzip fails.
+[[nodiscard]] QByteArray zipOneFile(const QString& entryName, const QByteArray& content);
+
+} // namespace tandor28

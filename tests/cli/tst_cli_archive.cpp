@@ -1,0 +1,201 @@
+#include "cliruns.h"
+
+#include "keno/kenoformats.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <ctime>
+
+using namespace tandor28;
+using clitest::run;
+
+namespace {
+
+const QString kFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/canada28_5.json");
+
+// Interleave 8 8 6, block 7 1 0 (the hand-computed vector of the scheme test).
+const QStringList kNumbers{"44", "3",  "80", "26", "61", "12", "73", "33", "7",  "58",
+                           "22", "47", "15", "77", "40", "66", "18", "52", "31", "70"};
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestCliArchive : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void derive_data();
+    void derive();
+    void importExportGaps();
+    void importKeno_data();
+    void importKeno();
+    void badArguments_data();
+    void badArguments();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestCliArchive::initTestCase()
+{
+    qputenv("TZ", "Asia/Shanghai");
+    tzset();
+}
+
+void TestCliArchive::cleanupTestCase()
+{
+    qunsetenv("TZ");
+    tzset();
+}
+
+void TestCliArchive::derive_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("out");
+
+    // clang-format off
+    QTest::newRow("interleave by default") << QStringList{"derive"} + kNumbers << 0 << "8 + 8 + 6 = 22\n";
+    QTest::newRow("interleave")            << QStringList{"derive", "--scheme", "interleave"} + kNumbers << 0 << "8 + 8 + 6 = 22\n";
+    QTest::newRow("block")                 << QStringList{"derive", "--scheme", "block"} + kNumbers << 0 << "7 + 1 + 0 = 08\n";
+    QTest::newRow("21st dropped")          << QStringList{"derive", "--scheme", "block"} + kNumbers + QStringList{"1"} << 0 << "7 + 1 + 0 = 08\n";
+    QTest::newRow("19 numbers")            << QStringList{"derive"} + kNumbers.mid(1) << 2 << "";
+    QTest::newRow("81")                    << QStringList{"derive"} + kNumbers.mid(1) + QStringList{"81"} << 2 << "";
+    QTest::newRow("duplicate")             << QStringList{"derive"} + kNumbers.mid(1) + QStringList{"3"} << 2 << "";
+    QTest::newRow("not a number")          << QStringList{"derive"} + kNumbers.mid(1) + QStringList{"x"} << 2 << "";
+    QTest::newRow("unknown scheme")        << QStringList{"derive", "--scheme", "blocks"} + kNumbers << 2 << "";
+    // clang-format on
+}
+
+void TestCliArchive::derive()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, out);
+    const clitest::CliRun result = run(arguments);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.err.isEmpty(), status == 0);
+}
+
+void TestCliArchive::importExportGaps()
+{
+    const QString db = m_dir.filePath(QStringLiteral("feed.sqlite3"));
+    const QStringList import{"archive", "import", "--db", db, "--lottery", "canada28", "--file", kFeed};
+    QCOMPARE(run(import).out, QStringLiteral("added 5 known 0 conflicts 0\n"));
+    QCOMPARE(run(import + QStringList{"--format", "feed"}).out, QStringLiteral("added 0 known 5 conflicts 0\n"));
+
+    const clitest::CliRun exported = run({"archive", "export", "--db", db, "--lottery", "canada28"});
+    QCOMPARE(exported.status, 0);
+    QCOMPARE(exported.out, QStringLiteral("issue,date,time,d1,d2,d3,sum\n"
+                                          "2990116,2025-10-14,11:53,0,6,8,14\n"
+                                          "2990117,2025-10-14,11:56,7,4,3,14\n"
+                                          "2990118,2025-10-14,11:59,8,2,0,10\n"
+                                          "2990119,2025-10-14,12:02,1,2,6,9\n"
+                                          "2990120,2025-10-14,12:05,0,0,1,1\n"));
+    QCOMPARE(run({"archive", "export", "--db", db, "--lottery", "lucky28"}).out,
+             QStringLiteral("issue,date,time,d1,d2,d3,sum\n"));
+    QCOMPARE(run({"archive", "gaps", "--db", db, "--lottery", "canada28"}).out, QString());
+
+    // A Keno page with an issue beyond the feed's leaves a gap; one with other digits is a conflict.
+    const QByteArray keno = "[{\"drawNbr\": 2990125, \"drawDate\": \"Oct 13, 2025\", \"drawTime\": \"09:20:00 PM\", "
+                            "\"drawNbrs\": [" +
+                            kNumbers.join(u',').toLatin1() +
+                            "]},"
+                            "{\"drawNbr\": 2990120, \"drawDate\": \"Oct 13, 2025\", \"drawTime\": \"09:05:00 PM\", "
+                            "\"drawNbrs\": [" +
+                            kNumbers.join(u',').toLatin1() + "]}]";
+    const QString kenoFile = m_dir.filePath(QStringLiteral("page.json"));
+    writeFile(kenoFile, keno);
+    QCOMPARE(
+        run({"archive", "import", "--db", db, "--lottery", "canada28", "--file", kenoFile, "--format", "keno-json"})
+            .out,
+        QStringLiteral("added 1 known 0 conflicts 1\n"));
+    QCOMPARE(run({"archive", "gaps", "--db", db, "--lottery", "canada28"}).out,
+             QStringLiteral("2990121\t2990124\t4\n"));
+}
+
+void TestCliArchive::importKeno_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("scheme");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("line");
+
+    const QByteArray numbers = kNumbers.join(u',').toLatin1();
+    const QByteArray json = "[{\"drawNbr\": 3463830, \"drawDate\": \"Jul 31, 2026\", \"drawTime\": \"03:56:30 AM\", "
+                            "\"drawNbrs\": [" +
+                            numbers + "], \"drawBonus\": 1.0}]";
+    QByteArray csv = "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\"";
+    for (int i = 1; i <= 20; ++i)
+        csv += ",\"NUMBER DRAWN " + QByteArray::number(i) + "\"";
+    csv += "\r\n\"KENO\",3463830,\"2026-07-31 03:56:30\",1," + numbers + "\r\n";
+
+    // clang-format off
+    QTest::newRow("keno-json interleave") << "keno-json" << "interleave" << json << "3463830,2026-07-31,18:56,8,8,6,22";
+    QTest::newRow("keno-json block")      << "keno-json" << "block" << json << "3463830,2026-07-31,18:56,7,1,0,8";
+    QTest::newRow("keno-csv plain")       << "keno-csv" << "interleave" << csv << "3463830,2026-07-31,18:56,8,8,6,22";
+    QTest::newRow("keno-csv zipped")      << "keno-csv" << "block" << zipOneFile(QStringLiteral("KenoCurrentYear.csv"), csv) << "3463830,2026-07-31,18:56,7,1,0,8";
+    // clang-format on
+}
+
+void TestCliArchive::importKeno()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, scheme);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, line);
+    const QString db = m_dir.filePath(QStringLiteral("keno-%1-%2.sqlite3").arg(format, scheme));
+    const QString file = m_dir.filePath(QStringLiteral("body-%1-%2").arg(format, scheme));
+    writeFile(file, body);
+    const clitest::CliRun imported = run({"archive", "import", "--db", db, "--lottery", "canada28", "--file", file,
+                                          "--format", format, "--scheme", scheme});
+    QCOMPARE(imported.status, 0);
+    QCOMPARE(imported.out, QStringLiteral("added 1 known 0 conflicts 0\n"));
+    QCOMPARE(run({"archive", "export", "--db", db, "--lottery", "canada28"}).lines.value(1), line);
+}
+
+void TestCliArchive::badArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("err");
+
+    const QString db = m_dir.filePath(QStringLiteral("bad.sqlite3"));
+    const QString garbage = m_dir.filePath(QStringLiteral("garbage.json"));
+    writeFile(garbage, "<html>not a feed</html>");
+    // clang-format off
+    QTest::newRow("no action")       << QStringList{"archive"} << 2 << "archive needs import, export or gaps\n";
+    QTest::newRow("no db")           << QStringList{"archive", "gaps", "--lottery", "canada28"} << 2 << "give --db PATH\n";
+    QTest::newRow("bad lottery")     << QStringList{"archive", "export", "--db", db, "--lottery", "keno"} << 2 << "--lottery must be lucky28 or canada28\n";
+    QTest::newRow("bad format")      << QStringList{"archive", "import", "--db", db, "--lottery", "canada28", "--file", kFeed, "--format", "xml"} << 2 << "--format must be feed, keno-json or keno-csv\n";
+    QTest::newRow("no feed")         << QStringList{"archive", "import", "--db", db, "--lottery", "canada28"} << 2 << "give either --url URL or --file PATH\n";
+    QTest::newRow("nothing in feed") << QStringList{"archive", "import", "--db", db, "--lottery", "canada28", "--file", garbage} << 3 << "no draws to import\n";
+    QTest::newRow("keno garbage")    << QStringList{"archive", "import", "--db", db, "--lottery", "canada28", "--file", garbage, "--format", "keno-json"} << 3 << "illegal value\nno draws to import\n";
+    // clang-format on
+}
+
+void TestCliArchive::badArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, err);
+    const clitest::CliRun result = run(arguments);
+    QCOMPARE(result.status, status);
+    QCOMPARE(result.err, err);
+    QVERIFY(result.out.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestCliArchive)
+#include "tst_cli_archive.moc"

@@ -1,0 +1,212 @@
+// archive import / export / gaps, and derive: the draw archive and the Keno digit schemes.
+#include "commands.h"
+
+#include "archive/drawarchive.h"
+#include "feed/feedparser.h"
+#include "feed/http.h"
+#include "keno/kenoformats.h"
+#include "keno/kenoscheme.h"
+#include "model/classification.h"
+
+#include <QBuffer>
+#include <QFile>
+
+namespace tandor28::cli {
+
+namespace {
+
+// Opens the archive named by --db; nullptr after a message. A read-only archive is refused when
+// the command writes.
+std::unique_ptr<DrawArchive> openArchiveArg(const Args& args, Io& io, bool writes)
+{
+    const QString path = args.value(QStringLiteral("db"));
+    if (path.isEmpty()) {
+        io.err << "give --db PATH\n";
+        return nullptr;
+    }
+    ArchiveOpening opening = DrawArchive::open(path);
+    if (!opening.archive || (writes && opening.archive->isReadOnly())) {
+        io.err << path << ": " << opening.problem << '\n';
+        return nullptr;
+    }
+    if (!opening.problem.isEmpty())
+        io.err << path << ": " << opening.problem << '\n';
+    return std::move(opening.archive);
+}
+
+// The whole body named by --url or --file, zero bytes included (a zipped CSV holds them).
+std::optional<QByteArray> rawBodyArg(const Args& args, Io& io)
+{
+    const bool hasUrl = args.has(QStringLiteral("url"));
+    const bool hasFile = args.has(QStringLiteral("file"));
+    if (hasUrl == hasFile) {
+        io.err << "give either --url URL or --file PATH\n";
+        return std::nullopt;
+    }
+    if (hasUrl) {
+        HttpRequest request;
+        request.url = args.value(QStringLiteral("url"));
+        const HttpResponse response = httpRequest(request);
+        return response.completed ? response.body : QByteArray();
+    }
+    QFile file(args.value(QStringLiteral("file")));
+    if (!file.open(QIODevice::ReadOnly)) {
+        io.err << "cannot read " << file.fileName() << ": " << file.errorString() << '\n';
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+std::optional<KenoScheme> schemeArg(const Args& args, Io& io)
+{
+    const std::optional<KenoScheme> scheme =
+        kenoSchemeFromName(args.value(QStringLiteral("scheme"), QStringLiteral("interleave")));
+    if (!scheme)
+        io.err << "--scheme must be interleave or block\n";
+    return scheme;
+}
+
+int archiveImport(const Args& args, Io& io)
+{
+    const std::optional<LotteryKind> kind = lotteryArg(args);
+    if (!kind) {
+        io.err << "--lottery must be lucky28 or canada28\n";
+        return kExitBadArguments;
+    }
+    const QString format = args.value(QStringLiteral("format"), QStringLiteral("feed"));
+    if (format != QLatin1String("feed") && format != QLatin1String("keno-json") &&
+        format != QLatin1String("keno-csv")) {
+        io.err << "--format must be feed, keno-json or keno-csv\n";
+        return kExitBadArguments;
+    }
+    const std::optional<KenoScheme> scheme = schemeArg(args, io);
+    if (!scheme)
+        return kExitBadArguments;
+    std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
+    if (!archive)
+        return kExitBadArguments;
+    const std::optional<QByteArray> body = rawBodyArg(args, io);
+    if (!body)
+        return kExitBadArguments;
+    std::vector<DatedDraw> draws;
+    int rejected = 0;
+    if (format == QLatin1String("feed")) {
+        // Read like the window reads a fetched feed: up to the first zero byte.
+        draws = parseDatedRecords(*kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
+    } else {
+        KenoRead read =
+            format == QLatin1String("keno-json") ? parseKenoJson(*body, *scheme) : parseKenoCsvBody(*body, *scheme);
+        if (!read.problem.isEmpty())
+            io.err << read.problem << '\n';
+        draws = std::move(read.draws);
+        rejected = read.rejected;
+    }
+    if (draws.empty()) {
+        io.err << "no draws to import\n";
+        return kExitNothing;
+    }
+    const ArchiveAdd add = archive->addDraws(*kind, draws,
+                                             format + QLatin1Char(' ') +
+                                                 args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
+    if (!add.ok) {
+        io.err << add.error << '\n';
+        return kExitNothing;
+    }
+    if (rejected > 0 || add.skipped > 0)
+        io.err << rejected + add.skipped << " records rejected\n";
+    io.out << "added " << add.added << " known " << add.known << " conflicts " << add.conflicts << '\n';
+    return kExitOk;
+}
+
+int archiveExport(const Args& args, Io& io)
+{
+    const std::optional<LotteryKind> kind = lotteryArg(args);
+    if (!kind) {
+        io.err << "--lottery must be lucky28 or canada28\n";
+        return kExitBadArguments;
+    }
+    const std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
+    if (!archive)
+        return kExitBadArguments;
+    // Straight to the stream's device where it has one, so a million rows never sit in memory.
+    io.out.flush();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QIODevice& out = io.out.device() ? *io.out.device() : static_cast<QIODevice&>(buffer);
+    QString why;
+    if (!archive->exportCsv(*kind, out, &why)) {
+        io.err << why << '\n';
+        return kExitNothing;
+    }
+    if (!io.out.device())
+        io.out << QString::fromLatin1(buffer.data());
+    return kExitOk;
+}
+
+int archiveGaps(const Args& args, Io& io)
+{
+    const std::optional<LotteryKind> kind = lotteryArg(args);
+    if (!kind) {
+        io.err << "--lottery must be lucky28 or canada28\n";
+        return kExitBadArguments;
+    }
+    const std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
+    if (!archive)
+        return kExitBadArguments;
+    for (const IssueGap& gap : archive->gaps(*kind))
+        io.out << gap.first << '\t' << gap.last << '\t' << gap.count() << '\n';
+    return kExitOk;
+}
+
+} // namespace
+
+int cmdArchive(const QStringList& words, Io& io)
+{
+    const QString action = words.value(0);
+    const std::optional<Args> parsed = commandArgs(words.mid(1), io);
+    if (!parsed)
+        return kExitBadArguments;
+    if (!parsed->positional.isEmpty()) {
+        io.err << "unexpected argument: " << parsed->positional.first() << '\n';
+        return kExitBadArguments;
+    }
+    if (action == QLatin1String("import"))
+        return archiveImport(*parsed, io);
+    if (action == QLatin1String("export"))
+        return archiveExport(*parsed, io);
+    if (action == QLatin1String("gaps"))
+        return archiveGaps(*parsed, io);
+    io.err << "archive needs import, export or gaps\n";
+    return kExitBadArguments;
+}
+
+int cmdDerive(const QStringList& words, Io& io)
+{
+    const std::optional<Args> parsed = commandArgs(words, io);
+    if (!parsed)
+        return kExitBadArguments;
+    const std::optional<KenoScheme> scheme = schemeArg(*parsed, io);
+    if (!scheme)
+        return kExitBadArguments;
+    std::vector<int> sent;
+    for (const QString& word : parsed->positional) {
+        bool ok = false;
+        const int n = word.toInt(&ok);
+        if (!ok) {
+            io.err << "not a number: " << word << '\n';
+            return kExitBadArguments;
+        }
+        sent.push_back(n);
+    }
+    QString why;
+    const std::optional<std::vector<int>> numbers = kenoNumbers(sent, &why);
+    if (!numbers) {
+        io.err << why << '\n';
+        return kExitBadArguments;
+    }
+    const std::array<int, 3> digits = kenoDigits(*numbers, *scheme);
+    io.out << resultText(digits[0], digits[1], digits[2]) << '\n';
+    return kExitOk;
+}
+
+} // namespace tandor28::cli
