@@ -1,7 +1,10 @@
-// The window: start-up to a filled window, and one whole refresh (fetch from a server on 127.0.0.1,
+// The window: start-up to a filled window, one whole refresh (fetch from a server on 127.0.0.1,
 // then every table, tab and label), both against an in-process server holding a 120-record feed.
+#include "analysis/snapshot.h"
+#include "app/analysistab.h"
 #include "app/mainwindow.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
@@ -143,3 +146,31 @@ static void BM_WholeRefresh(benchmark::State& state)
     }
 }
 BENCHMARK(BM_WholeRefresh)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The long-run analysis tab after a new draw: what the window thread does once the worker has
+// finished (tables, charts, and the repaint that follows), over a 100,000-draw series with the
+// largest recent window. Budget: 16 ms.
+static void BM_AnalysisTabShowSnapshot(benchmark::State& state)
+{
+    DrawSeries series;
+    unsigned seed = 5;
+    for (int i = 0; i < 100000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        series.push_back({4000000 + i, int(seed >> 16) % 10, int(seed >> 20) % 10, int(seed >> 24) % 10});
+    }
+    AnalysisRequest request;
+    request.backtestLast = 100000;
+    request.recentLast = 1000;
+    const AnalysisSnapshot snapshot = analysisSnapshot(series, loadPlanRules(), request);
+    AppState appState;
+    AnalysisTab tab(appState, {});
+    tab.resize(890, 564);
+    tab.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        tab.showSnapshot(snapshot);
+        tab.repaint();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_AnalysisTabShowSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime();

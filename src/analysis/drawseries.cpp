@@ -54,11 +54,12 @@ DrawSeries seriesFromHistory(const DrawHistory& history)
     for (int position = history.size(); position >= 1; --position) {
         const Draw& draw = history.at(position);
         qint64 issue = 0;
-        for (const QChar c : draw.issue) {
-            if (c < u'0' || c > u'9')
-                break;
-            issue = issue * 10 + (c.unicode() - u'0');
-        }
+        qsizetype digits = 0;
+        for (; digits < draw.issue.size() && draw.issue[digits] >= u'0' && draw.issue[digits] <= u'9'; ++digits)
+            issue = issue * 10 + (draw.issue[digits].unicode() - u'0');
+        // A position the feed had no record for holds the empty draw, which is no draw at all.
+        if (digits == 0)
+            continue;
         series.push_back(SeriesDraw{issue, draw.d1, draw.d2, draw.d3});
     }
     return series;

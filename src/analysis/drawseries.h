@@ -28,8 +28,8 @@ using DrawSeries = std::vector<SeriesDraw>;
 // text, sum and result text computed from the digits.
 [[nodiscard]] DrawHistory historyFromSeries(const DrawSeries& series);
 
-// The series of a history (position 1 = newest), issues read by their leading digits. For tests and
-// for draws that come from a feed.
+// The series of a history (position 1 = newest), issues read by their leading digits; positions
+// whose issue has no digits (the empty draws of a short feed) are left out.
 [[nodiscard]] DrawSeries seriesFromHistory(const DrawHistory& history);
 
 // run[p - 1] for history position p: how many draws from p on, going older, carry consecutive issues

@@ -166,6 +166,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     tabs->addTab(new TabPageHolder(m_trendTab, tabs), QStringLiteral("走势统计"));
     tabs->addTab(new TabPageHolder(m_alarmTab, tabs), QStringLiteral("火车报警"));
     tabs->addTab(new TabPageHolder(m_customTab, tabs), QStringLiteral("自定义算法"));
+    m_analysisTab = new AnalysisTab(m_state, m_services.archive);
+    tabs->addTab(m_analysisTab, QStringLiteral("长期分析"));
+    connect(this, &MainWindow::refreshFinished, m_analysisTab, &AnalysisTab::onRefreshFinished);
     tabs->setCurrentIndex(0);
 
     setUpGrid(m_ui->drawTable, kPeriodCount + 1, kDrawTableColumns);

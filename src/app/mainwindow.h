@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/analysistab.h"
 #include "app/appstate.h"
 #include "feed/countdown.h"
 #include "feed/endpoints.h"
@@ -43,6 +44,8 @@ struct MainWindowServices
     std::function<void(const QUrl& url)> openUrl;
     // tandor28.ini; empty means the one beside the executable.
     QString iniPath;
+    // The stored draws the long-run analysis reads; none when empty.
+    ArchiveReader archive;
     // Timeout of the notice and feed fetches in seconds, as HttpRequest takes it (0: 15 s).
     int fetchTimeoutSeconds = 0;
 };
@@ -91,6 +94,7 @@ public:
     [[nodiscard]] TrendTab* trendTab() const { return m_trendTab; }
     [[nodiscard]] AlarmTab* alarmTab() const { return m_alarmTab; }
     [[nodiscard]] CustomTab* customTab() const { return m_customTab; }
+    [[nodiscard]] AnalysisTab* analysisTab() const { return m_analysisTab; }
 
 Q_SIGNALS:
     // A refresh has run all its steps (also when its fetch failed).
@@ -126,6 +130,7 @@ private:
     TrendTab* m_trendTab = nullptr;
     AlarmTab* m_alarmTab = nullptr;
     CustomTab* m_customTab = nullptr;
+    AnalysisTab* m_analysisTab = nullptr;
     QLabel* m_statusLabel = nullptr;
     Endpoints m_endpoints;
     ServerNotice m_notice;

@@ -679,12 +679,16 @@ void TestMainWindow::windowDefaults()
     QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
 
     auto* tabs = child<QTabWidget>(QStringLiteral("tabControl"));
-    QCOMPARE(tabs->count(), 5);
+    QCOMPARE(tabs->count(), 6);
     QCOMPARE(tabs->currentIndex(), 0);
-    const QStringList names{QStringLiteral("预测显示"), QStringLiteral("会员计划"), QStringLiteral("走势统计"),
-                            QStringLiteral("火车报警"), QStringLiteral("自定义算法")};
+    const QStringList names{QStringLiteral("预测显示"), QStringLiteral("会员计划"),   QStringLiteral("走势统计"),
+                            QStringLiteral("火车报警"), QStringLiteral("自定义算法"), QStringLiteral("长期分析")};
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(tabs->tabText(i), names.at(i));
+    // The long-run analysis follows the first refresh, from the feed's draws when there is no archive.
+    QCOMPARE(tabs->widget(5), m_window->analysisTab());
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->analysisTab()->shownCount() >= 1, 60000);
+    QCOMPARE(m_window->analysisTab()->backtestTable()->rowCount(), 72);
 
     QCOMPARE(child<PeriodsBox>(QStringLiteral("periodsBox"))->boxText(), QStringLiteral("100"));
     QCOMPARE(child<QLabel>(QStringLiteral("memberStatsLabel"))->text(),

@@ -1,0 +1,458 @@
+#include "app/analysistab.h"
+
+#include "plans/bettype.h"
+#include "ui_analysistab.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace tandor28 {
+
+namespace {
+
+// clang-format off
+const QStringList kBacktestHeaders = {
+    QStringLiteral("计划"), QStringLiteral("对"), QStringLiteral("错"), QStringLiteral("正确率"),
+    QStringLiteral("最长连中"), QStringLiteral("最长连挂"), QStringLiteral("连中"), QStringLiteral("连挂"),
+    QStringLiteral("近100"), QStringLiteral("近500"), QStringLiteral("近1000"), QStringLiteral("跳过"),
+};
+const QStringList kMissedHeaders = {
+    QStringLiteral("项目"), QStringLiteral("当前"), QStringLiteral("最大"), QStringLiteral("平均"),
+};
+// clang-format on
+
+// A missed count at or above this share of its longest run is highlighted: it is close to a record.
+constexpr int kHighlightPercent = 80;
+const QColor kHighlight(255, 204, 128);
+
+// The most points a curve is drawn with; longer curves are thinned evenly.
+constexpr int kCurvePoints = 2000;
+constexpr int kCurveWindow = 100;
+
+// An item that sorts by a number kept beside its text.
+class SortedItem : public QTableWidgetItem
+{
+public:
+    SortedItem(const QString& text, double key) : QTableWidgetItem(text) { setData(Qt::UserRole, key); }
+
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        return data(Qt::UserRole).toDouble() < other.data(Qt::UserRole).toDouble();
+    }
+};
+
+QTableWidgetItem* numberItem(int value)
+{
+    auto* item = new SortedItem(QString::number(value), value);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+QTableWidgetItem* rateItem(const std::optional<double>& rate)
+{
+    auto* item = new SortedItem(rate ? twoDecimals(*rate) : QStringLiteral("-"), rate.value_or(-1));
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+void setUpTable(QTableWidget* table, const QStringList& headers)
+{
+    table->setColumnCount(int(headers.size()));
+    table->setHorizontalHeaderLabels(headers);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Columns are sized once after a fill: sizing to contents on every item change makes a refill
+    // quadratic in the rows.
+}
+
+QChart* makeChart(QChartView* view, const QString& title)
+{
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setBackgroundRoundness(0);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    view->setChart(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    return chart;
+}
+
+QLineSeries* addLine(QChart* chart, const QString& xTitle, const QString& yTitle)
+{
+    auto* line = new QLineSeries;
+    chart->addSeries(line);
+    chart->legend()->hide();
+    auto* x = new QValueAxis;
+    x->setTitleText(xTitle);
+    x->setLabelFormat(QStringLiteral("%d"));
+    auto* y = new QValueAxis;
+    y->setTitleText(yTitle);
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    line->attachAxis(x);
+    line->attachAxis(y);
+    return line;
+}
+
+// A bar chart over the 28 sums with two sets side by side.
+std::pair<QBarSet*, QBarSet*> addSumBars(QChart* chart, const QString& first, const QString& second,
+                                         const QColor& firstColour, const QColor& secondColour)
+{
+    auto* bars = new QBarSeries;
+    auto* a = new QBarSet(first);
+    auto* b = new QBarSet(second);
+    a->setColor(firstColour);
+    a->setBorderColor(firstColour);
+    b->setColor(secondColour);
+    b->setBorderColor(secondColour);
+    bars->append(a);
+    bars->append(b);
+    bars->setBarWidth(0.9);
+    chart->addSeries(bars);
+    auto* x = new QBarCategoryAxis;
+    QStringList sums;
+    for (int sum = 0; sum < kSumCount; ++sum)
+        sums << QString::number(sum);
+    x->append(sums);
+    auto* y = new QValueAxis;
+    y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    bars->attachAxis(x);
+    bars->attachAxis(y);
+    return {a, b};
+}
+
+void setBars(QBarSet* set, const QList<qreal>& values)
+{
+    set->remove(0, set->count());
+    set->append(values);
+}
+
+QValueAxis* valueAxis(QChart* chart, Qt::Orientation orientation)
+{
+    const QList<QAbstractAxis*> axes = chart->axes(orientation);
+    return axes.isEmpty() ? nullptr : qobject_cast<QValueAxis*>(axes.front());
+}
+
+// Rounds an axis maximum up to a readable figure.
+double niceCeiling(double value)
+{
+    if (value <= 10)
+        return 10;
+    const double step = std::pow(10.0, std::floor(std::log10(value)));
+    return std::ceil(value / step * 2) * step / 2;
+}
+
+int planKey(PlanTab tab, int plan)
+{
+    return (tab == PlanTab::Free ? 0 : 100) + plan;
+}
+
+QString planCaption(PlanTab tab, int plan)
+{
+    return tab == PlanTab::Free ? freePlanCaption(plan) : memberPlanCaption(plan);
+}
+
+} // namespace
+
+AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::AnalysisTab>()), m_state(state), m_archive(std::move(archive)),
+      m_rules(loadPlanRules())
+{
+    m_ui->setupUi(this);
+    m_ui->analysisBetTypeBox->addItems(memberBetTypeLabels());
+    m_ui->analysisBacktestLastBox->setCurrentIndex(2);
+    setUpTable(m_ui->backtestTable, kBacktestHeaders);
+    setUpTable(m_ui->missedTable, kMissedHeaders);
+    m_ui->missedTable->setRowCount(kMissedItemCount);
+    m_ui->analysisSplitter->setStretchFactor(0, 4);
+    m_ui->analysisSplitter->setStretchFactor(1, 5);
+
+    m_curveLine = addLine(makeChart(m_ui->curveChart, QStringLiteral("滚动命中率（点击回测表的计划）")),
+                          QStringLiteral("判定期数"), QStringLiteral("%"));
+    m_sumsLine =
+        addLine(makeChart(m_ui->sumsChart, QStringLiteral("近期和值")), QStringLiteral("期"), QStringLiteral("和值"));
+    valueAxis(sumsChart(), Qt::Vertical)->setRange(0, 27);
+    std::tie(m_missedCurrent, m_missedLongest) =
+        addSumBars(makeChart(m_ui->missedChart, QStringLiteral("和值遗漏")), QStringLiteral("当前"),
+                   QStringLiteral("最大"), QColor(220, 60, 40), QColor(160, 170, 190));
+    std::tie(m_hotCount, m_hotExpected) =
+        addSumBars(makeChart(m_ui->hotColdChart, QStringLiteral("冷热（近期出现 / 期望）")), QStringLiteral("出现"),
+                   QStringLiteral("期望"), QColor(40, 110, 200), QColor(160, 170, 190));
+
+    connect(&m_watcher, &QFutureWatcher<Computation>::finished, this, &AnalysisTab::onComputationFinished);
+    connect(&m_curveWatcher, &QFutureWatcher<Curve>::finished, this, &AnalysisTab::onCurveFinished);
+    connect(m_ui->analysisRecomputeButton, &QPushButton::clicked, this, &AnalysisTab::recompute);
+    for (QComboBox* box : {m_ui->analysisBetTypeBox, m_ui->analysisBacktestLastBox, m_ui->analysisRecentLastBox})
+        connect(box, &QComboBox::currentIndexChanged, this, &AnalysisTab::recompute);
+    connect(m_ui->backtestTable, &QTableWidget::cellClicked, this, [this](int row, int) { showPlanCurve(row); });
+}
+
+AnalysisTab::~AnalysisTab() = default;
+
+QTableWidget* AnalysisTab::backtestTable() const
+{
+    return m_ui->backtestTable;
+}
+
+QTableWidget* AnalysisTab::missedTable() const
+{
+    return m_ui->missedTable;
+}
+
+QComboBox* AnalysisTab::betTypeBox() const
+{
+    return m_ui->analysisBetTypeBox;
+}
+
+QChart* AnalysisTab::curveChart() const
+{
+    return m_ui->curveChart->chart();
+}
+
+QChart* AnalysisTab::sumsChart() const
+{
+    return m_ui->sumsChart->chart();
+}
+
+QChart* AnalysisTab::missedChart() const
+{
+    return m_ui->missedChart->chart();
+}
+
+QChart* AnalysisTab::hotColdChart() const
+{
+    return m_ui->hotColdChart->chart();
+}
+
+AnalysisRequest AnalysisTab::currentRequest() const
+{
+    AnalysisRequest request;
+    request.betType = memberBetType(m_ui->analysisBetTypeBox->currentIndex() + 1).value_or(BetType::Combo);
+    bool number = false;
+    const int last = m_ui->analysisBacktestLastBox->currentText().toInt(&number);
+    request.backtestLast = number ? last : INT_MAX;
+    request.recentLast = std::max(1, m_ui->analysisRecentLastBox->currentText().toInt());
+    return request;
+}
+
+void AnalysisTab::onRefreshFinished()
+{
+    const std::pair<LotteryKind, QString> key{m_state.lottery, m_state.history.at(1).issue};
+    if (m_computedFor == key)
+        return;
+    recompute();
+}
+
+void AnalysisTab::recompute()
+{
+    if (m_computing) {
+        m_pending = true;
+        return;
+    }
+    m_computing = true;
+    m_computedFor = std::pair{m_state.lottery, m_state.history.at(1).issue};
+    m_ui->analysisStatusLabel->setText(QStringLiteral("计算中…"));
+    // Everything the worker needs is copied here; it never touches the tab.
+    const DrawSeries fresh = seriesFromHistory(m_state.history);
+    const LotteryKind lottery = m_state.lottery;
+    const ArchiveReader archive = m_archive;
+    const PlanRules rules = m_rules;
+    const AnalysisRequest request = currentRequest();
+    m_watcher.setFuture(QtConcurrent::run([fresh, lottery, archive, rules, request] {
+        DrawSeries stored = archive ? archive(lottery) : DrawSeries{};
+        auto series = std::make_shared<const DrawSeries>(mergeSeries(std::move(stored), fresh));
+        return Computation{analysisSnapshot(*series, rules, request), series, request};
+    }));
+}
+
+void AnalysisTab::onComputationFinished()
+{
+    m_computing = false;
+    const Computation computation = m_watcher.result();
+    m_series = computation.series;
+    m_shownRequest = computation.request;
+    showSnapshot(computation.snapshot);
+    if (m_pending) {
+        m_pending = false;
+        recompute();
+    }
+}
+
+void AnalysisTab::showSnapshot(const AnalysisSnapshot& snapshot)
+{
+    fillBacktestTable(snapshot);
+    fillMissedTable(snapshot);
+    drawSums(snapshot);
+    drawMissed(snapshot);
+    drawHotCold(snapshot);
+    const int judged = snapshot.backtests.empty()
+                           ? 0
+                           : snapshot.backtests.front().result.right + snapshot.backtests.front().result.wrong;
+    m_ui->analysisStatusLabel->setText(snapshot.draws == 0
+                                           ? QStringLiteral("没有开奖记录")
+                                           : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
+                                                 .arg(snapshot.draws)
+                                                 .arg(snapshot.newestIssue)
+                                                 .arg(snapshot.gaps)
+                                                 .arg(judged));
+    ++m_shownCount;
+    Q_EMIT snapshotShown();
+}
+
+void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
+{
+    QTableWidget* table = m_ui->backtestTable;
+    const int sortColumn = table->horizontalHeader()->sortIndicatorSection();
+    const Qt::SortOrder order = table->horizontalHeader()->sortIndicatorOrder();
+    table->setSortingEnabled(false);
+    table->setUpdatesEnabled(false);
+    table->setRowCount(0);
+    table->setRowCount(int(snapshot.backtests.size()));
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const PlanBacktest& item = snapshot.backtests[std::size_t(row)];
+        const BacktestResult& r = item.result;
+        auto* plan = new SortedItem(planCaption(item.tab, item.plan), planKey(item.tab, item.plan));
+        plan->setData(Qt::UserRole + 1, int(item.tab));
+        plan->setData(Qt::UserRole + 2, item.plan);
+        plan->setData(Qt::UserRole + 3, item.code);
+        table->setItem(row, 0, plan);
+        const int numbers[] = {r.right, r.wrong, r.accuracy, r.longestWin, r.longestLoss, r.winStreak, r.lossStreak};
+        for (int i = 0; i < 7; ++i)
+            table->setItem(row, 1 + i, numberItem(numbers[i]));
+        for (int i = 0; i < 3; ++i)
+            table->setItem(row, 8 + i, rateItem(r.rollingHitRate[std::size_t(i)]));
+        table->setItem(row, 11, numberItem(r.skipped));
+    }
+    table->setSortingEnabled(true);
+    if (sortColumn >= 0 && sortColumn < table->columnCount())
+        table->sortItems(sortColumn, order);
+    table->resizeColumnsToContents();
+    table->setUpdatesEnabled(true);
+}
+
+void AnalysisTab::fillMissedTable(const AnalysisSnapshot& snapshot)
+{
+    QTableWidget* table = m_ui->missedTable;
+    table->setUpdatesEnabled(false);
+    for (int row = 0; row < kMissedItemCount; ++row) {
+        const MissedCount& count = snapshot.missed[std::size_t(row)];
+        const bool nearRecord = count.longest > 0 && count.current * 100 >= count.longest * kHighlightPercent;
+        const QString texts[] = {count.name, QString::number(count.current), QString::number(count.longest),
+                                 twoDecimals(count.average)};
+        for (int column = 0; column < 4; ++column) {
+            auto* item = new QTableWidgetItem(texts[column]);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (nearRecord)
+                item->setBackground(kHighlight);
+            table->setItem(row, column, item);
+        }
+    }
+    table->resizeColumnsToContents();
+    table->setUpdatesEnabled(true);
+}
+
+void AnalysisTab::drawSums(const AnalysisSnapshot& snapshot)
+{
+    QList<QPointF> points;
+    points.reserve(qsizetype(snapshot.recent.size()));
+    for (std::size_t i = 0; i < snapshot.recent.size(); ++i)
+        points.append(QPointF(double(i + 1), snapshot.recent[i].sum()));
+    m_sumsLine->replace(points);
+    valueAxis(sumsChart(), Qt::Horizontal)->setRange(1, std::max<qsizetype>(2, points.size()));
+}
+
+void AnalysisTab::drawMissed(const AnalysisSnapshot& snapshot)
+{
+    QList<qreal> current;
+    QList<qreal> longest;
+    int top = 0;
+    for (int sum = 0; sum < kSumCount; ++sum) {
+        const MissedCount& count = snapshot.missed[std::size_t(sum)];
+        current.append(count.current);
+        longest.append(count.longest);
+        top = std::max(top, count.longest);
+    }
+    setBars(m_missedCurrent, current);
+    setBars(m_missedLongest, longest);
+    valueAxis(missedChart(), Qt::Vertical)->setRange(0, niceCeiling(top));
+}
+
+void AnalysisTab::drawHotCold(const AnalysisSnapshot& snapshot)
+{
+    QList<qreal> counts;
+    QList<qreal> expected;
+    double top = 0;
+    for (const HotCold& item : snapshot.hotCold) {
+        counts.append(item.count);
+        expected.append(item.expected);
+        top = std::max({top, double(item.count), item.expected});
+    }
+    setBars(m_hotCount, counts);
+    setBars(m_hotExpected, expected);
+    valueAxis(hotColdChart(), Qt::Vertical)->setRange(0, niceCeiling(top));
+}
+
+void AnalysisTab::showPlanCurve(int row)
+{
+    const QTableWidgetItem* item = m_ui->backtestTable->item(row, 0);
+    if (!item || !m_series)
+        return;
+    const auto tab = PlanTab(item->data(Qt::UserRole + 1).toInt());
+    const int plan = item->data(Qt::UserRole + 2).toInt();
+    const int code = item->data(Qt::UserRole + 3).toInt();
+    const QStringList rules = tab == PlanTab::Free ? m_rules.free : m_rules.member;
+    const std::shared_ptr<const DrawSeries> series = m_series;
+    const int last = m_shownRequest.backtestLast;
+    const QString title = QStringLiteral("%1 近%2期滚动命中率").arg(planCaption(tab, plan)).arg(kCurveWindow);
+    m_curveWatcher.setFuture(QtConcurrent::run([series, rules, tab, plan, code, last, title] {
+        const std::optional<BacktestResult> result = backtestPlan(*series, rules, tab, plan, code, {last, true});
+        if (!result)
+            return Curve{title, {}, 0};
+        return Curve{title, rollingHitRates(result->rows, kCurveWindow), double(result->accuracy)};
+    }));
+}
+
+void AnalysisTab::onCurveFinished()
+{
+    const Curve curve = m_curveWatcher.result();
+    const auto size = qsizetype(curve.rates.size());
+    const qsizetype step = std::max<qsizetype>(1, (size + kCurvePoints - 1) / kCurvePoints);
+    QList<QPointF> points;
+    points.reserve(size / step + 1);
+    for (qsizetype i = 0; i < size; i += step)
+        points.append(QPointF(double(i + kCurveWindow), curve.rates[std::size_t(i)]));
+    m_curveLine->replace(points);
+    curveChart()->setTitle(curve.rates.empty() ? curve.title + QStringLiteral("（判定不足 100 期）") : curve.title);
+    valueAxis(curveChart(), Qt::Horizontal)
+        ->setRange(kCurveWindow, double(std::max<qsizetype>(size, 2) + kCurveWindow));
+    double low = 100;
+    double high = 0;
+    for (const QPointF& point : points) {
+        low = std::min(low, point.y());
+        high = std::max(high, point.y());
+    }
+    valueAxis(curveChart(), Qt::Vertical)
+        ->setRange(points.isEmpty() ? 0 : std::floor(low / 10) * 10,
+                   points.isEmpty() ? 100 : std::ceil(high / 10) * 10);
+    Q_EMIT curveShown();
+}
+
+} // namespace tandor28

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "app/appstate.h"
+
+#include "analysis/snapshot.h"
+
+#include <QFutureWatcher>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QChart;
+class QChartView;
+class QComboBox;
+class QLineSeries;
+class QBarSet;
+class QTableWidget;
+
+namespace Ui {
+class AnalysisTab;
+}
+
+namespace tandor28 {
+
+// The draws the archive holds for a lottery, oldest first; empty without an archive. It runs on a
+// worker thread, so whatever it reads it opens on that thread.
+using ArchiveReader = std::function<DrawSeries(LotteryKind)>;
+
+// Tab "长期分析": backtests of every plan of a bet type over the archive, missed-draw counts, hot and
+// cold sums and their charts. Everything is computed on a worker thread; the window thread only
+// writes finished results into the widgets.
+class AnalysisTab : public QWidget
+{
+    Q_OBJECT
+
+public:
+    AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent = nullptr);
+    ~AnalysisTab() override;
+
+    // After every refresh: recomputes when the lottery or its newest draw changed since the last run.
+    void onRefreshFinished();
+    // Recomputes with the controls' values. Asked for while one runs, it runs once more afterwards.
+    void recompute();
+    // Writes a finished computation into the tables and charts.
+    void showSnapshot(const AnalysisSnapshot& snapshot);
+    // The rolling hit-rate curve of the plan in a row of the backtest table.
+    void showPlanCurve(int row);
+
+    [[nodiscard]] QTableWidget* backtestTable() const;
+    [[nodiscard]] QTableWidget* missedTable() const;
+    [[nodiscard]] QComboBox* betTypeBox() const;
+    [[nodiscard]] QChart* curveChart() const;
+    [[nodiscard]] QChart* sumsChart() const;
+    [[nodiscard]] QChart* missedChart() const;
+    [[nodiscard]] QChart* hotColdChart() const;
+    [[nodiscard]] bool isComputing() const { return m_computing; }
+    [[nodiscard]] int shownCount() const { return m_shownCount; }
+
+Q_SIGNALS:
+    void snapshotShown();
+    void curveShown();
+
+private:
+    struct Computation
+    {
+        AnalysisSnapshot snapshot;
+        std::shared_ptr<const DrawSeries> series;
+        AnalysisRequest request;
+    };
+    struct Curve
+    {
+        QString title;
+        std::vector<double> rates;
+        double accuracy = 0;
+    };
+
+    [[nodiscard]] AnalysisRequest currentRequest() const;
+    void onComputationFinished();
+    void onCurveFinished();
+    void fillBacktestTable(const AnalysisSnapshot& snapshot);
+    void fillMissedTable(const AnalysisSnapshot& snapshot);
+    void drawSums(const AnalysisSnapshot& snapshot);
+    void drawMissed(const AnalysisSnapshot& snapshot);
+    void drawHotCold(const AnalysisSnapshot& snapshot);
+
+    const std::unique_ptr<Ui::AnalysisTab> m_ui;
+    const AppState& m_state;
+    ArchiveReader m_archive;
+    const PlanRules m_rules;
+    QFutureWatcher<Computation> m_watcher;
+    QFutureWatcher<Curve> m_curveWatcher;
+    std::shared_ptr<const DrawSeries> m_series;
+    AnalysisRequest m_shownRequest;
+    // The lottery and newest issue the last computation started from.
+    std::optional<std::pair<LotteryKind, QString>> m_computedFor;
+    bool m_computing = false;
+    bool m_pending = false;
+    int m_shownCount = 0;
+
+    QLineSeries* m_curveLine = nullptr;
+    QLineSeries* m_sumsLine = nullptr;
+    QBarSet* m_missedCurrent = nullptr;
+    QBarSet* m_missedLongest = nullptr;
+    QBarSet* m_hotCount = nullptr;
+    QBarSet* m_hotExpected = nullptr;
+};
+
+} // namespace tandor28

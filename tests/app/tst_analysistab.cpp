@@ -1,0 +1,268 @@
+#include "analysis/backtest.h"
+#include "analysis/missed.h"
+#include "app/analysistab.h"
+
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace tandor28;
+
+namespace {
+
+// `count` draws of consecutive issues with pseudo-random digits, oldest first.
+DrawSeries archiveSeries(int count, qint64 firstIssue = 2000000)
+{
+    DrawSeries series;
+    unsigned state = 11;
+    auto digit = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<int>((state >> 16) % 10);
+    };
+    for (int i = 0; i < count; ++i) {
+        const int d1 = digit();
+        const int d2 = digit();
+        const int d3 = digit();
+        series.push_back({firstIssue + i, d1, d2, d3});
+    }
+    return series;
+}
+
+// The feed's view of a series: its newest 110 draws, newest first.
+DrawHistory feedHistory(const DrawSeries& series)
+{
+    DrawSeries newest(series.end() - std::min<std::ptrdiff_t>(kHistoryLength, std::ptrdiff_t(series.size())),
+                      series.end());
+    return historyFromSeries(newest);
+}
+
+QLineSeries* lineOf(QChart* chart)
+{
+    return qobject_cast<QLineSeries*>(chart->series().front());
+}
+
+QBarSet* barSet(QChart* chart, int index)
+{
+    return qobject_cast<QBarSeries*>(chart->series().front())->barSets()[index];
+}
+
+int rowOfCaption(const QTableWidget* table, const QString& caption)
+{
+    for (int row = 0; row < table->rowCount(); ++row)
+        if (table->item(row, 0)->text() == caption)
+            return row;
+    return -1;
+}
+
+} // namespace
+
+class TestAnalysisTab : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void fillsFromTheArchive();
+    void recomputesOnlyForANewDraw();
+    void betTypeChoosesThePlans_data();
+    void betTypeChoosesThePlans();
+    void clickOpensThePlansCurve();
+    void sortsNumerically();
+    void worksWithoutAnArchive();
+
+private:
+    void startTab(ArchiveReader reader);
+
+    DrawSeries m_archive;
+    AppState m_state;
+    std::unique_ptr<AnalysisTab> m_tab;
+    int m_reads = 0;
+};
+
+void TestAnalysisTab::init()
+{
+    m_archive = archiveSeries(5000);
+    // The feed is three draws ahead of the archive: the tab sees both.
+    m_state.history = feedHistory(m_archive);
+    m_archive.resize(m_archive.size() - 3);
+    m_reads = 0;
+}
+
+void TestAnalysisTab::cleanup()
+{
+    m_tab.reset();
+}
+
+void TestAnalysisTab::startTab(ArchiveReader reader)
+{
+    m_tab = std::make_unique<AnalysisTab>(m_state, std::move(reader));
+    m_tab->resize(890, 564);
+    m_tab->show();
+    m_tab->onRefreshFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 1, 60000);
+}
+
+void TestAnalysisTab::fillsFromTheArchive()
+{
+    startTab([this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    const DrawSeries whole = archiveSeries(5000);
+    const PlanRules rules = loadPlanRules();
+
+    // Backtest table: every plan offering 组合, as the core judges them over the default K (10000).
+    QTableWidget* backtest = m_tab->backtestTable();
+    const std::vector<PlanBacktest> expected = backtestAllPlans(whole, rules, BetType::Combo, 10000);
+    QCOMPARE(backtest->rowCount(), 72);
+    for (const PlanBacktest& item : expected) {
+        const QString caption = item.tab == PlanTab::Free ? freePlanCaption(item.plan) : memberPlanCaption(item.plan);
+        const int row = rowOfCaption(backtest, caption);
+        QVERIFY2(row >= 0, qPrintable(caption));
+        QCOMPARE(backtest->item(row, 1)->text(), QString::number(item.result.right));
+        QCOMPARE(backtest->item(row, 2)->text(), QString::number(item.result.wrong));
+        QCOMPARE(backtest->item(row, 3)->text(), QString::number(item.result.accuracy));
+        QCOMPARE(backtest->item(row, 4)->text(), QString::number(item.result.longestWin));
+        QCOMPARE(backtest->item(row, 10)->text(), twoDecimals(*item.result.rollingHitRate[2]));
+        QCOMPARE(backtest->item(row, 11)->text(), "0");
+    }
+
+    // Missed counts of the merged series; rows at or above 80% of their record highlighted.
+    QTableWidget* missed = m_tab->missedTable();
+    const auto counts = missedCounts(whole);
+    QCOMPARE(missed->rowCount(), kMissedItemCount);
+    int highlighted = 0;
+    for (int row = 0; row < kMissedItemCount; ++row) {
+        const MissedCount& count = counts[std::size_t(row)];
+        QCOMPARE(missed->item(row, 0)->text(), count.name);
+        QCOMPARE(missed->item(row, 1)->text(), QString::number(count.current));
+        QCOMPARE(missed->item(row, 2)->text(), QString::number(count.longest));
+        QCOMPARE(missed->item(row, 3)->text(), twoDecimals(count.average));
+        const bool near = count.current * 5 >= count.longest * 4;
+        QCOMPARE(missed->item(row, 1)->background().style() != Qt::NoBrush, near);
+        highlighted += near ? 1 : 0;
+    }
+    QVERIFY(highlighted > 0 && highlighted < kMissedItemCount);
+
+    // Charts: the newest 100 sums, missed counts and hot/cold bars of the 28 sums.
+    QLineSeries* sums = lineOf(m_tab->sumsChart());
+    QCOMPARE(sums->count(), 100);
+    QCOMPARE(int(sums->at(99).y()), whole.back().sum());
+    QCOMPARE(barSet(m_tab->missedChart(), 0)->count(), 28);
+    QCOMPARE(int(barSet(m_tab->missedChart(), 0)->at(whole.back().sum())), 0);
+    const auto hot = hotCold(whole, 100);
+    for (int sum = 0; sum < kSumCount; ++sum) {
+        QCOMPARE(int(barSet(m_tab->hotColdChart(), 0)->at(sum)), hot[std::size_t(sum)].count);
+        QCOMPARE(barSet(m_tab->hotColdChart(), 1)->at(sum), hot[std::size_t(sum)].expected);
+    }
+    QCOMPARE(m_reads, 1);
+}
+
+void TestAnalysisTab::recomputesOnlyForANewDraw()
+{
+    startTab([this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    // A refresh without a new draw leaves the tab as it is.
+    m_tab->onRefreshFinished();
+    QTest::qWait(200);
+    QVERIFY(!m_tab->isComputing());
+    QCOMPARE(m_tab->shownCount(), 1);
+
+    // A new draw: the feed's history moves on by one issue.
+    const DrawSeries longer = archiveSeries(5001);
+    m_state.history = feedHistory(longer);
+    m_tab->onRefreshFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), longer.back().sum());
+    QCOMPARE(m_reads, 2);
+
+    // The other lottery with the same issue is another series.
+    m_state.lottery = LotteryKind::Canada28Night;
+    m_tab->onRefreshFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 3, 60000);
+}
+
+void TestAnalysisTab::betTypeChoosesThePlans_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("plans");
+    QTest::newRow("杀3N: free and member plans") << "杀3N" << 72;
+    QTest::newRow("杀4N: member plans only") << "杀4N" << 56;
+    QTest::newRow("双项: member plans only") << "双项" << 56;
+}
+
+void TestAnalysisTab::betTypeChoosesThePlans()
+{
+    QFETCH(QString, label);
+    QFETCH(int, plans);
+    startTab([this](LotteryKind) { return m_archive; });
+    QComboBox* box = m_tab->betTypeBox();
+    box->setCurrentIndex(box->findText(label));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(m_tab->backtestTable()->rowCount(), plans);
+    const BetType betType = *memberBetType(box->currentIndex() + 1);
+    const auto expected = backtestAllPlans(archiveSeries(5000), loadPlanRules(), betType, 10000);
+    const int row = rowOfCaption(m_tab->backtestTable(), memberPlanCaption(56));
+    QCOMPARE(m_tab->backtestTable()->item(row, 1)->text(), QString::number(expected.back().result.right));
+}
+
+void TestAnalysisTab::clickOpensThePlansCurve()
+{
+    startTab([this](LotteryKind) { return m_archive; });
+    QTableWidget* table = m_tab->backtestTable();
+    const int row = rowOfCaption(table, memberPlanCaption(29));
+    table->scrollToItem(table->item(row, 0));
+    const QRect cell = table->visualItemRect(table->item(row, 0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    QTRY_VERIFY_WITH_TIMEOUT(m_tab->curveChart()->title().startsWith(memberPlanCaption(29)), 60000);
+
+    const std::optional<BacktestResult> result =
+        backtestPlan(archiveSeries(5000), loadPlanRules().member, PlanTab::Member, 29, 1, {10000, true});
+    const std::vector<double> rates = rollingHitRates(result->rows, 100);
+    QLineSeries* curve = lineOf(m_tab->curveChart());
+    // Long curves are thinned to at most 2000 points, evenly, starting with the first window.
+    QVERIFY(curve->count() > 0 && curve->count() <= 2000);
+    QCOMPARE(curve->at(0).y(), rates.front());
+    const int step = int((rates.size() + 1999) / 2000);
+    QCOMPARE(curve->at(1).y(), rates[std::size_t(step)]);
+}
+
+void TestAnalysisTab::sortsNumerically()
+{
+    startTab([this](LotteryKind) { return m_archive; });
+    QTableWidget* table = m_tab->backtestTable();
+    QHeaderView* header = table->horizontalHeader();
+    // Clicking the header of "最长连挂" sorts by it; numbers, not texts ("10" after "9").
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(5) + header->sectionSize(5) / 2, header->height() / 2));
+    QCOMPARE(header->sortIndicatorSection(), 5);
+    for (int row = 1; row < table->rowCount(); ++row) {
+        const int previous = table->item(row - 1, 5)->text().toInt();
+        const int current = table->item(row, 5)->text().toInt();
+        QVERIFY(header->sortIndicatorOrder() == Qt::AscendingOrder ? previous <= current : previous >= current);
+    }
+    QVERIFY(table->item(0, 5)->text() != table->item(table->rowCount() - 1, 5)->text());
+}
+
+void TestAnalysisTab::worksWithoutAnArchive()
+{
+    // No archive: the feed's 110 draws are the whole series.
+    startTab({});
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 72);
+    const PlanBacktest first =
+        backtestAllPlans(seriesFromHistory(m_state.history), loadPlanRules(), BetType::Combo, 10000).front();
+    QCOMPARE(m_tab->backtestTable()->item(rowOfCaption(m_tab->backtestTable(), freePlanCaption(1)), 1)->text(),
+             QString::number(first.result.right));
+    QCOMPARE(first.result.right + first.result.wrong, kHistoryLength - 4);
+}
+
+QTEST_MAIN(TestAnalysisTab)
+#include "tst_analysistab.moc"
