@@ -36,7 +36,8 @@ std::optional<int> jsonInt(const QJsonValue& value)
 {
     if (value.isDouble()) {
         const double d = value.toDouble();
-        if (d == static_cast<double>(static_cast<qint64>(d)) && d >= -2e9 && d <= 2e9)
+        // The range first: converting a double outside it (1e30, NaN) to an integer is undefined.
+        if (d >= -2e9 && d <= 2e9 && d == static_cast<double>(static_cast<qint64>(d)))
             return static_cast<int>(d);
         return std::nullopt;
     }

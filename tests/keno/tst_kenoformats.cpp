@@ -99,6 +99,10 @@ void TestKenoFormats::json_data()
     const QByteArray fraction =
         jsonRecord("3463836", "Jul 31, 2026", "03:56:30 AM",
                    "44.5, 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
+    // Found by the fuzzer: converting such a number to an integer before checking its range was undefined.
+    const QByteArray huge =
+        jsonRecord("3463837", "Jul 31, 2026", "03:56:30 AM",
+                   "44, 3, 80, 26, 61, 12, 4e30, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
 
     // clang-format off
     QTest::newRow("one draw, interleave")    << "[" + good + "]" << KenoScheme::Interleave << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 0;
@@ -109,6 +113,7 @@ void TestKenoFormats::json_data()
     QTest::newRow("19 numbers rejected")     << "[" + short19 + "," + good + "]" << KenoScheme::Interleave << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("bad date rejected")       << "[" + badDate + "," + good + "]" << KenoScheme::Interleave << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("fraction rejected")       << "[" + fraction + "]" << KenoScheme::Interleave << true << QStringList{} << 1;
+    QTest::newRow("number past any integer rejected") << "[" + huge + "]" << KenoScheme::Interleave << true << QStringList{} << 1;
     QTest::newRow("no draw number")          << QByteArray("[{\"drawDate\": \"Jul 31, 2026\"}, 5]") << KenoScheme::Interleave << true << QStringList{} << 2;
     QTest::newRow("empty array")             << QByteArray("[]") << KenoScheme::Interleave << true << QStringList{} << 0;
     QTest::newRow("object, not array")       << "{\"draws\": [" + good + "]}" << KenoScheme::Interleave << false << QStringList{} << 0;
