@@ -152,8 +152,13 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusBar()->addWidget(m_statusLabel, 1);
     // The archive export sits in the status bar, so the described layout above it stays as it is.
+    // A flat button no taller than the status text, so the status bar keeps its height.
     auto* exportButton = new QPushButton(QStringLiteral("导出开奖CSV"), statusBar());
     exportButton->setObjectName(QStringLiteral("exportArchiveButton"));
+    exportButton->setFlat(true);
+    exportButton->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0px 4px; color: rgb(0, 0, 192); }"));
+    exportButton->setFixedHeight(m_statusLabel->sizeHint().height());
     statusBar()->addPermanentWidget(exportButton);
     connect(exportButton, &QPushButton::clicked, this, &MainWindow::exportArchive);
     m_archivePool.setMaxThreadCount(1);
