@@ -1,3 +1,7 @@
+#include "feed/feedparser.h"
+#include "keno/kenoformats.h"
+
+#include <ctime>
 // The local draw server, started as a real process on a free port and read over HTTP.
 
 #include <httplib.h>
@@ -8,6 +12,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTcpSocket>
 #include <QTest>
@@ -261,6 +266,10 @@ private Q_SLOTS:
     void badArguments_data();
     void badArguments();
     void help();
+    void kenoMatchesCanadaFeed_data();
+    void kenoMatchesCanadaFeed();
+    void kenoMisbehaves_data();
+    void kenoMisbehaves();
 };
 
 void TestFeedsim::announcesItsPort()
@@ -886,6 +895,111 @@ void TestFeedsim::help()
                              "/notice.txt", "/lucky28.txt", "/api.php?t=jnd28", "/control", "reset=1"}) {
         QVERIFY2(text.contains(QLatin1String(word)), word);
     }
+}
+
+void TestFeedsim::kenoMatchesCanadaFeed_data()
+{
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QString>("now");
+
+    // clang-format off
+    QTest::newRow("Berlin, summer")          << QByteArray("Europe/Berlin") << "2026-07-31 12:00:00";
+    QTest::newRow("Berlin, winter")          << QByteArray("Europe/Berlin") << "2026-12-10 12:07:13";
+    QTest::newRow("Shanghai, across the Vancouver spring change") << QByteArray("Asia/Shanghai") << "2026-03-08 19:05:00";
+    QTest::newRow("Shanghai, new year")      << QByteArray("Asia/Shanghai") << "2027-01-01 00:20:00";
+    // clang-format on
+}
+
+// Same issues, the digits derived by the interleave scheme and the same local times, in the Keno
+// pages and in the yearly CSV as in the Canada 28 feed.
+void TestFeedsim::kenoMatchesCanadaFeed()
+{
+    QFETCH(QByteArray, zone);
+    QFETCH(QString, now);
+    const QByteArray oldZone = qgetenv("TZ");
+    qputenv("TZ", zone);
+    tzset();
+    const auto restore = qScopeGuard([&oldZone] {
+        qputenv("TZ", oldZone);
+        tzset();
+    });
+    RunningServer server({QStringLiteral("--now"), now});
+    QVERIFY(server.port() > 0);
+    const Reply feed = fetch(server.port(), kCanadaPath);
+    const std::vector<tandor28::DatedDraw> expected =
+        tandor28::parseDatedRecords(tandor28::LotteryKind::Canada28Night, feed.body);
+    QCOMPARE(expected.size(), std::size_t(120));
+    const auto digits = [](const std::vector<tandor28::DatedDraw>& draws) {
+        QStringList lines;
+        for (const tandor28::DatedDraw& draw : draws)
+            lines << QStringLiteral("%1 %2 %3%4%5")
+                         .arg(draw.issue)
+                         .arg(draw.drawnAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                         .arg(draw.d1)
+                         .arg(draw.d2)
+                         .arg(draw.d3);
+        return lines;
+    };
+    const QStringList wanted = digits(expected);
+
+    const Reply page = fetch(server.port(), QStringLiteral("/services2/keno/draw/latest/120/0"));
+    QCOMPARE(page.status, 200);
+    const tandor28::KenoRead keno = tandor28::parseKenoJson(page.body, tandor28::KenoScheme::Interleave);
+    QCOMPARE(keno.rejected, 0);
+    QCOMPARE(digits(keno.draws), wanted);
+
+    const Reply paged = fetch(server.port(), QStringLiteral("/services2/keno/draw/latest/5/10"));
+    QCOMPARE(digits(tandor28::parseKenoJson(paged.body, tandor28::KenoScheme::Interleave).draws), wanted.mid(10, 5));
+
+    const Reply zipped = fetch(server.port(), QStringLiteral("/keno/KenoCurrentYear.zip"));
+    QCOMPARE(zipped.status, 200);
+    QVERIFY(zipped.body.startsWith("PK"));
+    tandor28::KenoRead year = tandor28::parseKenoCsvBody(zipped.body, tandor28::KenoScheme::Interleave);
+    QCOMPARE(year.rejected, 0);
+    const QDateTime clock = QDateTime::fromString(now, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const int sinceNewYear =
+        static_cast<int>(QDate(clock.date().year(), 1, 1).daysTo(clock.date())) * (86399 / 210 + 1) +
+        clock.time().msecsSinceStartOfDay() / 1000 / 210 + 1;
+    QCOMPARE(static_cast<int>(year.draws.size()), sinceNewYear);
+    std::reverse(year.draws.begin(), year.draws.end());
+    year.draws.resize(std::min<std::size_t>(year.draws.size(), 120));
+    QCOMPARE(digits(year.draws), wanted.mid(0, static_cast<qsizetype>(year.draws.size())));
+}
+
+void TestFeedsim::kenoMisbehaves_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("draws");
+
+    const QString page = QStringLiteral("/services2/keno/draw/latest/120/0");
+    const QString year = QStringLiteral("/keno/KenoCurrentYear.zip");
+    // clang-format off
+    QTest::newRow("page, status 500")   << QStringList{"--status", "500"} << page << 500 << 0;
+    QTest::newRow("page, garbage")      << QStringList{"--garbage"} << page << 200 << 0;
+    QTest::newRow("page, 4 records")    << QStringList{"--records", "4"} << page << 200 << 4;
+    QTest::newRow("page, canada off")   << QStringList{"--no-canada"} << page << 503 << 0;
+    QTest::newRow("year, server down")  << QStringList{"--down"} << year << 503 << 0;
+    QTest::newRow("year, garbage")      << QStringList{"--garbage"} << year << 200 << 0;
+    // clang-format on
+}
+
+void TestFeedsim::kenoMisbehaves()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, path);
+    QFETCH(int, status);
+    QFETCH(int, draws);
+    RunningServer server(arguments);
+    QVERIFY(server.port() > 0);
+    const Reply reply = fetch(server.port(), path);
+    QVERIFY(reply.ok);
+    QCOMPARE(reply.status, status);
+    const tandor28::KenoRead read = path.endsWith(QLatin1String(".zip"))
+                                        ? tandor28::parseKenoCsvBody(reply.body, tandor28::KenoScheme::Interleave)
+                                        : tandor28::parseKenoJson(reply.body, tandor28::KenoScheme::Interleave);
+    QCOMPARE(static_cast<int>(read.draws.size()), draws);
 }
 
 QTEST_GUILESS_MAIN(TestFeedsim)

@@ -1,7 +1,12 @@
 #include "bodies.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
+#include <QTimeZone>
+
 #include <QStringEncoder>
+#include <zip.h>
 
 #include <cstdio>
 #include <random>
@@ -15,7 +20,93 @@ std::string digitsSum(const DrawRecord& r)
     return std::to_string(r.d1 + r.d2 + r.d3);
 }
 
+// A local wall-clock moment on Vancouver's clock.
+QDateTime inVancouver(LocalTime t)
+{
+    static const QTimeZone vancouver(QByteArrayLiteral("America/Vancouver"));
+    const std::chrono::year_month_day date{t.day};
+    const QDateTime local(QDate(static_cast<int>(date.year()), static_cast<int>(static_cast<unsigned>(date.month())),
+                                static_cast<int>(static_cast<unsigned>(date.day()))),
+                          QTime(t.secondOfDay / 3600, t.secondOfDay / 60 % 60, t.secondOfDay % 60));
+    return local.toTimeZone(vancouver);
+}
+
+std::string kenoNumbers(const DrawRecord& r, char separator)
+{
+    std::string text;
+    for (const int n : r.keno) {
+        if (!text.empty())
+            text += separator;
+        text += std::to_string(n);
+    }
+    return text;
+}
+
 } // namespace
+
+FeedBody kenoJsonBody(const std::vector<DrawRecord>& records)
+{
+    FeedBody body;
+    body.bytes.push_back('[');
+    const QLocale c = QLocale::c();
+    for (const DrawRecord& r : records) {
+        if (!body.recordStarts.empty())
+            body.bytes += ',';
+        body.recordStarts.push_back(body.bytes.size());
+        const QDateTime there = inVancouver(r.time);
+        body.bytes += "{\"drawNbr\":" + std::to_string(r.issue) + ",\"drawDate\":\"" +
+                      c.toString(there.date(), QStringLiteral("MMM d, yyyy")).toStdString() + "\",\"drawTime\":\"" +
+                      c.toString(there.time(), QStringLiteral("hh:mm:ss AP")).toStdString() + "\",\"drawNbrs\":[" +
+                      kenoNumbers(r, ',') + "],\"drawBonus\":1.0}";
+    }
+    body.bytes.push_back(']');
+    return body;
+}
+
+std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst)
+{
+    std::string csv = "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\"";
+    for (int i = 1; i <= 20; ++i)
+        csv += ",\"NUMBER DRAWN " + std::to_string(i) + "\"";
+    csv += "\r\n";
+    csv.reserve(newestFirst.size() * 96);
+    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
+        const QDateTime there = inVancouver(it->time);
+        csv += "\"KENO\"," + std::to_string(it->issue) + ",\"" +
+               there.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString() + "\",1," + kenoNumbers(*it, ',') +
+               "\r\n";
+    }
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_error_fini(&error);
+    if (!target)
+        return {};
+    zip_source_keep(target);
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
+    std::string zipped;
+    if (archive) {
+        zip_source_t* entry = zip_source_buffer(archive, csv.data(), csv.size(), 0);
+        if (!entry || zip_file_add(archive, "KenoCurrentYear.csv", entry, ZIP_FL_OVERWRITE) < 0) {
+            if (entry)
+                zip_source_free(entry);
+            zip_discard(archive);
+        } else if (zip_close(archive) != 0) {
+            zip_discard(archive);
+        } else if (zip_source_open(target) == 0) {
+            zip_stat_t stat;
+            zip_stat_init(&stat);
+            if (zip_source_stat(target, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+                zipped.resize(stat.size);
+                if (zip_source_read(target, zipped.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+                    zipped.clear();
+            }
+            zip_source_close(target);
+        }
+    }
+    zip_source_free(target);
+    return zipped;
+}
 
 FeedBody luckyBody(const std::vector<DrawRecord>& records)
 {

@@ -20,6 +20,11 @@ struct FeedBody
 [[nodiscard]] FeedBody luckyBody(const std::vector<DrawRecord>& records);
 // Canada 28: a JSON array of {"issue":..,"date":"YYYY-MM-DD HH:MM","c1":..,"c2":..,"c3":..,"c4":sum}.
 [[nodiscard]] FeedBody canadaBody(const std::vector<DrawRecord>& records);
+// Keno JSON as the results service gives it: [{"drawNbr":..,"drawDate":"Jul 31, 2026","drawTime":"03:56:30 AM",
+// "drawNbrs":[20 numbers],"drawBonus":1.0}], times on Vancouver's clock.
+[[nodiscard]] FeedBody kenoJsonBody(const std::vector<DrawRecord>& records);
+// The yearly Keno CSV, oldest draw first, zipped as KenoCurrentYear.csv; empty when zipping fails.
+[[nodiscard]] std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst);
 // Where a cut body stops: halfway through the middle record (or halfway through a body without records).
 [[nodiscard]] std::size_t cutPosition(const FeedBody& body);
 // Fills the body up to `size` bytes with lines of blanks, which match no record; a longer body stays.

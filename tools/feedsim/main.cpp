@@ -48,6 +48,15 @@ public:
             }
             serveFeed(Lottery::Canada28, res);
         });
+        // The Keno results the Canada 28 draws are derived from: pages of `count` draws after skipping the
+        // `offset` newest, and this year's draws as a zipped CSV.
+        m_server.Get(R"(/services2/keno/draw/latest/(\d{1,6})/(\d{1,7}))", [this](const httplib::Request& req,
+                                                                                  httplib::Response& res) {
+            serveFeed(Lottery::Canada28, res, Body::KenoJson, std::stoi(req.matches[1]), std::stoi(req.matches[2]));
+        });
+        m_server.Get("/keno/KenoCurrentYear.zip", [this](const httplib::Request&, httplib::Response& res) {
+            serveFeed(Lottery::Canada28, res, Body::KenoCsv);
+        });
         m_server.Get("/control", [this](const httplib::Request&, httplib::Response& res) {
             res.set_content(describeBehaviour(current()) + "feed-requests=" + std::to_string(m_feedRequests.load()) +
                                 "\n",
@@ -64,7 +73,10 @@ public:
             res.set_content(describeBehaviour(m_now), "text/plain");
         });
         m_server.Get("/", [](const httplib::Request&, httplib::Response& res) {
-            res.set_content("/notice.txt\n/lucky28.txt\n/api.php?t=jnd28\n/control\n", "text/plain");
+            res.set_content(
+                "/notice.txt\n/lucky28.txt\n/api.php?t=jnd28\n/services2/keno/draw/latest/{count}/{offset}\n"
+                "/keno/KenoCurrentYear.zip\n/control\n",
+                "text/plain");
         });
     }
 
@@ -123,7 +135,14 @@ private:
         res.set_content(body, "text/plain; charset=GBK");
     }
 
-    void serveFeed(Lottery lottery, httplib::Response& res)
+    enum class Body
+    {
+        Feed,
+        KenoJson,
+        KenoCsv,
+    };
+
+    void serveFeed(Lottery lottery, httplib::Response& res, Body kind = Body::Feed, int count = 0, int offset = 0)
     {
         ++m_feedRequests;
         const Behaviour b = current();
@@ -132,7 +151,9 @@ private:
             serveUnavailable(res);
             return;
         }
-        const char* contentType = lottery == Lottery::Lucky28 ? "text/plain" : "application/json";
+        const char* contentType = lottery == Lottery::Lucky28 ? "text/plain"
+                                  : kind == Body::KenoCsv     ? "application/zip"
+                                                              : "application/json";
         FeedBody body;
         if (b.garbage) {
             body.bytes = garbageBody(m_seed);
@@ -142,8 +163,19 @@ private:
             contentType = "text/html";
         } else {
             const LocalTime now = shiftSeconds(b.fixedNow ? *b.fixedNow : localNow(), -b.lagSeconds);
-            const std::vector<DrawRecord> records = recentDraws(lottery, now, b.records, m_seed);
-            body = lottery == Lottery::Lucky28 ? luckyBody(records) : canadaBody(records);
+            if (kind == Body::KenoJson) {
+                // "fewer records" caps a page the same way it caps the feed.
+                std::vector<DrawRecord> records =
+                    recentDraws(lottery, now, offset + std::min(count, b.records), m_seed);
+                records.erase(records.begin(), records.begin() + std::min<std::size_t>(offset, records.size()));
+                body = kenoJsonBody(records);
+            } else if (kind == Body::KenoCsv) {
+                body.bytes = kenoCsvZip(recentDraws(lottery, now, canadaDrawsThisYear(now), m_seed));
+                body.recordStarts = {0};
+            } else {
+                const std::vector<DrawRecord> records = recentDraws(lottery, now, b.records, m_seed);
+                body = lottery == Lottery::Lucky28 ? luckyBody(records) : canadaBody(records);
+            }
         }
         padBody(body, static_cast<std::size_t>(b.padBytes));
         res.status = b.status;

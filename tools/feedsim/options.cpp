@@ -56,6 +56,11 @@ Routes:
                           issue-YYYY-MM-DD HH:MM:SS-a + b + c = sum
   GET  /api.php?t=jnd28   Canada 28: JSON array, newest first, records
                           {"issue":"..","date":"YYYY-MM-DD HH:MM","c1":"a","c2":"b","c3":"c","c4":"sum"}
+  GET  /services2/keno/draw/latest/COUNT/OFFSET
+                          the Keno draws the Canada 28 digits come from (interleave scheme):
+                          COUNT draws after skipping the OFFSET newest, JSON, Vancouver time
+  GET  /keno/KenoCurrentYear.zip
+                          this year's Keno draws as a zipped CSV, oldest first
   GET  /control           the current settings, one name=value a line, then
                           feed-requests=N (feed requests received since the start)
   POST /control?NAME=VALUE&...
@@ -70,7 +75,8 @@ Routes:
 
 Schedules (local clock): Lucky 28 on every five-minute mark from 09:05 to 23:55,
 Canada 28 every 210 s counted from local midnight. Issues count draws from a fixed
-day, so a draw keeps its issue; digits come from the seed, the lottery and the issue.
+day, so a draw keeps its issue; digits come from the seed, the lottery and the issue
+(Canada 28: from a Keno draw of 20 numbers made from them).
 
 Options:
   --port N          port to listen on (default 8828; 0 picks a free port)

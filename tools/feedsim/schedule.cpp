@@ -45,9 +45,32 @@ DrawRecord makeRecord(Lottery lottery, std::int64_t issue, LocalTime time, std::
     DrawRecord record;
     record.issue = issue;
     record.time = time;
-    record.d1 = static_cast<int>(splitMix(state) % 10);
-    record.d2 = static_cast<int>(splitMix(state) % 10);
-    record.d3 = static_cast<int>(splitMix(state) % 10);
+    if (lottery == Lottery::Lucky28) {
+        record.d1 = static_cast<int>(splitMix(state) % 10);
+        record.d2 = static_cast<int>(splitMix(state) % 10);
+        record.d3 = static_cast<int>(splitMix(state) % 10);
+        return record;
+    }
+    // Canada 28 comes from a Keno draw: 20 of 1..80 by a partial shuffle, the digits by the
+    // interleave scheme (sorted positions 2,5,..,17 / 3,6,..,18 / 4,7,..,19, each sum modulo 10).
+    std::array<int, 80> pool{};
+    for (int i = 0; i < 80; ++i)
+        pool[static_cast<std::size_t>(i)] = i + 1;
+    for (std::size_t i = 0; i < record.keno.size(); ++i) {
+        const std::size_t j = i + static_cast<std::size_t>(splitMix(state) % (80 - i));
+        std::swap(pool[i], pool[j]);
+        record.keno[i] = pool[i];
+    }
+    std::array<int, 20> sorted = record.keno;
+    std::sort(sorted.begin(), sorted.end());
+    int sums[3] = {0, 0, 0};
+    for (int digit = 0; digit < 3; ++digit) {
+        for (int k = 0; k < 6; ++k)
+            sums[digit] += sorted[static_cast<std::size_t>(1 + digit + 3 * k)];
+    }
+    record.d1 = sums[0] % 10;
+    record.d2 = sums[1] % 10;
+    record.d3 = sums[2] % 10;
     return record;
 }
 
@@ -57,6 +80,13 @@ std::int64_t dayIndex(sys_days day)
 }
 
 } // namespace
+
+int canadaDrawsThisYear(LocalTime now)
+{
+    const std::chrono::year_month_day date{now.day};
+    const sys_days newYear{date.year() / 1 / 1};
+    return static_cast<int>((now.day - newYear).count()) * kCanadaPerDay + now.secondOfDay / kCanadaStep + 1;
+}
 
 LocalTime localNow()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,8 @@ struct DrawRecord
     int d1 = 0;
     int d2 = 0;
     int d3 = 0;
+    // Canada 28: the Keno draw the digits come from, 20 distinct numbers 1..80 in drawing order.
+    std::array<int, 20> keno{};
 };
 
 [[nodiscard]] LocalTime localNow();
@@ -36,6 +39,9 @@ struct DrawRecord
 // Reads "YYYY-MM-DD HH:MM:SS" (the seconds may be left out).
 [[nodiscard]] std::optional<LocalTime> parseLocalTime(const std::string& text);
 [[nodiscard]] std::string formatLocalTime(LocalTime t);
+
+// How many Canada 28 draws took place from this year's 1 January up to `now`.
+[[nodiscard]] int canadaDrawsThisYear(LocalTime now);
 
 // The draws of the lottery that took place at or before `now`, newest first, `count` of them.
 // Issues and digits depend only on the draw's date and time and on the seed.
