@@ -65,6 +65,15 @@ DrawSeries seriesFromHistory(const DrawHistory& history)
     return series;
 }
 
+DrawSeries seriesFromDated(const std::vector<DatedDraw>& draws)
+{
+    DrawSeries series;
+    series.reserve(draws.size());
+    for (const DatedDraw& draw : draws)
+        series.push_back(SeriesDraw{draw.issue, draw.d1, draw.d2, draw.d3});
+    return series;
+}
+
 std::vector<int> consecutiveRuns(const DrawSeries& series)
 {
     const std::size_t size = series.size();

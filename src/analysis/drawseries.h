@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/dateddraw.h"
 #include "model/draw.h"
 
 #include <QtGlobal>
@@ -31,6 +32,9 @@ using DrawSeries = std::vector<SeriesDraw>;
 // The series of a history (position 1 = newest), issues read by their leading digits; positions
 // whose issue has no digits (the empty draws of a short feed) are left out.
 [[nodiscard]] DrawSeries seriesFromHistory(const DrawHistory& history);
+
+// The archive's draws as a series (they come oldest first).
+[[nodiscard]] DrawSeries seriesFromDated(const std::vector<DatedDraw>& draws);
 
 // run[p - 1] for history position p: how many draws from p on, going older, carry consecutive issues
 // (1 when the draw before p in the series is not issue(p) - 1). A prediction for position p computed

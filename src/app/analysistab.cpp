@@ -182,8 +182,8 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
     setUpTable(m_ui->backtestTable, kBacktestHeaders);
     setUpTable(m_ui->missedTable, kMissedHeaders);
     m_ui->missedTable->setRowCount(kMissedItemCount);
-    m_ui->analysisSplitter->setStretchFactor(0, 4);
-    m_ui->analysisSplitter->setStretchFactor(1, 5);
+    // The charts get the larger share: the tables scroll, the charts cannot.
+    m_ui->analysisSplitter->setSizes({340, 540});
 
     m_curveLine = addLine(makeChart(m_ui->curveChart, QStringLiteral("滚动命中率（点击回测表的计划）")),
                           QStringLiteral("判定期数"), QStringLiteral("%"));

@@ -1,8 +1,10 @@
+#include "analysis/drawseries.h"
 #include "app/applog.h"
 #include "app/mainwindow.h"
 #include "app/qttranslations.h"
 #include "app/uifont.h"
 
+#include "archive/drawarchive.h"
 #include "paths/filelocations.h"
 
 #include <QApplication>
@@ -33,7 +35,15 @@ int main(int argc, char* argv[])
     // A data file left beside the program from before it was installed is carried over once.
     (void)tandor28::adoptOldDataFile(locations);
 
-    tandor28::MainWindow window;
+    tandor28::MainWindowServices services;
+    // The long-run analysis reads the draw archive on its worker thread, opening it there; an archive
+    // that cannot be opened reads as no draws and the tab works from the feed alone.
+    services.archive = [path = tandor28::defaultArchivePath()](tandor28::LotteryKind lottery) {
+        const tandor28::ArchiveOpening opening = tandor28::DrawArchive::open(path);
+        return opening.archive ? tandor28::seriesFromDated(opening.archive->loadDraws(lottery, 0))
+                               : tandor28::DrawSeries{};
+    };
+    tandor28::MainWindow window(std::move(services));
     if (window.start() != tandor28::StartOutcome::Running)
         return 0;
     window.show();

@@ -13,6 +13,7 @@
 #include "feed/countdown.h"
 #include "feed/feedfetch.h"
 #include "feed/http.h"
+#include "feed/sources.h"
 #include "model/textnum.h"
 #include "ui_mainwindow.h"
 
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -28,9 +30,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tandor28 {
 
@@ -63,6 +67,13 @@ MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
         services.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     if (services.iniPath.isEmpty())
         services.iniPath = endpointsIniPath();
+    if (services.archivePath.isEmpty())
+        services.archivePath = defaultArchivePath();
+    if (!services.saveFileName) {
+        services.saveFileName = [owner](const QString& caption, const QString& suggested) {
+            return QFileDialog::getSaveFileName(owner, caption, suggested, QStringLiteral("CSV (*.csv)"));
+        };
+    }
     return services;
 }
 
@@ -140,6 +151,18 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_statusLabel = new QLabel(statusBar());
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     statusBar()->addWidget(m_statusLabel, 1);
+    // The archive export sits in the status bar, so the described layout above it stays as it is.
+    // A flat button no taller than the status text, so the status bar keeps its height.
+    auto* exportButton = new QPushButton(QStringLiteral("导出开奖CSV"), statusBar());
+    exportButton->setObjectName(QStringLiteral("exportArchiveButton"));
+    exportButton->setFlat(true);
+    exportButton->setStyleSheet(
+        QStringLiteral("QPushButton { border: none; padding: 0px 4px; color: rgb(0, 0, 192); }"));
+    exportButton->setFixedHeight(m_statusLabel->sizeHint().height());
+    statusBar()->addPermanentWidget(exportButton);
+    connect(exportButton, &QPushButton::clicked, this, &MainWindow::exportArchive);
+    m_archivePool.setMaxThreadCount(1);
+    connect(&m_archiveWatcher, &QFutureWatcher<ArchiveAdd>::finished, this, &MainWindow::onArchiveWritten);
 
     m_parts.drawTable = m_ui->drawTable;
     m_parts.issueLabel = m_ui->issueLabel;
@@ -202,8 +225,10 @@ StartOutcome MainWindow::start()
     m_memberPlansTab->loadPlanRules();
     finishDrawTableStyling();
     m_customTab->loadAlgorithms();
+    openArchive();
     selectLotteryByHour();
     refreshAll();
+    backfillArchive();
     return StartOutcome::Running;
 }
 
@@ -324,8 +349,29 @@ void MainWindow::beginRefresh()
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
     connect(&m_fetchWatcher, &QFutureWatcher<FeedFetchResult>::finished, this, &MainWindow::onFetchFinished);
     // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
-    m_fetchWatcher.setFuture(fetchDrawFeedAsync(m_refreshLottery, feedUrl(m_refreshLottery, m_endpoints, m_notice),
-                                                m_state.periodCount, m_services.fetchTimeoutSeconds));
+    const QString url = feedUrl(m_refreshLottery, m_endpoints, m_notice);
+    const std::vector<DrawSource> sources = loadSources(m_services.iniPath, m_refreshLottery, url).sources;
+    if (sources.size() == 1 && sources.front() == DrawSource{SourceFormat::Feed, url, KenoScheme::Interleave}) {
+        m_fetchWatcher.setFuture(
+            fetchDrawFeedAsync(m_refreshLottery, url, m_state.periodCount, m_services.fetchTimeoutSeconds));
+        return;
+    }
+    // A configured list: its sources are tried in order, every refresh from the first one again.
+    const LotteryKind kind = m_refreshLottery;
+    const int periodCount = m_state.periodCount;
+    m_fetchWatcher.setFuture(QtConcurrent::run(fetchThreadPool(), [kind, sources, periodCount] {
+        SourceFetch fetch = fetchFromSources(kind, sources, 0, periodCount);
+        FeedFetchResult result;
+        result.failure = fetch.history ? FetchFailure::None : FetchFailure::TooFewRecords;
+        result.status = fetch.history ? 200 : 0;
+        result.history = std::move(fetch.history);
+        result.draws = std::move(fetch.draws);
+        result.source =
+            fetch.history || fetch.failures.isEmpty() ? fetch.answeredBy : fetch.failures.join(QStringLiteral("; "));
+        if (!result.history)
+            result.source = fetch.failures.join(QStringLiteral("; "));
+        return result;
+    }));
 }
 
 void MainWindow::onFetchFinished()
@@ -334,7 +380,29 @@ void MainWindow::onFetchFinished()
     // A failed fetch or fewer than five records leave the previous history and tables as they are.
     FeedFetchResult fetched = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
                                   ? m_fetchWatcher.result()
-                                  : FeedFetchResult{std::nullopt, FetchFailure::Network, 0};
+                                  : FeedFetchResult{std::nullopt, FetchFailure::Network, 0, {}, {}};
+    // A source whose newest draw is older than the one shown went back in time: it counts as failed.
+    m_sourceNote = fetched.history && !fetched.source.isEmpty() ? QStringLiteral("来源：") + fetched.source : QString();
+    if (fetched.history && m_shownLottery == m_refreshLottery && !m_state.history.isEmpty()) {
+        bool shownOk = false;
+        bool fetchedOk = false;
+        const qint64 shown = m_state.history.at(1).issue.toLongLong(&shownOk);
+        const qint64 newest = fetched.history->at(1).issue.toLongLong(&fetchedOk);
+        if (shownOk && fetchedOk && newest < shown) {
+            fetched.history.reset();
+            fetched.failure = FetchFailure::TooFewRecords;
+            m_sourceNote = QStringLiteral("来源回到了过去（第%1期）").arg(newest);
+        }
+    }
+    if (!fetched.history && !fetched.source.isEmpty() && m_sourceNote.isEmpty())
+        m_sourceNote = fetched.source;
+    if (fetched.history && !fetched.draws.empty())
+        keepInArchive(m_refreshLottery, std::move(fetched.draws),
+                      fetched.source.isEmpty()
+                          ? QStringLiteral("feed ") + feedUrl(m_refreshLottery, m_endpoints, m_notice)
+                          : fetched.source);
+    if (fetched.history)
+        m_shownLottery = m_refreshLottery;
     // The first history of a run is no new draw: the statistics label waits for its first pass.
     m_newDraw =
         fetched.history && !m_state.history.isEmpty() && fetched.history->at(1).issue != m_state.history.at(1).issue;
@@ -342,7 +410,7 @@ void MainWindow::onFetchFinished()
         m_state.history = std::move(*fetched.history);
         writeDrawRows();
     }
-    m_lastFetch = {std::nullopt, fetched.failure, fetched.status};
+    m_lastFetch = {std::nullopt, fetched.failure, fetched.status, {}, {}};
     writeFetchStatus();
     finishRefresh();
 }
@@ -416,10 +484,15 @@ void MainWindow::writeHeadline()
 void MainWindow::writeFetchStatus()
 {
     // A failed fetch must not look like fresh data: the status bar says so, and why.
-    m_statusLabel->setText(
+    QString text =
         m_lastFetch.failure == FetchFailure::None
             ? connectedStatusText(m_state.latestVersion)
-            : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion));
+            : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion);
+    for (const QString& note : {m_sourceNote, m_archiveNote}) {
+        if (!note.isEmpty())
+            text += QStringLiteral(" | ") + note;
+    }
+    m_statusLabel->setText(text);
 }
 
 void MainWindow::writeCountdown()
@@ -481,8 +554,88 @@ void MainWindow::openSite()
     m_services.openUrl(QUrl(QString::fromLatin1(kSiteUrl)));
 }
 
+void MainWindow::openArchive()
+{
+    ArchiveOpening opening = DrawArchive::open(m_services.archivePath);
+    m_archive = std::move(opening.archive);
+    if (!opening.problem.isEmpty())
+        m_archiveNote = QStringLiteral("开奖存档：") + opening.problem;
+}
+
+void MainWindow::keepInArchive(LotteryKind lottery, std::vector<DatedDraw> draws, const QString& source)
+{
+    if (!m_archive || m_archive->isReadOnly())
+        return;
+    // Written on the archive's own thread after the refresh, so the window never waits for the disk.
+    const std::shared_ptr<DrawArchive> archive = m_archive;
+    const QFuture<ArchiveAdd> write =
+        QtConcurrent::run(&m_archivePool, [archive, lottery, draws = std::move(draws), source] {
+            return archive->addDraws(lottery, draws, source);
+        });
+    if (!m_archiveWatcher.isRunning())
+        m_archiveWatcher.setFuture(write);
+}
+
+void MainWindow::onArchiveWritten()
+{
+    if (m_archiveWatcher.future().resultCount() == 0)
+        return;
+    const ArchiveAdd add = m_archiveWatcher.result();
+    if (!add.ok)
+        m_archiveNote = QStringLiteral("开奖存档：") + add.error;
+    else if (add.newConflicts > 0)
+        m_archiveNote = QStringLiteral("开奖存档：收到%1条与已存开奖不同的记录（冲突）").arg(add.newConflicts);
+    else if (m_archiveNote.contains(QLatin1String("locked")))
+        m_archiveNote.clear();
+    writeFetchStatus();
+}
+
+void MainWindow::waitForArchive()
+{
+    m_archivePool.waitForDone();
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::backfillArchive()
+{
+    if (!m_archive || m_archive->isReadOnly())
+        return;
+    // Gaps of the last 24 hours only, from the first source of each lottery that pages back in time.
+    for (const LotteryKind kind : {LotteryKind::Lucky28, LotteryKind::Canada28Night}) {
+        const std::optional<DrawSource> source =
+            pagingSource(loadSources(m_services.iniPath, kind, feedUrl(kind, m_endpoints, m_notice)).sources);
+        const std::optional<qint64> newest = m_archive->newestIssue(kind);
+        if (!source || !newest)
+            continue;
+        const qint64 perDay = kind == LotteryKind::Lucky28 ? 288 : 412;
+        const std::shared_ptr<DrawArchive> archive = m_archive;
+        (void)QtConcurrent::run(&m_archivePool, [archive, kind, source = *source, from = *newest - perDay] {
+            return fillGaps(*archive, kind, from, kenoJsonPager(source), describeSource(source), 10).added;
+        });
+    }
+}
+
+void MainWindow::exportArchive()
+{
+    if (!m_archive) {
+        m_services.inform(noticeCaption(), QStringLiteral("开奖存档不可用：") + m_archiveNote);
+        return;
+    }
+    const LotteryKind kind = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
+    const QString path =
+        m_services.saveFileName(QStringLiteral("导出开奖存档"), sourcesKey(kind) + QStringLiteral(".csv"));
+    if (path.isEmpty())
+        return;
+    QSaveFile file(path);
+    QString why;
+    const bool written = file.open(QIODevice::WriteOnly) && m_archive->exportCsv(kind, file, &why) && file.commit();
+    if (!written)
+        m_services.inform(noticeCaption(), QStringLiteral("导出失败：") + (why.isEmpty() ? file.errorString() : why));
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    m_archivePool.waitForDone();
     QMainWindow::closeEvent(event);
     // The program ends with the main window, whatever other windows are still open.
     QCoreApplication::exit(0);

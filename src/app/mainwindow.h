@@ -2,6 +2,7 @@
 
 #include "app/analysistab.h"
 #include "app/appstate.h"
+#include "archive/drawarchive.h"
 #include "feed/countdown.h"
 #include "feed/endpoints.h"
 #include "feed/feedfetch.h"
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QFutureWatcher>
 #include <QMainWindow>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <functional>
@@ -46,6 +48,10 @@ struct MainWindowServices
     QString iniPath;
     // The stored draws the long-run analysis reads; none when empty.
     ArchiveReader archive;
+    // The draw archive file; empty means the user's (draws.sqlite3 in the data folder).
+    QString archivePath;
+    // The save dialog of the archive export: the chosen file, empty when cancelled.
+    std::function<QString(const QString& caption, const QString& suggested)> saveFileName;
     // Timeout of the notice and feed fetches in seconds, as HttpRequest takes it (0: 15 s).
     int fetchTimeoutSeconds = 0;
 };
@@ -81,6 +87,10 @@ public:
     [[nodiscard]] const AppState& state() const { return m_state; }
     [[nodiscard]] const WindowParts& parts() const { return m_parts; }
     [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
+    // The archive kept for this run; none when it could not be opened (the status bar says why).
+    [[nodiscard]] DrawArchive* archive() const { return m_archive.get(); }
+    // Waits until the archive writes asked so far are done (for tests and shutdown).
+    void waitForArchive();
     [[nodiscard]] int refreshCount() const { return m_refreshCount; }
     // Whether the fetch of the last finished refresh gave a new history.
     [[nodiscard]] bool lastFetchSucceeded() const { return m_lastFetch.failure == FetchFailure::None; }
@@ -103,7 +113,14 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
+
 private:
+    void openArchive();
+    void keepInArchive(LotteryKind lottery, std::vector<DatedDraw> draws, const QString& source);
+    void onArchiveWritten();
+    void exportArchive();
+    void backfillArchive();
+
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
     void finishDrawTableStyling();
@@ -142,10 +159,16 @@ private:
     bool m_refreshFromTick = false;
     // The running refresh's fetch brought a newest draw other than the one shown before.
     bool m_newDraw = false;
-    FeedFetchResult m_lastFetch{std::nullopt, FetchFailure::Network, 0};
+    FeedFetchResult m_lastFetch{std::nullopt, FetchFailure::Network, 0, {}, {}};
     bool m_refreshing = false;
     bool m_refreshPending = false;
     int m_refreshCount = 0;
+    std::shared_ptr<DrawArchive> m_archive;
+    QString m_archiveNote; // why the archive is unavailable, or what its last write brought
+    QString m_sourceNote;  // the source that answered, or why the fetch counted as failed
+    std::optional<LotteryKind> m_shownLottery;
+    QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
+    QFutureWatcher<ArchiveAdd> m_archiveWatcher;
     bool m_settingLottery = false;
 };
 

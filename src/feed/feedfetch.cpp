@@ -17,6 +17,8 @@ FeedFetchResult readDrawFeed(LotteryKind kind, const HttpResponse& response, int
     result.history = parseDrawFeed(kind, response.body, periodCount);
     if (!result.history)
         result.failure = response.status >= 400 ? FetchFailure::HttpStatus : FetchFailure::TooFewRecords;
+    else
+        result.draws = parseDatedRecords(kind, response.body);
     return result;
 }
 

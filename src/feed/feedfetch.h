@@ -1,6 +1,7 @@
 #pragma once
 
 #include "feed/http.h"
+#include "model/dateddraw.h"
 #include "model/draw.h"
 
 #include <QFuture>
@@ -17,6 +18,10 @@ struct FeedFetchResult
     std::optional<DrawHistory> history;
     FetchFailure failure = FetchFailure::None;
     int status = 0; // the HTTP status of the answer, 0 when none came
+    // The records with their dates, for the draw archive; filled when the history is.
+    std::vector<DatedDraw> draws;
+    // The source that answered (describeSource), when a list of sources was asked.
+    QString source;
 };
 
 // The outcome of a fetched response for a feed: the history parseDrawFeed gives for its body, or

@@ -38,6 +38,12 @@ const Command kCommands[] = {
      "archive export --db PATH --lottery K | archive gaps --db PATH --lottery K",
      cmdArchive},
     {"derive", "derive [--scheme interleave|block] N1 ... N20", cmdDerive},
+    {"backtest",
+     "backtest --db PATH --lottery K --tab free|member|custom --plan P --bet CODE [--formulas 'F1|F2|F3'] "
+     "[--last K]",
+     cmdBacktest},
+    {"missed", "missed --db PATH --lottery K", cmdMissed},
+    {"hotcold", "hotcold --db PATH --lottery K --last N", cmdHotCold},
 };
 
 void printUsage(QTextStream& stream)

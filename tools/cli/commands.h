@@ -3,6 +3,7 @@
 #include "args.h"
 #include "cli.h"
 
+#include "custom/customtable.h"
 #include "model/draw.h"
 #include "plans/planstats.h"
 #include "plans/predictiontable.h"
@@ -26,6 +27,9 @@ int cmdTrend(const QStringList& words, Io& io);
 int cmdAlarm(const QStringList& words, Io& io);
 int cmdArchive(const QStringList& words, Io& io);
 int cmdDerive(const QStringList& words, Io& io);
+int cmdBacktest(const QStringList& words, Io& io);
+int cmdMissed(const QStringList& words, Io& io);
+int cmdHotCold(const QStringList& words, Io& io);
 
 // The plan tabs' and the custom tab's halves of `table` and `stats` (dispatched on --tab).
 int cmdTablePlans(const Args& args, Io& io);
@@ -47,6 +51,9 @@ void printPredictionTable(const PredictionTable& table, Io& io);
 [[nodiscard]] std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io);
 // right, wrong, accuracy, win streak, loss streak, tab-separated.
 [[nodiscard]] QString statsFields(const PlanStats& stats);
+
+// The formulas named by --formulas 'F1|F2|F3', or the formula boxes' defaults without it.
+[[nodiscard]] FormulaTriple formulasArg(const Args& args);
 
 // The lottery kind named by --lottery (lucky28 | canada28).
 [[nodiscard]] std::optional<LotteryKind> lotteryArg(const Args& args);

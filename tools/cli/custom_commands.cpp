@@ -33,13 +33,6 @@ std::optional<WorkingValues> parseValues(const QString& text)
     return values;
 }
 
-FormulaTriple formulasArg(const Args& args)
-{
-    if (!args.has(QStringLiteral("formulas")))
-        return kDefaultFormulas;
-    return splitFormulas(args.value(QStringLiteral("formulas")));
-}
-
 // Keeps one record a line whatever the texts hold.
 QString escaped(QString text)
 {
@@ -291,6 +284,13 @@ int cmdPaths(const QStringList& words, Io& io)
            << "cookies\t" << locations.cookieStore << '\n'
            << "archive\t" << locations.drawArchive << '\n';
     return kExitOk;
+}
+
+FormulaTriple formulasArg(const Args& args)
+{
+    if (!args.has(QStringLiteral("formulas")))
+        return kDefaultFormulas;
+    return splitFormulas(args.value(QStringLiteral("formulas")));
 }
 
 } // namespace tandor28::cli
