@@ -80,14 +80,14 @@ void setUpTable(QTableWidget* table, const QStringList& headers)
     // quadratic in the rows.
 }
 
+// The view's own chart is used: a chart set in its place would leave the view's first one behind.
 QChart* makeChart(QChartView* view, const QString& title)
 {
-    auto* chart = new QChart;
+    QChart* chart = view->chart();
     chart->setTitle(title);
     chart->setMargins(QMargins(2, 2, 2, 2));
     chart->setBackgroundRoundness(0);
     chart->legend()->setAlignment(Qt::AlignBottom);
-    view->setChart(chart);
     view->setRenderHint(QPainter::Antialiasing);
     return chart;
 }

@@ -104,7 +104,9 @@ public:
             draw.d1 = value(kind);
             draw.d2 = value(kind);
             draw.d3 = value(kind);
-            draw.sum = draw.d1 + draw.d2 + draw.d3;
+            // Extreme values wrap as the machine's integers do, without the overflow being undefined.
+            draw.sum = static_cast<int>(static_cast<unsigned>(draw.d1) + static_cast<unsigned>(draw.d2) +
+                                        static_cast<unsigned>(draw.d3));
         }
         return series;
     }
