@@ -118,15 +118,30 @@ int archiveImport(const Args& args, Io& io)
     return kExitOk;
 }
 
-int archiveExport(const Args& args, Io& io)
+// The lottery and the archive a reading command works on; nullopt after saying what is wrong.
+struct ArchiveTarget
+{
+    LotteryKind kind;
+    std::unique_ptr<DrawArchive> archive;
+};
+
+std::optional<ArchiveTarget> readTargetArgs(const Args& args, Io& io)
 {
     const std::optional<LotteryKind> kind = lotteryArg(args);
     if (!kind) {
         io.err << "--lottery must be lucky28 or canada28\n";
-        return kExitBadArguments;
+        return std::nullopt;
     }
-    const std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
+    std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
     if (!archive)
+        return std::nullopt;
+    return ArchiveTarget{*kind, std::move(archive)};
+}
+
+int archiveExport(const Args& args, Io& io)
+{
+    const std::optional<ArchiveTarget> target = readTargetArgs(args, io);
+    if (!target)
         return kExitBadArguments;
     // Straight to the stream's device where it has one, so a million rows never sit in memory.
     io.out.flush();
@@ -134,7 +149,7 @@ int archiveExport(const Args& args, Io& io)
     buffer.open(QIODevice::WriteOnly);
     QIODevice& out = io.out.device() ? *io.out.device() : static_cast<QIODevice&>(buffer);
     QString why;
-    if (!archive->exportCsv(*kind, out, &why)) {
+    if (!target->archive->exportCsv(target->kind, out, &why)) {
         io.err << why << '\n';
         return kExitNothing;
     }
@@ -145,15 +160,10 @@ int archiveExport(const Args& args, Io& io)
 
 int archiveGaps(const Args& args, Io& io)
 {
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
+    const std::optional<ArchiveTarget> target = readTargetArgs(args, io);
+    if (!target)
         return kExitBadArguments;
-    }
-    const std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
-    if (!archive)
-        return kExitBadArguments;
-    for (const IssueGap& gap : archive->gaps(*kind))
+    for (const IssueGap& gap : target->archive->gaps(target->kind))
         io.out << gap.first << '\t' << gap.last << '\t' << gap.count() << '\n';
     return kExitOk;
 }
