@@ -159,6 +159,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     tabs->addTab(new TabPageHolder(m_alarmTab, tabs), QStringLiteral("火车报警"));
     tabs->addTab(new TabPageHolder(m_customTab, tabs), QStringLiteral("自定义算法"));
     m_analysisTab = new AnalysisTab(m_state, m_services.archive);
+    m_analysisTab->setAlgorithmReader([this] { return m_customTab->algorithms().items; });
     tabs->addTab(m_analysisTab, QStringLiteral("长期分析"));
     connect(this, &MainWindow::refreshFinished, m_analysisTab, &AnalysisTab::onRefreshFinished);
     tabs->setCurrentIndex(0);
