@@ -16,6 +16,8 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <thread>
 
 using namespace tandor28;
@@ -148,9 +150,10 @@ static void BM_WholeRefresh(benchmark::State& state)
 BENCHMARK(BM_WholeRefresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The long-run analysis tab after a new draw: what the window thread does once the worker has
-// finished (tables, charts, and the repaint that follows), over a 100,000-draw series with the
-// largest recent window. Budget: 16 ms.
-static void BM_AnalysisTabShowSnapshot(benchmark::State& state)
+// finished, over a 100,000-draw series with the largest recent window. The tab writes the result in
+// parts, one per turn of the event loop; each part is timed with the repaint it causes, and the time
+// reported is the longest of them (budget: 16 ms). "all_parts_ms" is the sum over the parts.
+static void BM_AnalysisTabLongestPart(benchmark::State& state)
 {
     DrawSeries series;
     unsigned seed = 5;
@@ -161,16 +164,30 @@ static void BM_AnalysisTabShowSnapshot(benchmark::State& state)
     AnalysisRequest request;
     request.backtestLast = 100000;
     request.recentLast = 1000;
+    request.algorithms = {{QStringLiteral("a"), QStringLiteral("[1]+[2]|[3]*2|[4]+[5]+[6]"), {}, {}, {}}};
     const AnalysisSnapshot snapshot = analysisSnapshot(series, loadPlanRules(), request);
     AppState appState;
     AnalysisTab tab(appState, {});
     tab.resize(890, 564);
     tab.show();
     QCoreApplication::processEvents();
+    double allParts = 0;
     for (auto _ : state) {
         tab.showSnapshot(snapshot);
-        tab.repaint();
-        QCoreApplication::processEvents();
+        double longest = 0;
+        for (;;) {
+            const auto start = std::chrono::steady_clock::now();
+            const bool wrote = tab.showNextPart();
+            tab.repaint();
+            QCoreApplication::processEvents();
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            if (!wrote)
+                break;
+            longest = std::max(longest, seconds);
+            allParts += seconds;
+        }
+        state.SetIterationTime(longest);
     }
+    state.counters["all_parts_ms"] = benchmark::Counter(allParts * 1000 / double(state.iterations()));
 }
-BENCHMARK(BM_AnalysisTabShowSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_AnalysisTabLongestPart)->Unit(benchmark::kMillisecond)->UseManualTime();

@@ -306,7 +306,7 @@ std::vector<PlanBacktest> backtestAllPlans(const DrawSeries& series, const PlanR
         if (!code)
             continue;
         for (int plan = 1; plan <= planCount(tab); ++plan)
-            results.push_back(PlanBacktest{tab, plan, *code, {}});
+            results.push_back(PlanBacktest{tab, plan, *code, {}, {}, {}});
     }
     if (results.empty())
         return results;

@@ -87,6 +87,9 @@ struct PlanBacktest
     int plan = 0;
     int code = 0; // the tab's code of the bet type
     BacktestResult result;
+    // A saved algorithm's name and "F1|F2|F3" formulas (custom rows; `plan` is its place in the list).
+    QString name;
+    QString formulas;
 };
 
 // Every free and member plan that offers the bet type, free plans first, each in plan order, over

@@ -1,8 +1,30 @@
 #include "snapshot.h"
 
+#include "custom/formula.h"
+
 #include <algorithm>
 
 namespace tandor28 {
+
+std::vector<PlanBacktest> backtestAlgorithms(const DrawSeries& series, const std::vector<CustomAlgorithm>& algorithms,
+                                             BetType betType, int last)
+{
+    std::vector<PlanBacktest> backtests;
+    const std::optional<int> code = tabBetCode(PlanTab::Custom, betType);
+    if (!code || algorithms.empty())
+        return backtests;
+    // The engine lives on the calling thread, so every computation makes its own.
+    FormulaEvaluator evaluator;
+    for (std::size_t i = 0; i < algorithms.size(); ++i) {
+        const FormulaTriple formulas = splitFormulas(algorithms[i].formulas);
+        if (std::all_of(formulas.begin(), formulas.end(), [](const QString& f) { return f.trimmed().isEmpty(); }))
+            continue;
+        if (std::optional<BacktestResult> result = backtestFormulas(evaluator, series, formulas, *code, {last, false}))
+            backtests.push_back({PlanTab::Custom, static_cast<int>(i), *code, std::move(*result), algorithms[i].name,
+                                 algorithms[i].formulas});
+    }
+    return backtests;
+}
 
 AnalysisSnapshot analysisSnapshot(const DrawSeries& series, const PlanRules& rules, const AnalysisRequest& request)
 {
@@ -11,6 +33,8 @@ AnalysisSnapshot analysisSnapshot(const DrawSeries& series, const PlanRules& rul
     snapshot.newestIssue = series.empty() ? 0 : series.back().issue;
     snapshot.gaps = gapCount(series);
     snapshot.backtests = backtestAllPlans(series, rules, request.betType, request.backtestLast, request.threads);
+    for (PlanBacktest& item : backtestAlgorithms(series, request.algorithms, request.betType, request.backtestLast))
+        snapshot.backtests.push_back(std::move(item));
     snapshot.missed = missedCounts(series);
     snapshot.hotCold = hotCold(series, request.recentLast);
     const auto recent = static_cast<std::ptrdiff_t>(std::clamp(request.recentLast, 0, snapshot.draws));

@@ -5,6 +5,7 @@
 #include "hotcold.h"
 #include "missed.h"
 
+#include "custom/algorithmlist.h"
 #include "plans/planrules.h"
 
 #include <array>
@@ -30,7 +31,14 @@ struct AnalysisRequest
     int backtestLast = 1000; // K: the newest draws every plan is judged on
     int recentLast = 100;    // N: the draws of the hot and cold counts and of the sums chart
     int threads = 0;         // 0: one per core
+    // Saved algorithms judged beside the plans with the custom tab's code of the bet type (none when
+    // the custom tab does not offer it).
+    std::vector<CustomAlgorithm> algorithms;
 };
+
+// The backtests of saved algorithms, in list order; an algorithm without any formula is left out.
+[[nodiscard]] std::vector<PlanBacktest>
+backtestAlgorithms(const DrawSeries& series, const std::vector<CustomAlgorithm>& algorithms, BetType betType, int last);
 
 [[nodiscard]] AnalysisSnapshot analysisSnapshot(const DrawSeries& series, const PlanRules& rules,
                                                 const AnalysisRequest& request);

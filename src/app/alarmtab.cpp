@@ -157,8 +157,7 @@ void AlarmTab::maybeShowDrawPopup(const QString& oldIssue)
     // A newer draw replaces a popup that is still counting down.
     if (m_drawPopup)
         delete m_drawPopup;
-    const QString issueText = m_parts.issueLabel ? m_parts.issueLabel->text() : initialIssueLabelText();
-    const DrawPopupTexts texts = drawPopupTexts(issueText, m_state.history);
+    const DrawPopupTexts texts = drawPopupTexts(m_state.headlineIssueText(), m_state.history);
     m_drawPopup = new DrawPopup;
     m_drawPopup->setAttribute(Qt::WA_DeleteOnClose);
     m_drawPopup->setTexts(texts.issue, texts.draw, texts.history);
@@ -183,25 +182,18 @@ void AlarmTab::onTrainAlarmClicked(bool checked)
 
 void AlarmTab::openAlarmWindow()
 {
-    // The box stays ticked and disabled until the alarm window goes away.
-    if (m_parts.trainAlarmCheck) {
-        m_parts.trainAlarmCheck->setChecked(true);
-        m_parts.trainAlarmCheck->setEnabled(false);
-    }
     if (!m_alarmWindow) {
         m_alarmWindow = new AlarmWindow;
         m_alarmWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_alarmWindow, &AlarmWindow::closed, this, &AlarmTab::onAlarmWindowClosed);
     }
     m_alarmWindow->show();
+    Q_EMIT alarmWindowOpened();
 }
 
 void AlarmTab::onAlarmWindowClosed()
 {
-    if (m_parts.trainAlarmCheck) {
-        m_parts.trainAlarmCheck->setChecked(false);
-        m_parts.trainAlarmCheck->setEnabled(true);
-    }
+    Q_EMIT alarmWindowClosed();
 }
 
 } // namespace tandor28

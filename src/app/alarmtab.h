@@ -60,7 +60,8 @@ public:
 
     // The refresh calls this while the main window's "火车报警" is ticked.
     void evaluateStreakAlarm();
-    // The refresh calls this with the issue the headline showed before it.
+    // The refresh calls this with the issue the headline showed before it, once the headline shows
+    // the newest draw.
     void maybeShowDrawPopup(const QString& oldIssue);
     // The last step of every refresh.
     void playNewDrawSound();
@@ -78,6 +79,12 @@ public:
 
     // Plays the clips; tests put a recorder here.
     void setSoundPlayer(std::function<void(SoundClip)> player) { m_playSound = std::move(player); }
+
+Q_SIGNALS:
+    // The alarm window opened (by the "火车报警" box or by an alarm) or went away; the main window's
+    // box stays ticked and disabled while it is open.
+    void alarmWindowOpened();
+    void alarmWindowClosed();
 
 private:
     void openAlarmWindow();

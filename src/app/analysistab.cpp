@@ -1,5 +1,6 @@
 #include "app/analysistab.h"
 
+#include "custom/formula.h"
 #include "plans/bettype.h"
 #include "ui_analysistab.h"
 
@@ -160,15 +161,36 @@ double niceCeiling(double value)
     return std::ceil(value / step * 2) * step / 2;
 }
 
+// Free plans sort first, then member plans, then saved algorithms in list order.
 int planKey(PlanTab tab, int plan)
 {
-    return (tab == PlanTab::Free ? 0 : 100) + plan;
+    return (tab == PlanTab::Free ? 0 : tab == PlanTab::Member ? 100 : 200) + plan;
 }
 
-QString planCaption(PlanTab tab, int plan)
+QString planCaption(const PlanBacktest& item)
 {
-    return tab == PlanTab::Free ? freePlanCaption(plan) : memberPlanCaption(plan);
+    switch (item.tab) {
+    case PlanTab::Free:
+        return freePlanCaption(item.plan);
+    case PlanTab::Member:
+        return memberPlanCaption(item.plan);
+    case PlanTab::Custom:
+        break;
+    }
+    return QStringLiteral("算法：%1").arg(item.name);
 }
+
+// The item data of a backtest row's first cell: what its curve is computed from.
+enum RowRole
+{
+    TabRole = Qt::UserRole + 1,
+    PlanRole,
+    CodeRole,
+    FormulasRole,
+};
+
+// The parts a snapshot is written in, each small enough for one turn of the event loop.
+using ShowPart = void (AnalysisTab::*)(const AnalysisSnapshot&);
 
 } // namespace
 
@@ -197,6 +219,11 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
         addSumBars(makeChart(m_ui->hotColdChart, QStringLiteral("冷热（近期出现 / 期望）")), QStringLiteral("出现"),
                    QStringLiteral("期望"), QColor(40, 110, 200), QColor(160, 170, 190));
 
+    m_partTimer.setInterval(0);
+    connect(&m_partTimer, &QTimer::timeout, this, [this] {
+        if (!showNextPart())
+            m_partTimer.stop();
+    });
     connect(&m_watcher, &QFutureWatcher<Computation>::finished, this, &AnalysisTab::onComputationFinished);
     connect(&m_curveWatcher, &QFutureWatcher<Curve>::finished, this, &AnalysisTab::onCurveFinished);
     connect(m_ui->analysisRecomputeButton, &QPushButton::clicked, this, &AnalysisTab::recompute);
@@ -250,6 +277,8 @@ AnalysisRequest AnalysisTab::currentRequest() const
     const int last = m_ui->analysisBacktestLastBox->currentText().toInt(&number);
     request.backtestLast = number ? last : INT_MAX;
     request.recentLast = std::max(1, m_ui->analysisRecentLastBox->currentText().toInt());
+    if (m_algorithms)
+        request.algorithms = m_algorithms();
     return request;
 }
 
@@ -298,11 +327,32 @@ void AnalysisTab::onComputationFinished()
 
 void AnalysisTab::showSnapshot(const AnalysisSnapshot& snapshot)
 {
-    fillBacktestTable(snapshot);
-    fillMissedTable(snapshot);
-    drawSums(snapshot);
-    drawMissed(snapshot);
-    drawHotCold(snapshot);
+    m_showing = std::make_shared<const AnalysisSnapshot>(snapshot);
+    m_nextPart = 0;
+    m_partTimer.start();
+}
+
+bool AnalysisTab::showNextPart()
+{
+    static constexpr ShowPart kParts[] = {
+        &AnalysisTab::fillBacktestTable, &AnalysisTab::fillMissedTable, &AnalysisTab::drawSums,
+        &AnalysisTab::drawMissed,        &AnalysisTab::drawHotCold,     &AnalysisTab::writeStatus,
+    };
+    if (!m_showing || m_nextPart >= std::size(kParts))
+        return false;
+    // The snapshot is held here: a part may start a computation whose result replaces m_showing.
+    const std::shared_ptr<const AnalysisSnapshot> snapshot = m_showing;
+    (this->*kParts[m_nextPart++])(*snapshot);
+    if (m_nextPart == std::size(kParts)) {
+        m_showing.reset();
+        ++m_shownCount;
+        Q_EMIT snapshotShown();
+    }
+    return true;
+}
+
+void AnalysisTab::writeStatus(const AnalysisSnapshot& snapshot)
+{
     const int judged = snapshot.backtests.empty()
                            ? 0
                            : snapshot.backtests.front().result.right + snapshot.backtests.front().result.wrong;
@@ -313,8 +363,6 @@ void AnalysisTab::showSnapshot(const AnalysisSnapshot& snapshot)
                                                  .arg(snapshot.newestIssue)
                                                  .arg(snapshot.gaps)
                                                  .arg(judged));
-    ++m_shownCount;
-    Q_EMIT snapshotShown();
 }
 
 void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
@@ -329,10 +377,13 @@ void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
     for (int row = 0; row < table->rowCount(); ++row) {
         const PlanBacktest& item = snapshot.backtests[std::size_t(row)];
         const BacktestResult& r = item.result;
-        auto* plan = new SortedItem(planCaption(item.tab, item.plan), planKey(item.tab, item.plan));
-        plan->setData(Qt::UserRole + 1, int(item.tab));
-        plan->setData(Qt::UserRole + 2, item.plan);
-        plan->setData(Qt::UserRole + 3, item.code);
+        auto* plan = new SortedItem(planCaption(item), planKey(item.tab, item.plan));
+        plan->setData(TabRole, int(item.tab));
+        plan->setData(PlanRole, item.plan);
+        plan->setData(CodeRole, item.code);
+        plan->setData(FormulasRole, item.formulas);
+        if (item.tab == PlanTab::Custom)
+            plan->setToolTip(item.formulas);
         table->setItem(row, 0, plan);
         const int numbers[] = {r.right, r.wrong, r.accuracy, r.longestWin, r.longestLoss, r.winStreak, r.lossStreak};
         for (int i = 0; i < 7; ++i)
@@ -415,15 +466,22 @@ void AnalysisTab::showPlanCurve(int row)
     const QTableWidgetItem* item = m_ui->backtestTable->item(row, 0);
     if (!item || !m_series)
         return;
-    const auto tab = PlanTab(item->data(Qt::UserRole + 1).toInt());
-    const int plan = item->data(Qt::UserRole + 2).toInt();
-    const int code = item->data(Qt::UserRole + 3).toInt();
+    const auto tab = PlanTab(item->data(TabRole).toInt());
+    const int plan = item->data(PlanRole).toInt();
+    const int code = item->data(CodeRole).toInt();
+    const QString formulas = item->data(FormulasRole).toString();
     const QStringList rules = tab == PlanTab::Free ? m_rules.free : m_rules.member;
     const std::shared_ptr<const DrawSeries> series = m_series;
     const int last = m_shownRequest.backtestLast;
-    const QString title = QStringLiteral("%1 近%2期滚动命中率").arg(planCaption(tab, plan)).arg(kCurveWindow);
-    m_curveWatcher.setFuture(QtConcurrent::run([series, rules, tab, plan, code, last, title] {
-        const std::optional<BacktestResult> result = backtestPlan(*series, rules, tab, plan, code, {last, true});
+    const QString title = QStringLiteral("%1 近%2期滚动命中率").arg(item->text()).arg(kCurveWindow);
+    m_curveWatcher.setFuture(QtConcurrent::run([series, rules, tab, plan, code, formulas, last, title] {
+        std::optional<BacktestResult> result;
+        if (tab == PlanTab::Custom) {
+            FormulaEvaluator evaluator;
+            result = backtestFormulas(evaluator, *series, splitFormulas(formulas), code, {last, true});
+        } else {
+            result = backtestPlan(*series, rules, tab, plan, code, {last, true});
+        }
         if (!result)
             return Curve{title, {}, 0};
         return Curve{title, rollingHitRates(result->rows, kCurveWindow), double(result->accuracy)};

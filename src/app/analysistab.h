@@ -5,6 +5,7 @@
 #include "analysis/snapshot.h"
 
 #include <QFutureWatcher>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -27,6 +28,8 @@ namespace tandor28 {
 // The draws the archive holds for a lottery, oldest first; empty without an archive. It runs on a
 // worker thread, so whatever it reads it opens on that thread.
 using ArchiveReader = std::function<DrawSeries(LotteryKind)>;
+// The saved algorithms to judge beside the plans, read on the window thread when a computation starts.
+using AlgorithmReader = std::function<std::vector<CustomAlgorithm>()>;
 
 // Tab "长期分析": backtests of every plan of a bet type over the archive, missed-draw counts, hot and
 // cold sums and their charts. Everything is computed on a worker thread; the window thread only
@@ -43,8 +46,13 @@ public:
     void onRefreshFinished();
     // Recomputes with the controls' values. Asked for while one runs, it runs once more afterwards.
     void recompute();
-    // Writes a finished computation into the tables and charts.
+    void setAlgorithmReader(AlgorithmReader reader) { m_algorithms = std::move(reader); }
+    // Writes a finished computation into the tables and charts, one part per turn of the event loop
+    // so that no turn holds the window thread for long; snapshotShown() follows the last part. A
+    // snapshot arriving meanwhile replaces the one being shown.
     void showSnapshot(const AnalysisSnapshot& snapshot);
+    // Writes the next part of the snapshot being shown at once; false when no part was left.
+    bool showNextPart();
     // The rolling hit-rate curve of the plan in a row of the backtest table.
     void showPlanCurve(int row);
 
@@ -79,6 +87,7 @@ private:
     [[nodiscard]] AnalysisRequest currentRequest() const;
     void onComputationFinished();
     void onCurveFinished();
+    void writeStatus(const AnalysisSnapshot& snapshot);
     void fillBacktestTable(const AnalysisSnapshot& snapshot);
     void fillMissedTable(const AnalysisSnapshot& snapshot);
     void drawSums(const AnalysisSnapshot& snapshot);
@@ -88,6 +97,7 @@ private:
     const std::unique_ptr<Ui::AnalysisTab> m_ui;
     const AppState& m_state;
     ArchiveReader m_archive;
+    AlgorithmReader m_algorithms;
     const PlanRules m_rules;
     QFutureWatcher<Computation> m_watcher;
     QFutureWatcher<Curve> m_curveWatcher;
@@ -98,6 +108,10 @@ private:
     bool m_computing = false;
     bool m_pending = false;
     int m_shownCount = 0;
+    // The snapshot whose parts are being written, the next part, and the turn that writes it.
+    std::shared_ptr<const AnalysisSnapshot> m_showing;
+    std::size_t m_nextPart = 0;
+    QTimer m_partTimer;
 
     QLineSeries* m_curveLine = nullptr;
     QLineSeries* m_sumsLine = nullptr;

@@ -2,50 +2,73 @@
 
 #include "model/draw.h"
 
+#include <QObject>
 #include <QString>
 
 class QCheckBox;
-class QLabel;
-class QTableWidget;
 
 namespace tandor28 {
 
 class PeriodsBox;
 
-// The process-wide state of one run. The main window owns it and the refresh writes it; the tabs
-// only read it (they get a const reference through their constructors).
-struct AppState
+// The facts of one run that more than one part of the window needs: the results of the last
+// refresh and what the headline shows. The main window owns it and is its only writer; the tabs get
+// a const reference through their constructors, read the facts and connect to the signals, so no
+// tab needs to know the main window or read another widget to learn what happened. A QObject of
+// its own rather than signals of the main window: tabs and their tests use it without a main window.
+//
+// The facts are public for reading; writes go through the setters, which announce the change.
+class AppState : public QObject
 {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
     DrawHistory history;
-    // Seconds until the next refresh is due; goes down once per timer tick.
+    // Seconds until the next refresh is due, as the countdown label shows it; below 0 the draw is
+    // overdue ("开奖中").
     int countdown = 0;
-    // The lottery at the chooser's selected position.
+    // The lottery of the running or last refresh.
     LotteryKind lottery = LotteryKind::Lucky28;
     // The period count the running refresh holds the periods box at.
     int periodCount = kPeriodCount;
+    // The issue the headline shows: "000000" before the first refresh, then the newest draw's.
+    QString shownIssue = QStringLiteral("000000");
     // What the server notice told this run.
     QString latestVersion;
     QString updateText;
     QString luckyFeedEndpoint;
+
+    // A fetch brought a new history.
+    void setHistory(DrawHistory newHistory);
+    // The countdown as the label shows it from now on.
+    void setCountdown(int seconds);
+    void setLottery(LotteryKind kind);
+    // The headline now shows this issue.
+    void setShownIssue(const QString& issue);
+
+    [[nodiscard]] bool isOverdue() const { return countdown < 0; }
+    // The issue label's text for the shown issue: "幸运28 第3255300期".
+    [[nodiscard]] QString headlineIssueText() const;
+
+Q_SIGNALS:
+    void historyChanged();
+    void countdownChanged(int countdown);
+    // The countdown went below 0: the next draw is overdue. Announced with every such countdown.
+    void drawOverdue();
+    void lotteryChanged(LotteryKind lottery);
+    void shownIssueChanged(const QString& issue);
 };
 
-// The main-window controls that the tabs read or write besides their own: the free generator
-// writes the next-issue cells of the member and custom tables, the popup copies the issue label,
-// the search looks at the countdown, the alerts read the notification strip.
+// The main-window controls the tabs read besides their own: the period count box and the options of
+// the notification strip.
 struct WindowParts
 {
-    QTableWidget* drawTable = nullptr;
-    QTableWidget* freePlanTable = nullptr;
-    QTableWidget* memberPlanTable = nullptr;
-    QTableWidget* trendTable = nullptr;
-    QTableWidget* customPredictionTable = nullptr;
-    QLabel* issueLabel = nullptr;
-    QLabel* countdownLabel = nullptr;
     PeriodsBox* periodsBox = nullptr;
     QCheckBox* drawNoticeCheck = nullptr;  // "开奖提示"
     QCheckBox* drawHistoryCheck = nullptr; // "历史开奖"
     QCheckBox* drawSoundCheck = nullptr;   // "提示音"
-    QCheckBox* trainAlarmCheck = nullptr;  // "火车报警"
 };
 
 } // namespace tandor28

@@ -10,10 +10,10 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -24,11 +24,7 @@ namespace {
 
 const QString kStartSearch = QStringLiteral("开始搜索");
 const QString kStopSearch = QStringLiteral("停止搜索");
-const QString kDrawing = QStringLiteral("开奖中");
 const QString kConfirmDelete = QStringLiteral("确定删除吗？");
-
-// How often a running search looks at the countdown label for an overdue draw.
-constexpr int kOverdueWatchMilliseconds = 100;
 
 } // namespace
 
@@ -80,8 +76,13 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     clearAll->setObjectName(QStringLiteral("clearAlgorithmListAction"));
     connect(clearAll, &QAction::triggered, this, &CustomTab::clearAlgorithmList);
 
-    m_overdueWatch.setInterval(kOverdueWatchMilliseconds);
-    connect(&m_overdueWatch, &QTimer::timeout, this, &CustomTab::watchForOverdueDraw);
+    connect(&m_state, &AppState::historyChanged, this, &CustomTab::writeDrawRows);
+    connect(&m_state, &AppState::drawOverdue, this, &CustomTab::stopSearchForOverdueDraw);
+}
+
+void CustomTab::writeDrawRows()
+{
+    writeDrawColumns(m_ui->customPredictionTable, m_state.history);
 }
 
 CustomTab::~CustomTab() = default;
@@ -168,7 +169,9 @@ void CustomTab::refreshAlgorithmStats()
 void CustomTab::showAlgorithmList()
 {
     QTreeWidget* list = m_ui->savedAlgorithmList;
-    // Rebuilt from the list, which is the truth; resizing first keeps the items that stay.
+    // Rebuilt from the list, which is the truth, also for the selection: removing the current item
+    // must not move the selection to another one. Resizing first keeps the items that stay.
+    const QSignalBlocker rebuilding(list);
     while (list->topLevelItemCount() > static_cast<int>(m_list.items.size()))
         delete list->takeTopLevelItem(list->topLevelItemCount() - 1);
     while (list->topLevelItemCount() < static_cast<int>(m_list.items.size()))
@@ -182,6 +185,9 @@ void CustomTab::showAlgorithmList()
         item->setText(3, algorithm.lossStreak);
         item->setText(4, algorithm.formulas);
     }
+    const int selected = m_list.selectedIndex;
+    list->setCurrentItem(selected >= 0 && selected < list->topLevelItemCount() ? list->topLevelItem(selected)
+                                                                               : nullptr);
 }
 
 void CustomTab::saveAlgorithms()
@@ -255,7 +261,6 @@ void CustomTab::startSearch()
         QMetaObject::invokeMethod(
             this, [this, result] { onSearchFinished(result); }, Qt::QueuedConnection);
     });
-    m_overdueWatch.start();
 }
 
 void CustomTab::stopSearch()
@@ -263,15 +268,15 @@ void CustomTab::stopSearch()
     m_searchThread.request_stop();
 }
 
-void CustomTab::watchForOverdueDraw()
+void CustomTab::stopSearchForOverdueDraw()
 {
-    if (m_parts.countdownLabel && m_parts.countdownLabel->text().contains(kDrawing))
+    // A search runs on a history that is about to change.
+    if (isSearching())
         stopSearch();
 }
 
 void CustomTab::onSearchFinished(const SearchResult& result)
 {
-    m_overdueWatch.stop();
     if (m_searchThread.joinable())
         m_searchThread.join();
     if (result.outcome == SearchResult::Outcome::Found) {

@@ -7,7 +7,6 @@
 #include "custom/formula.h"
 #include "custom/search.h"
 
-#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -65,6 +64,8 @@ public:
     void refreshCustom();
     void generateCustomTable();
     void refreshAlgorithmStats();
+    // A new history: its draws go into the draw columns of the table.
+    void writeDrawRows();
 
     void selectCustomBetType(int code);
     void generateRandomAlgorithm();
@@ -79,7 +80,8 @@ public:
     void deleteChosenAlgorithm();
     void clearAlgorithmList();
     void onSavedAlgorithmChosen(QTreeWidgetItem* item);
-    // The remembered index follows the list's current item, however it became current.
+    // The user made another item current (click, arrow key, right-click): it becomes the selection.
+    // Rebuilding the list never does; the list shows the selection it keeps.
     void onSavedListCurrentChanged(QTreeWidgetItem* current);
     void onSavedListMenuRequested(const QPoint& position);
 
@@ -96,7 +98,7 @@ private:
     void saveAlgorithms();
     void stopSearch();
     void onSearchFinished(const SearchResult& result);
-    void watchForOverdueDraw();
+    void stopSearchForOverdueDraw();
 
     const std::unique_ptr<Ui::CustomTab> m_ui;
     const AppState& m_state;
@@ -109,7 +111,6 @@ private:
     RandomSource m_random;
     AlgorithmList m_list;
     AlgorithmStore m_store;
-    QTimer m_overdueWatch;
     // Last, so it is stopped and joined before anything it reads goes away.
     std::jthread m_searchThread;
 };

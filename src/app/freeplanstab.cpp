@@ -33,6 +33,12 @@ FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWid
         m_betTypeButtons.append(button);
         connect(button, &QPushButton::clicked, this, [this, code] { selectFreeBetType(code); });
     }
+    connect(&m_state, &AppState::historyChanged, this, &FreePlansTab::writeDrawRows);
+}
+
+void FreePlansTab::writeDrawRows()
+{
+    writeDrawColumns(m_ui->freePlanTable, m_state.history);
 }
 
 FreePlansTab::~FreePlansTab() = default;
@@ -83,11 +89,6 @@ void FreePlansTab::runFreeGenerator()
         generateFreeTable(m_state.history, m_rules, m_plan, m_code, periodCount());
     if (!table)
         return;
-    // The next-issue cells are shared with the member and custom tables.
-    const std::array<QString, 3> nextIssue = nextIssueCells(m_state.history);
-    writeNextIssueCells(m_ui->freePlanTable, nextIssue);
-    writeNextIssueCells(m_parts.memberPlanTable, nextIssue);
-    writeNextIssueCells(m_parts.customPredictionTable, nextIssue);
     writePredictionTable(m_ui->freePlanTable, *table);
 }
 

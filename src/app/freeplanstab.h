@@ -38,6 +38,8 @@ public:
 
     // Rebuilds the free plan table; the refresh calls it after the draw rows are written.
     void runFreeGenerator();
+    // A new history: its draws go into the draw columns of the table.
+    void writeDrawRows();
     void selectFreePlan(int plan);
     void selectFreeBetType(int code);
 

@@ -164,24 +164,16 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_archivePool.setMaxThreadCount(1);
     connect(&m_archiveWatcher, &QFutureWatcher<ArchiveAdd>::finished, this, &MainWindow::onArchiveWritten);
 
-    m_parts.drawTable = m_ui->drawTable;
-    m_parts.issueLabel = m_ui->issueLabel;
-    m_parts.countdownLabel = m_ui->countdownLabel;
     m_parts.periodsBox = m_ui->periodsBox;
     m_parts.drawNoticeCheck = m_ui->drawNoticeCheck;
     m_parts.drawHistoryCheck = m_ui->drawHistoryCheck;
     m_parts.drawSoundCheck = m_ui->drawSoundCheck;
-    m_parts.trainAlarmCheck = m_ui->trainAlarmCheck;
 
     m_freePlansTab = new FreePlansTab(m_state, m_parts);
     m_memberPlansTab = new MemberPlansTab(m_state, m_parts);
-    m_trendTab = new TrendTab(m_state, m_parts);
+    m_trendTab = new TrendTab(m_state);
     m_alarmTab = new AlarmTab(m_state, m_parts);
     m_customTab = new CustomTab(m_state, m_parts);
-    m_parts.freePlanTable = m_freePlansTab->table();
-    m_parts.memberPlanTable = m_memberPlansTab->table();
-    m_parts.trendTable = m_trendTab->table();
-    m_parts.customPredictionTable = m_customTab->table();
 
     auto* tabs = m_ui->tabControl;
     tabs->addTab(new TabPageHolder(m_freePlansTab, tabs), QStringLiteral("预测显示"));
@@ -190,15 +182,19 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     tabs->addTab(new TabPageHolder(m_alarmTab, tabs), QStringLiteral("火车报警"));
     tabs->addTab(new TabPageHolder(m_customTab, tabs), QStringLiteral("自定义算法"));
     m_analysisTab = new AnalysisTab(m_state, m_services.archive);
+    m_analysisTab->setAlgorithmReader([this] { return m_customTab->algorithms().items; });
     tabs->addTab(m_analysisTab, QStringLiteral("长期分析"));
     connect(this, &MainWindow::refreshFinished, m_analysisTab, &AnalysisTab::onRefreshFinished);
     tabs->setCurrentIndex(0);
 
     setUpGrid(m_ui->drawTable, kPeriodCount + 1, kDrawTableColumns);
-    setUpGrid(m_parts.freePlanTable, kPeriodCount + 2, kPlanTableColumns);
-    setUpGrid(m_parts.memberPlanTable, kPeriodCount + 2, kPlanTableColumns);
-    setUpGrid(m_parts.trendTable, kPeriodCount + 1, kTrendTableColumns);
-    setUpGrid(m_parts.customPredictionTable, kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_freePlansTab->table(), kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_memberPlansTab->table(), kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_trendTab->table(), kPeriodCount + 1, kTrendTableColumns);
+    setUpGrid(m_customTab->table(), kPeriodCount + 2, kPlanTableColumns);
+
+    connect(&m_state, &AppState::historyChanged, this, &MainWindow::writeDrawRows);
+    connect(&m_state, &AppState::countdownChanged, this, &MainWindow::showCountdown);
 
     m_refreshTimer.setInterval(1000);
     connect(&m_refreshTimer, &QTimer::timeout, this, &MainWindow::onTimerTick);
@@ -206,6 +202,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     connect(m_ui->periodsBox, &PeriodsBox::spinRequested, this, &MainWindow::onPeriodsSpin);
     connect(m_ui->lotteryCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onLotteryChanged);
     connect(m_ui->trainAlarmCheck, &QCheckBox::clicked, m_alarmTab, &AlarmTab::onTrainAlarmClicked);
+    connect(m_alarmTab, &AlarmTab::alarmWindowOpened, this, [this] {
+        m_ui->trainAlarmCheck->setChecked(true);
+        m_ui->trainAlarmCheck->setEnabled(false);
+    });
+    connect(m_alarmTab, &AlarmTab::alarmWindowClosed, this, [this] {
+        m_ui->trainAlarmCheck->setChecked(false);
+        m_ui->trainAlarmCheck->setEnabled(true);
+    });
     connect(m_ui->contactLink, &LinkLabel::clicked, this, &MainWindow::showContact);
     connect(m_ui->introductionLink, &LinkLabel::clicked, this, &MainWindow::showIntroduction);
     connect(m_ui->siteLink, &LinkLabel::clicked, this, &MainWindow::openSite);
@@ -276,14 +280,14 @@ void MainWindow::styleTables()
 
 void MainWindow::finishDrawTableStyling()
 {
-    stylePlanTable(m_parts.freePlanTable);
-    stylePlanTable(m_parts.memberPlanTable);
+    stylePlanTable(m_freePlansTab->table());
+    stylePlanTable(m_memberPlansTab->table());
     auto* draws = m_ui->drawTable;
     styleBold(draws, {1, 0, 9102, 9});
     styleFontHeight(draws, {1, 0, 9102, 9}, 17);
     styleTextColour(draws, {1, 0, 9109, 2}, kSpecialBlue);
 
-    auto* trend = m_parts.trendTable;
+    auto* trend = m_trendTab->table();
     styleTextColour(trend, {0, 0, 0, 11}, kWhite);
     styleBackground(trend, {0, 0, 0, 11}, kHeaderGrey);
     setCellText(trend, 0, 0, QStringLiteral("期号"));
@@ -297,7 +301,7 @@ void MainWindow::finishDrawTableStyling()
         setCellText(trend, 0, 2 + i, categories.at(i));
     styleCentred(trend, {0, 0, 9109, 11});
 
-    stylePlanTable(m_parts.customPredictionTable);
+    stylePlanTable(m_customTab->table());
 }
 
 void MainWindow::selectLotteryByHour()
@@ -307,7 +311,7 @@ void MainWindow::selectLotteryByHour()
         m_ui->lotteryCombo->setCurrentIndex(static_cast<int>(LotteryKind::Canada28Night));
         m_settingLottery = false;
     }
-    m_state.lottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
+    m_state.setLottery(static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex()));
 }
 
 void MainWindow::onLotteryChanged(int index)
@@ -340,12 +344,12 @@ void MainWindow::beginRefresh()
     m_state.periodCount = m_ui->periodsBox->boxText().toInt();
     const int periods = m_state.periodCount;
     setGridRowCount(m_ui->drawTable, periods + 1);
-    setGridRowCount(m_parts.freePlanTable, periods + 2);
-    setGridRowCount(m_parts.trendTable, periods + 1);
-    setGridRowCount(m_parts.memberPlanTable, periods + 2);
+    setGridRowCount(m_freePlansTab->table(), periods + 2);
+    setGridRowCount(m_trendTab->table(), periods + 1);
+    setGridRowCount(m_memberPlansTab->table(), periods + 2);
 
     m_refreshLottery = static_cast<LotteryKind>(m_ui->lotteryCombo->currentIndex());
-    m_state.lottery = m_refreshLottery;
+    m_state.setLottery(m_refreshLottery);
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
     connect(&m_fetchWatcher, &QFutureWatcher<FeedFetchResult>::finished, this, &MainWindow::onFetchFinished);
     // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
@@ -406,10 +410,9 @@ void MainWindow::onFetchFinished()
     // The first history of a run is no new draw: the statistics label waits for its first pass.
     m_newDraw =
         fetched.history && !m_state.history.isEmpty() && fetched.history->at(1).issue != m_state.history.at(1).issue;
-    if (fetched.history) {
-        m_state.history = std::move(*fetched.history);
-        writeDrawRows();
-    }
+    // Every tab writes the draw rows of its own table as the new history is announced.
+    if (fetched.history)
+        m_state.setHistory(std::move(*fetched.history));
     m_lastFetch = {std::nullopt, fetched.failure, fetched.status, {}, {}};
     writeFetchStatus();
     finishRefresh();
@@ -419,7 +422,7 @@ void MainWindow::finishRefresh()
 {
     const QDateTime now = m_services.clock();
     m_freePlansTab->runFreeGenerator();
-    m_state.countdown =
+    int countdown =
         computeCountdown(m_refreshLottery, newestDrawTime(m_refreshLottery, m_state.history), now, m_schedule);
     m_memberPlansTab->runMemberGenerator();
     // A pass takes well under a millisecond, so a new draw updates the marks and the statistics
@@ -430,17 +433,17 @@ void MainWindow::finishRefresh()
         m_alarmTab->evaluateStreakAlarm();
     m_customTab->refreshCustom();
 
-    const QString oldTitle = m_ui->issueLabel->text();
+    const QString oldIssue = m_state.shownIssue;
     writeHeadline();
-    m_alarmTab->maybeShowDrawPopup(issueOfTitle(oldTitle));
+    m_alarmTab->maybeShowDrawPopup(oldIssue);
     m_trendTab->updateCategoryList();
 
     // A refresh started by the timer ends the tick that started it: a count still far below zero
     // jumps up, so a late draw is retried some minutes later.
     if (m_refreshFromTick)
-        m_state.countdown = lateJump(m_state.countdown);
+        countdown = lateJump(countdown);
     m_refreshFromTick = false;
-    writeCountdown();
+    m_state.setCountdown(countdown);
     m_refreshTimer.start();
     writeCaption();
     m_alarmTab->playNewDrawSound();
@@ -461,20 +464,14 @@ void MainWindow::writeDrawRows()
         const Draw& draw = history.at(position);
         setCellText(m_ui->drawTable, position, 0, draw.issue);
         setCellText(m_ui->drawTable, position, 1, draw.resultText);
-        for (QTableWidget* table : {m_parts.freePlanTable, m_parts.memberPlanTable, m_parts.customPredictionTable}) {
-            setCellText(table, position + 1, 0, draw.issue);
-            setCellText(table, position + 1, 1, draw.time.left(5));
-            setCellText(table, position + 1, 2, draw.resultText);
-        }
-        m_trendTab->fillTrendRow(position, draw);
     }
 }
 
 void MainWindow::writeHeadline()
 {
     const Draw& newest = m_state.history.at(1);
-    m_ui->issueLabel->setText(lotteryShortName(m_refreshLottery) + QStringLiteral(" 第") + newest.issue +
-                              QStringLiteral("期"));
+    m_state.setShownIssue(newest.issue);
+    m_ui->issueLabel->setText(m_state.headlineIssueText());
     m_ui->digitLabel1->setText(QString::number(newest.d1));
     m_ui->digitLabel2->setText(QString::number(newest.d2));
     m_ui->digitLabel3->setText(QString::number(newest.d3));
@@ -495,11 +492,11 @@ void MainWindow::writeFetchStatus()
     m_statusLabel->setText(text);
 }
 
-void MainWindow::writeCountdown()
+void MainWindow::showCountdown()
 {
     m_ui->countdownLabel->setText(countdownLabelText(m_state.countdown));
     // Once the next draw is overdue, the headline says how old the newest one is.
-    const int age = m_state.countdown < 0
+    const int age = m_state.isOverdue()
                         ? secondsSinceDraw(newestDrawTime(m_refreshLottery, m_state.history), m_services.clock())
                         : -1;
     m_ui->drawAgeLabel->setText(age >= 0 ? drawAgeText(age) : QString());
@@ -516,16 +513,17 @@ void MainWindow::writeCaption()
 void MainWindow::onTimerTick()
 {
     const TickOutcome tick = timerTick(m_state.countdown);
-    m_state.countdown = tick.countdown;
     if (tick.refreshDue) {
         // The refresh ends this tick: it recomputes the countdown, applies the late jump and
-        // shows the label. Due while a refresh runs, it is folded into the one after it.
+        // announces it. Due while a refresh runs, it is folded into the one after it. Until then
+        // the label keeps what it shows.
+        m_state.countdown = tick.countdown;
         if (!m_refreshing)
             m_refreshFromTick = true;
         refreshAll();
         return;
     }
-    writeCountdown();
+    m_state.setCountdown(tick.countdown);
 }
 
 void MainWindow::onPeriodsSpin(int step)

@@ -113,7 +113,6 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-
 private:
     void openArchive();
     void keepInArchive(LotteryKind lottery, std::vector<DatedDraw> draws, const QString& source);
@@ -132,7 +131,7 @@ private:
     void writeDrawRows();
     void writeHeadline();
     void writeFetchStatus();
-    void writeCountdown();
+    void showCountdown();
     void writeCaption();
     void showContact();
     void showIntroduction();

@@ -45,6 +45,12 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
     connect(m_ui->markColourButton, &QToolButton::clicked, this, &MemberPlansTab::pickMarkColour);
     connect(m_ui->autoMarkCheck, &QCheckBox::toggled, this, &MemberPlansTab::onAutoMarkToggled);
     connect(m_ui->statsWindowCombo, &QComboBox::currentIndexChanged, this, &MemberPlansTab::onStatsWindowChanged);
+    connect(&m_state, &AppState::historyChanged, this, &MemberPlansTab::writeDrawRows);
+}
+
+void MemberPlansTab::writeDrawRows()
+{
+    writeDrawColumns(m_ui->memberPlanTable, m_state.history);
 }
 
 MemberPlansTab::~MemberPlansTab() = default;

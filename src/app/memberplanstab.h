@@ -42,6 +42,8 @@ public:
 
     // Rebuilds the member plan table; the refresh calls it after the countdown is computed.
     void runMemberGenerator();
+    // A new history: its draws go into the draw columns of the table.
+    void writeDrawRows();
     void selectMemberPlan(int plan);
     void selectMemberBetType(int code);
     void runMarkingPass();

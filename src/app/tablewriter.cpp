@@ -66,9 +66,12 @@ void writePredictionTable(QTableWidget* table, const PredictionTable& prediction
     }
 }
 
-void writeNextIssueCells(QTableWidget* table, const std::array<QString, 3>& cells)
+void writeDrawColumns(QTableWidget* table, const DrawHistory& history)
 {
-    writeRowTexts(table, 1, 0, {cells[0], cells[1], cells[2]});
+    for (int position = 1; position <= history.size(); ++position) {
+        const Draw& draw = history.at(position);
+        writeRowTexts(table, position + 1, 0, {draw.issue, draw.time.left(5), draw.resultText});
+    }
 }
 
 int judgedRowCapacity(const QTableWidget* table)

@@ -22,8 +22,9 @@ void writeRowTexts(QTableWidget* table, int row, int firstColumn, const QStringL
 // keep their text and unset colours keep the cell's colour; rows beyond the grid are dropped.
 void writePredictionTable(QTableWidget* table, const PredictionTable& prediction);
 
-// Columns 0..2 of grid row 1 (the next issue, "00:00", "  ?").
-void writeNextIssueCells(QTableWidget* table, const std::array<QString, 3>& cells);
+// Columns 0..2 of the judged rows of a prediction grid: issue, time (HH:MM) and result text of every
+// draw of the history, the newest in grid row 2.
+void writeDrawColumns(QTableWidget* table, const DrawHistory& history);
 
 // The number of judged rows a prediction grid can show below its header and next-issue rows.
 [[nodiscard]] int judgedRowCapacity(const QTableWidget* table);

@@ -8,13 +8,20 @@
 
 namespace tandor28 {
 
-TrendTab::TrendTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::TrendTab>()), m_state(state), m_parts(parts)
+TrendTab::TrendTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::TrendTab>()), m_state(state)
 {
     m_ui->setupUi(this);
     // Narrow label and count columns leave the share column room for 13 significant digits.
     m_ui->categoryList->setColumnWidth(0, 40);
     m_ui->categoryList->setColumnWidth(1, 36);
+    connect(&m_state, &AppState::historyChanged, this, &TrendTab::writeTrendRows);
+}
+
+void TrendTab::writeTrendRows()
+{
+    for (int position = 1; position <= m_state.history.size(); ++position)
+        fillTrendRow(position, m_state.history.at(position));
 }
 
 TrendTab::~TrendTab() = default;

@@ -21,13 +21,15 @@ class TrendTab : public QWidget
     Q_OBJECT
 
 public:
-    TrendTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    TrendTab(const AppState& state, QWidget* parent = nullptr);
     ~TrendTab() override;
 
     [[nodiscard]] QTableWidget* table() const;
     [[nodiscard]] QTreeWidget* categoryList() const;
 
-    // Writes trend row `row` for `draw`; the refresh calls it for every history position.
+    // A new history: every draw's trend row.
+    void writeTrendRows();
+    // Writes trend row `row` for `draw`.
     void fillTrendRow(int row, const Draw& draw);
     // Recounts the category list; the refresh calls it once near its end.
     void updateCategoryList();
@@ -35,7 +37,6 @@ public:
 private:
     const std::unique_ptr<Ui::TrendTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
 };
 
 } // namespace tandor28

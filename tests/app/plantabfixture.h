@@ -17,8 +17,7 @@
 #include <memory>
 #include <optional>
 
-// Both plan tabs over an in-memory history, with the custom table they share the next-issue cells
-// with, as the main window wires them.
+// Both plan tabs over an in-memory history, as the main window wires them.
 struct PlanTabsFixture
 {
     explicit PlanTabsFixture(int drawCount)
@@ -38,12 +37,11 @@ struct PlanTabsFixture
         }
         state.history = tandor28::DrawHistory(std::move(draws));
         parts.periodsBox = &periods;
-        parts.customPredictionTable = &custom;
         freeTab = std::make_unique<tandor28::FreePlansTab>(state, parts);
         memberTab = std::make_unique<tandor28::MemberPlansTab>(state, parts);
-        parts.freePlanTable = freeTab->table();
-        parts.memberPlanTable = memberTab->table();
-        for (QTableWidget* table : {parts.freePlanTable, parts.memberPlanTable, parts.customPredictionTable}) {
+        freeTable = freeTab->table();
+        memberTable = memberTab->table();
+        for (QTableWidget* table : {freeTable, memberTable}) {
             tandor28::setUpGrid(table, tandor28::kPeriodCount + 2, 7);
             for (int row = 1; row < table->rowCount(); ++row) {
                 for (int column = 0; column < 7; ++column) {
@@ -64,9 +62,10 @@ struct PlanTabsFixture
     tandor28::AppState state;
     tandor28::WindowParts parts;
     tandor28::PeriodsBox periods;
-    QTableWidget custom;
     std::unique_ptr<tandor28::FreePlansTab> freeTab;
     std::unique_ptr<tandor28::MemberPlansTab> memberTab;
+    QTableWidget* freeTable = nullptr;
+    QTableWidget* memberTable = nullptr;
 };
 
 // The grid shows the generated table: every written text, and every set colour (unset colours

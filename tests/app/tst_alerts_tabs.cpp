@@ -80,8 +80,7 @@ private:
     QCheckBox* m_drawNotice = nullptr;
     QCheckBox* m_drawSound = nullptr;
     QCheckBox* m_trainAlarm = nullptr;
-    QLabel* m_issueLabel = nullptr;
-    AppState m_state;
+    std::unique_ptr<AppState> m_state;
     WindowParts m_parts;
     std::unique_ptr<AlarmTab> m_alarmTab;
     std::unique_ptr<TrendTab> m_trendTab;
@@ -99,18 +98,26 @@ void TestAlertsTabs::init()
     m_drawNotice = new QCheckBox(QStringLiteral("开奖提示"), m_strip.get());
     m_drawSound = new QCheckBox(QStringLiteral("提示音"), m_strip.get());
     m_trainAlarm = new QCheckBox(QStringLiteral("火车报警"), m_strip.get());
-    m_issueLabel = new QLabel(QStringLiteral("幸运28 第1000期"), m_strip.get());
     m_strip->show();
     m_parts = WindowParts{};
     m_parts.drawNoticeCheck = m_drawNotice;
     m_parts.drawSoundCheck = m_drawSound;
-    m_parts.trainAlarmCheck = m_trainAlarm;
-    m_parts.issueLabel = m_issueLabel;
-    m_state = AppState{};
-    m_alarmTab = std::make_unique<AlarmTab>(m_state, m_parts);
-    m_trendTab = std::make_unique<TrendTab>(m_state, m_parts);
+    m_state = std::make_unique<AppState>();
+    // The headline shows issue 1000.
+    m_state->setShownIssue(QStringLiteral("1000"));
+    m_alarmTab = std::make_unique<AlarmTab>(*m_state, m_parts);
+    m_trendTab = std::make_unique<TrendTab>(*m_state);
     setUpGrid(m_trendTab->table(), kPeriodCount + 1, 9);
+    // Wired as the main window wires its "火车报警" box.
     connect(m_trainAlarm, &QCheckBox::clicked, m_alarmTab.get(), &AlarmTab::onTrainAlarmClicked);
+    connect(m_alarmTab.get(), &AlarmTab::alarmWindowOpened, m_trainAlarm, [this] {
+        m_trainAlarm->setChecked(true);
+        m_trainAlarm->setEnabled(false);
+    });
+    connect(m_alarmTab.get(), &AlarmTab::alarmWindowClosed, m_trainAlarm, [this] {
+        m_trainAlarm->setChecked(false);
+        m_trainAlarm->setEnabled(true);
+    });
     m_played.clear();
     m_alarmTab->setSoundPlayer([this](SoundClip clip) { m_played << clip; });
 }
@@ -162,7 +169,7 @@ void TestAlertsTabs::categoryListCountsAfterUpdate()
     QList<QList<int>> draws{{9, 9, 9}, {1, 4, 9}};
     while (draws.size() < kHistoryLength)
         draws << QList<int>{0, 4, 9}; // 13
-    m_state.history = historyOf(draws);
+    m_state->history = historyOf(draws);
     m_trendTab->updateCategoryList();
     const auto row = [&](int i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
@@ -217,7 +224,7 @@ void TestAlertsTabs::alarmReport()
     QFETCH(QStringList, untick);
     QFETCH(QString, report);
 
-    m_state.history = historyOf({{1, 5, 9}, {2, 6, 9}, {3, 8, 9}, {0, 1, 8}});
+    m_state->history = historyOf({{1, 5, 9}, {2, 6, 9}, {3, 8, 9}, {0, 1, 8}});
     tickTrainAlarm();
     QTest::keyClicks(findIn(m_alarmTab.get(), "thresholdEdit"), threshold);
     for (const QString& name : untick)
@@ -242,7 +249,7 @@ void TestAlertsTabs::alarmReport()
 
 void TestAlertsTabs::typeTwoKeepsTheLastText()
 {
-    m_state.history = historyOf({{1, 5, 9}, {2, 6, 9}, {3, 8, 9}, {0, 1, 8}});
+    m_state->history = historyOf({{1, 5, 9}, {2, 6, 9}, {3, 8, 9}, {0, 1, 8}});
     tickTrainAlarm();
     QTest::keyClicks(findIn(m_alarmTab.get(), "thresholdEdit"), QStringLiteral("3"));
     m_alarmTab->evaluateStreakAlarm();
@@ -252,7 +259,7 @@ void TestAlertsTabs::typeTwoKeepsTheLastText()
     QTest::mouseClick(findIn(m_alarmTab.get(), "typeTwoRadio"), Qt::LeftButton);
     QVERIFY(!m_alarmTab->settings().typeOneSelected);
     m_played.clear();
-    m_state.history = historyOf({{9, 9, 8}, {9, 9, 7}, {9, 8, 8}, {9, 7, 8}});
+    m_state->history = historyOf({{9, 9, 8}, {9, 9, 7}, {9, 8, 8}, {9, 7, 8}});
     m_alarmTab->evaluateStreakAlarm();
     QCOMPARE(m_alarmTab->alarmWindow()->textLabel()->text(), before);
     QVERIFY(m_played.isEmpty());
@@ -346,7 +353,7 @@ void TestAlertsTabs::popupOnNewIssue()
     QFETCH(QString, oldIssue);
     QFETCH(bool, opens);
 
-    m_state.history = historyOf(
+    m_state->history = historyOf(
         {{3, 5, 7}, {0, 0, 1}, {9, 9, 9}, {4, 4, 5}, {0, 0, 0}, {1, 0, 8}, {2, 5, 7}, {7, 7, 8}, {0, 1, 5}, {9, 0, 9}});
     if (noticeTicked)
         QTest::mouseClick(m_drawNotice, Qt::LeftButton);
@@ -375,7 +382,7 @@ void TestAlertsTabs::popupOnNewIssue()
 
 void TestAlertsTabs::popupCountsDownAndCloses()
 {
-    m_state.history = historyOf({{0, 0, 1}});
+    m_state->history = historyOf({{0, 0, 1}});
     QTest::mouseClick(m_drawNotice, Qt::LeftButton);
     m_alarmTab->maybeShowDrawPopup(QStringLiteral("000000"));
     DrawPopup* popup = m_alarmTab->drawPopup();
@@ -405,7 +412,7 @@ void TestAlertsTabs::popupClosesEarly()
 {
     QFETCH(QString, how);
 
-    m_state.history = historyOf({{3, 5, 7}});
+    m_state->history = historyOf({{3, 5, 7}});
     QTest::mouseClick(m_drawNotice, Qt::LeftButton);
     m_alarmTab->maybeShowDrawPopup(QStringLiteral("000000"));
     DrawPopup* popup = m_alarmTab->drawPopup();
@@ -422,15 +429,15 @@ void TestAlertsTabs::popupClosesEarly()
 void TestAlertsTabs::secondNewDrawReplacesThePopup()
 {
     QTest::mouseClick(m_drawNotice, Qt::LeftButton);
-    m_state.history = historyOf({{3, 5, 7}});
+    m_state->history = historyOf({{3, 5, 7}});
     m_alarmTab->maybeShowDrawPopup(QStringLiteral("999"));
     QPointer<DrawPopup> first = m_alarmTab->drawPopup();
     QVERIFY(first);
     first->onTick();
     first->onTick();
 
-    m_state.history = historyOf({{0, 0, 1}, {3, 5, 7}});
-    m_issueLabel->setText(QStringLiteral("幸运28 第1000期"));
+    m_state->history = historyOf({{0, 0, 1}, {3, 5, 7}});
+    m_state->setShownIssue(QStringLiteral("1000"));
     m_alarmTab->maybeShowDrawPopup(QStringLiteral("999"));
     QTRY_VERIFY(!first);
     DrawPopup* second = m_alarmTab->drawPopup();
@@ -454,7 +461,7 @@ void TestAlertsTabs::newDrawSound()
 
     if (soundTicked)
         QTest::mouseClick(m_drawSound, Qt::LeftButton);
-    m_state.history = historyOf({{3, 5, 7}});
+    m_state->history = historyOf({{3, 5, 7}});
     // no new issue: no popup, but the sound at the end of the refresh still plays
     m_alarmTab->maybeShowDrawPopup(QStringLiteral("1000"));
     m_alarmTab->playNewDrawSound();

@@ -143,9 +143,11 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     const WindowParts& parts = window->parts();
     AlarmTab* alarmTab = window->alarmTab();
     alarmTab->setSoundPlayer([](SoundClip) {});
-    QTest::mouseClick(parts.trainAlarmCheck, Qt::LeftButton);
+    auto* trainAlarmCheck = window->findChild<QCheckBox*>(QStringLiteral("trainAlarmCheck"));
+    QTest::mouseClick(trainAlarmCheck, Qt::LeftButton);
     QVERIFY(alarmTab->alarmWindow());
-    QVERIFY(!parts.trainAlarmCheck->isEnabled());
+    QVERIFY(trainAlarmCheck->isChecked());
+    QVERIFY(!trainAlarmCheck->isEnabled());
     QTest::keyClicks(alarmTab->findChild<QLineEdit*>(QStringLiteral("thresholdEdit")), QStringLiteral("3"));
     QTest::mouseClick(parts.drawNoticeCheck, Qt::LeftButton);
 
@@ -162,7 +164,7 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     DrawPopup* popup = alarmTab->drawPopup();
     QVERIFY(popup);
     QVERIFY(popup->isVisible());
-    QCOMPARE(popup->issueText(), parts.issueLabel->text());
+    QCOMPARE(popup->issueText(), window->findChild<QLabel*>(QStringLiteral("issueLabel"))->text());
     QVERIFY(popup->issueText().contains(window->state().history.at(1).issue));
     QCOMPARE(popup->drawText(), QStringLiteral("3 + 8 + 9 = 20 大双"));
     QCOMPARE(popup->historyText(), QStringLiteral("历史：06 06 06 06 06 06 09 17 15 20 "));

@@ -1,6 +1,7 @@
 #include "analysis/backtest.h"
 #include "analysis/missed.h"
 #include "app/analysistab.h"
+#include "custom/formula.h"
 
 #include <QBarSeries>
 #include <QBarSet>
@@ -75,6 +76,10 @@ private Q_SLOTS:
     void clickOpensThePlansCurve();
     void sortsNumerically();
     void worksWithoutAnArchive();
+    void judgesSavedAlgorithms_data();
+    void judgesSavedAlgorithms();
+    void clickOpensAnAlgorithmsCurve();
+    void newerSnapshotReplacesOneBeingShown();
 
 private:
     void startTab(ArchiveReader reader);
@@ -82,6 +87,7 @@ private:
     DrawSeries m_archive;
     AppState m_state;
     std::unique_ptr<AnalysisTab> m_tab;
+    std::vector<CustomAlgorithm> m_algorithms;
     int m_reads = 0;
 };
 
@@ -91,6 +97,7 @@ void TestAnalysisTab::init()
     // The feed is three draws ahead of the archive: the tab sees both.
     m_state.history = feedHistory(m_archive);
     m_archive.resize(m_archive.size() - 3);
+    m_algorithms.clear();
     m_reads = 0;
 }
 
@@ -102,6 +109,7 @@ void TestAnalysisTab::cleanup()
 void TestAnalysisTab::startTab(ArchiveReader reader)
 {
     m_tab = std::make_unique<AnalysisTab>(m_state, std::move(reader));
+    m_tab->setAlgorithmReader([this] { return m_algorithms; });
     m_tab->resize(890, 564);
     m_tab->show();
     m_tab->onRefreshFinished();
@@ -262,6 +270,105 @@ void TestAnalysisTab::worksWithoutAnArchive()
     QCOMPARE(m_tab->backtestTable()->item(rowOfCaption(m_tab->backtestTable(), freePlanCaption(1)), 1)->text(),
              QString::number(first.result.right));
     QCOMPARE(first.result.right + first.result.wrong, kHistoryLength - 4);
+}
+
+// Saved algorithms are judged with the custom tab's code of the chosen bet type, after the plans;
+// one without formulas, or a bet type the custom tab does not offer, gives no row.
+void TestAnalysisTab::judgesSavedAlgorithms_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("plans");
+    QTest::addColumn<int>("customCode");
+    QTest::newRow("组合: custom code 1") << "组合" << 72 << 1;
+    QTest::newRow("杀双组: member code 9, custom code 7") << "杀双组" << 56 << 7;
+    QTest::newRow("双组: not a custom bet type") << "双组" << 56 << 0;
+}
+
+void TestAnalysisTab::judgesSavedAlgorithms()
+{
+    QFETCH(QString, label);
+    QFETCH(int, plans);
+    QFETCH(int, customCode);
+    m_algorithms = {
+        {QStringLiteral("和差"), QStringLiteral("[1]+[2]|[3]-[4]|[5]*[6]"), {}, {}, {}},
+        {QStringLiteral("空"), QStringLiteral("||"), {}, {}, {}},
+        {QStringLiteral("取余"), QStringLiteral("[2]%7|[6]+3|[1]*[3]+[5]"), {}, {}, {}},
+    };
+    startTab([this](LotteryKind) { return m_archive; });
+    QComboBox* box = m_tab->betTypeBox();
+    const int shown = m_tab->shownCount();
+    box->setCurrentIndex(box->findText(label));
+    if (box->currentIndex() != 0)
+        QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), shown + 1, 60000);
+
+    QTableWidget* table = m_tab->backtestTable();
+    QCOMPARE(table->rowCount(), plans + (customCode ? 2 : 0));
+    QCOMPARE(rowOfCaption(table, QStringLiteral("算法：空")), -1);
+    if (!customCode) {
+        QCOMPARE(rowOfCaption(table, QStringLiteral("算法：和差")), -1);
+        return;
+    }
+    FormulaEvaluator evaluator;
+    for (const int index : {0, 2}) {
+        const CustomAlgorithm& algorithm = m_algorithms[std::size_t(index)];
+        const int row = rowOfCaption(table, QStringLiteral("算法：") + algorithm.name);
+        QVERIFY2(row >= 0, qPrintable(algorithm.name));
+        const std::optional<BacktestResult> expected = backtestFormulas(
+            evaluator, archiveSeries(5000), splitFormulas(algorithm.formulas), customCode, {10000, false});
+        QVERIFY(expected);
+        QCOMPARE(table->item(row, 1)->text(), QString::number(expected->right));
+        QCOMPARE(table->item(row, 2)->text(), QString::number(expected->wrong));
+        QCOMPARE(table->item(row, 5)->text(), QString::number(expected->longestLoss));
+        QCOMPARE(table->item(row, 0)->toolTip(), algorithm.formulas);
+    }
+}
+
+void TestAnalysisTab::clickOpensAnAlgorithmsCurve()
+{
+    m_algorithms = {{QStringLiteral("和差"), QStringLiteral("[1]+[2]|[3]-[4]|[5]*[6]"), {}, {}, {}}};
+    startTab([this](LotteryKind) { return m_archive; });
+    QTableWidget* table = m_tab->backtestTable();
+    const int row = rowOfCaption(table, QStringLiteral("算法：和差"));
+    table->scrollToItem(table->item(row, 0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(row, 0)).center());
+    QTRY_VERIFY_WITH_TIMEOUT(m_tab->curveChart()->title().startsWith(QStringLiteral("算法：和差")), 60000);
+
+    FormulaEvaluator evaluator;
+    const std::optional<BacktestResult> result =
+        backtestFormulas(evaluator, archiveSeries(5000), splitFormulas(m_algorithms[0].formulas), 1, {10000, true});
+    const std::vector<double> rates = rollingHitRates(result->rows, 100);
+    QLineSeries* curve = lineOf(m_tab->curveChart());
+    QVERIFY(!rates.empty());
+    QCOMPARE(curve->at(0).y(), rates.front());
+}
+
+// The views are written in parts on later turns of the event loop; a snapshot that arrives while an
+// older one is being written replaces it, so no view is left with the older one's values.
+void TestAnalysisTab::newerSnapshotReplacesOneBeingShown()
+{
+    startTab({});
+    const PlanRules rules = loadPlanRules();
+    AnalysisRequest request;
+    const AnalysisSnapshot older = analysisSnapshot(archiveSeries(300), rules, request);
+    const AnalysisSnapshot newer = analysisSnapshot(archiveSeries(400), rules, request);
+    QVERIFY(older.backtests.front().result.right != newer.backtests.front().result.right);
+    QVERIFY(older.missed[0].current != newer.missed[0].current || older.missed[1].current != newer.missed[1].current);
+
+    const int shown = m_tab->shownCount();
+    m_tab->showSnapshot(older);
+    QVERIFY(m_tab->showNextPart()); // the older snapshot's backtest table only
+    QCOMPARE(m_tab->shownCount(), shown);
+    m_tab->showSnapshot(newer);
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), shown + 1, 10000);
+    QVERIFY(!m_tab->showNextPart());
+
+    QTableWidget* table = m_tab->backtestTable();
+    const PlanBacktest first = newer.backtests.front();
+    QCOMPARE(table->item(rowOfCaption(table, freePlanCaption(1)), 1)->text(), QString::number(first.result.right));
+    QCOMPARE(m_tab->missedTable()->item(0, 1)->text(), QString::number(newer.missed[0].current));
+    QCOMPARE(m_tab->missedTable()->item(1, 1)->text(), QString::number(newer.missed[1].current));
+    QCOMPARE(lineOf(m_tab->sumsChart())->count(), int(newer.recent.size()));
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(newer.recent.size() - 1).y()), newer.recent.back().sum());
 }
 
 QTEST_MAIN(TestAnalysisTab)

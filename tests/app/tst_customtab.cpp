@@ -60,9 +60,7 @@ struct CustomTabFixture
     explicit CustomTabFixture(int drawCount = kHistoryLength, const QString& storeDir = {})
     {
         state.history = makeHistory(drawCount);
-        state.countdown = 200;
-        countdownLabel.setText(QStringLiteral("03：20"));
-        parts.countdownLabel = &countdownLabel;
+        state.setCountdown(200);
         parts.periodsBox = &periods;
         periods.setBoxText(QStringLiteral("100"));
         storePath = storeDir == kProgramStore
@@ -159,7 +157,6 @@ struct CustomTabFixture
     QString storePath;
     AppState state;
     WindowParts parts;
-    QLabel countdownLabel;
     PeriodsBox periods;
     std::unique_ptr<CustomTab> tab;
     QStringList informed;
@@ -194,6 +191,7 @@ private Q_SLOTS:
     void menuDeletesTwiceAndClears();
     void menuDeletesTheCurrentRow_data();
     void menuDeletesTheCurrentRow();
+    void deletingTheLastRowMovesNoSelection();
     void saveRefusesWhatWouldNotComeBack_data();
     void saveRefusesWhatWouldNotComeBack();
     void savedHostileFormulaLoadsAsZero();
@@ -510,6 +508,31 @@ void TestCustomTab::menuDeletesTheCurrentRow()
     QCOMPARE(list->topLevelItemCount(), static_cast<int>(left.size()));
 }
 
+void TestCustomTab::deletingTheLastRowMovesNoSelection()
+{
+    CustomTabFixture f;
+    for (const char* name : {"first", "second"}) {
+        f.child<QLineEdit>("algorithmNameEdit")->setText(QString::fromLatin1(name));
+        f.click("saveAlgorithmButton");
+    }
+    QTreeWidget* list = f.tab->savedList();
+    QAction* deleteOne = f.menuAction("deleteChosenAlgorithmAction");
+    f.clickListItem(1);
+    deleteOne->trigger();
+    // The remembered place is past the end now: no row is current, and no other row was chosen.
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(list->currentItem(), nullptr);
+    QCOMPARE(f.tab->algorithms().selectedIndex, 1);
+    deleteOne->trigger();
+    QCOMPARE(list->topLevelItemCount(), 1);
+    QCOMPARE(f.listRow(0)[0], QStringLiteral("first"));
+    // The list shows the selection the tab keeps: choosing the row makes it current again.
+    f.clickListItem(0);
+    QCOMPARE(list->currentItem(), list->topLevelItem(0));
+    deleteOne->trigger();
+    QCOMPARE(list->topLevelItemCount(), 0);
+}
+
 void TestCustomTab::saveRefusesWhatWouldNotComeBack_data()
 {
     // What is typed into the name box and the three formula boxes, and a text the warning holds.
@@ -664,11 +687,11 @@ void TestCustomTab::overdueDrawEndsTheSearch()
     QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
     f.click("searchButton");
     QVERIFY(f.tab->isSearching());
-    f.countdownLabel.setText(QStringLiteral("开奖中"));
+    f.state.setCountdown(-1);
     QVERIFY(ended.wait(10000));
     QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
     // After the draw a new search can start.
-    f.countdownLabel.setText(QStringLiteral("04：50"));
+    f.state.setCountdown(290);
     f.click("searchButton");
     QVERIFY(f.tab->isSearching());
     f.click("searchButton");

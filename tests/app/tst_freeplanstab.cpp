@@ -14,7 +14,8 @@ class TestFreePlansTab : public QObject
 private Q_SLOTS:
     void selectionRebuildsTable_data();
     void selectionRebuildsTable();
-    void nextIssueCellsGoToTheOtherTables();
+    void nextIssueCellsStayInTheirTable();
+    void newHistoryFillsTheDrawColumns();
     void pressSelectsOnlyF12AndF13_data();
     void pressSelectsOnlyF12AndF13();
     void shortHistoryLeavesEveryTable();
@@ -56,20 +57,41 @@ void TestFreePlansTab::selectionRebuildsTable()
     QCOMPARE(selected, code);
 }
 
-void TestFreePlansTab::nextIssueCellsGoToTheOtherTables()
+void TestFreePlansTab::nextIssueCellsStayInTheirTable()
 {
     PlanTabsFixture f(110);
     QTest::mouseClick(f.freeTab->planButtons().at(1), Qt::LeftButton);
-    const QString next = QString::number(f.state.history.at(1).issue.toLongLong() + 1);
-    for (QTableWidget* table : {f.parts.freePlanTable, f.parts.memberPlanTable, f.parts.customPredictionTable}) {
-        QCOMPARE(cellText(table, 1, 0), next);
-        QCOMPARE(cellText(table, 1, 1), QStringLiteral("00:00"));
-        QCOMPARE(cellText(table, 1, 2), QStringLiteral("  ?"));
+    const QStringList next{QString::number(f.state.history.at(1).issue.toLongLong() + 1), QStringLiteral("00:00"),
+                           QStringLiteral("  ?")};
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(cellText(f.freeTable, 1, column), next.at(column));
+    // The free generator writes its own table only: the member table is as it was.
+    for (int row = 1; row < f.memberTable->rowCount(); ++row) {
+        for (int column = 0; column < 7; ++column)
+            QCOMPARE(cellText(f.memberTable, row, column), QStringLiteral("old"));
     }
-    // Only columns 0..2 of row 1 are shared; the rest of the other tables is untouched.
-    for (QTableWidget* table : {f.parts.memberPlanTable, f.parts.customPredictionTable}) {
-        QCOMPARE(cellText(table, 1, 3), QStringLiteral("old"));
-        QCOMPARE(cellText(table, 2, 0), QStringLiteral("old"));
+    // The member tab's own generator gives its table the same next-issue cells.
+    QTest::mouseClick(f.memberTab->planButtons().at(1), Qt::LeftButton);
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(cellText(f.memberTable, 1, column), next.at(column));
+}
+
+void TestFreePlansTab::newHistoryFillsTheDrawColumns()
+{
+    PlanTabsFixture f(0);
+    std::vector<Draw> draws;
+    for (int position = 1; position <= kHistoryLength; ++position)
+        draws.push_back(makeDraw(QString::number(5000 - position), QStringLiteral("09:15:30"), QStringLiteral("1"),
+                                 QStringLiteral("2"), QString::number(position % 10)));
+    f.state.setHistory(DrawHistory(std::move(draws)));
+    // Only the draw columns of the judged rows change; the next-issue row waits for the generators.
+    for (QTableWidget* table : {f.freeTable, f.memberTable}) {
+        QCOMPARE(cellText(table, 1, 0), QStringLiteral("old"));
+        QCOMPARE(cellText(table, 2, 0), QStringLiteral("4999"));
+        QCOMPARE(cellText(table, 2, 1), QStringLiteral("09:15"));
+        QCOMPARE(cellText(table, 2, 2), f.state.history.at(1).resultText);
+        QCOMPARE(cellText(table, 2, 3), QStringLiteral("old"));
+        QCOMPARE(cellText(table, 101, 0), QStringLiteral("4900"));
     }
 }
 
@@ -104,7 +126,7 @@ void TestFreePlansTab::shortHistoryLeavesEveryTable()
     PlanTabsFixture f(9);
     QTest::mouseClick(f.freeTab->planButtons().at(4), Qt::LeftButton);
     QCOMPARE(f.freeTab->currentPlan(), 5);
-    for (QTableWidget* table : {f.parts.freePlanTable, f.parts.memberPlanTable, f.parts.customPredictionTable}) {
+    for (QTableWidget* table : {f.freeTable, f.memberTable}) {
         QCOMPARE(cellText(table, 1, 0), QStringLiteral("old"));
         QCOMPARE(cellText(table, 2, 3), QStringLiteral("old"));
     }
@@ -115,8 +137,8 @@ void TestFreePlansTab::periodCountNotANumberWritesRowOne()
     PlanTabsFixture f(110);
     f.periods.setBoxText(QStringLiteral("abc"));
     QTest::mouseClick(f.freeTab->planButtons().at(4), Qt::LeftButton);
-    QVERIFY(cellText(f.parts.freePlanTable, 1, 3) != QStringLiteral("old"));
-    QCOMPARE(cellText(f.parts.freePlanTable, 2, 0), QStringLiteral("old"));
+    QVERIFY(cellText(f.freeTable, 1, 3) != QStringLiteral("old"));
+    QCOMPARE(cellText(f.freeTable, 2, 0), QStringLiteral("old"));
 }
 
 QTEST_MAIN(TestFreePlansTab)

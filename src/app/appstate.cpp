@@ -1,0 +1,38 @@
+#include "app/appstate.h"
+
+namespace tandor28 {
+
+void AppState::setHistory(DrawHistory newHistory)
+{
+    history = std::move(newHistory);
+    Q_EMIT historyChanged();
+}
+
+void AppState::setCountdown(int seconds)
+{
+    countdown = seconds;
+    Q_EMIT countdownChanged(countdown);
+    if (isOverdue())
+        Q_EMIT drawOverdue();
+}
+
+void AppState::setLottery(LotteryKind kind)
+{
+    if (lottery == kind)
+        return;
+    lottery = kind;
+    Q_EMIT lotteryChanged(lottery);
+}
+
+void AppState::setShownIssue(const QString& issue)
+{
+    shownIssue = issue;
+    Q_EMIT shownIssueChanged(shownIssue);
+}
+
+QString AppState::headlineIssueText() const
+{
+    return lotteryShortName(lottery) + QStringLiteral(" 第") + shownIssue + QStringLiteral("期");
+}
+
+} // namespace tandor28
