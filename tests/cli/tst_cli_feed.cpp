@@ -1,6 +1,7 @@
 #include "cliruns.h"
+#include "fixtures.h"
+#include "localserver.h"
 
-#include <QTcpServer>
 #include <QTest>
 
 using namespace tandor28::cli;
@@ -15,7 +16,7 @@ Run runWords(const QStringList& words)
 
 QString feed(const char* name)
 {
-    return QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name);
+    return tandor28::testsupport::feedPath(name);
 }
 
 } // namespace
@@ -92,10 +93,9 @@ void TestCliFeed::historyLineColumns()
 
 void TestCliFeed::feedArgumentErrors_data()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
-    probe.close();
+    const int closedPort = tandor28::testsupport::closedPort();
+    QVERIFY(closedPort > 0);
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(closedPort);
 
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("status");
@@ -195,10 +195,9 @@ void TestCliFeed::countdown()
 
 void TestCliFeed::fetchFailureReason()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
-    probe.close();
+    const int closedPort = tandor28::testsupport::closedPort();
+    QVERIFY(closedPort > 0);
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(closedPort);
     const Run run = runWords({"history", "--lottery", "lucky28", "--url", deadUrl});
     QCOMPARE(run.status, kExitNothing);
     QCOMPARE(run.out, QString());
