@@ -8,6 +8,7 @@
 #include "custom/formula.h"
 #include "plans/bettype.h"
 
+#include <functional>
 #include <limits>
 
 namespace tandor28::cli {
@@ -113,34 +114,42 @@ int cmdBacktest(const QStringList& words, Io& io)
     return kExitOk;
 }
 
-int cmdMissed(const QStringList& words, Io& io)
+namespace {
+
+// missed and hotcold: the form's checks, the archive's series of the lottery (none is nothing to
+// show), then `print`.
+int printOverSeries(const QStringList& words, const CommandForm& form, Io& io,
+                    const std::function<void(const Args&, const DrawSeries&)>& print)
 {
-    const std::optional<Args> args = commandArgs(words, missedForm(), io);
+    const std::optional<Args> args = commandArgs(words, form, io);
     if (!args)
         return kExitBadArguments;
     int exitCode = kExitOk;
     const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, true, exitCode);
     if (!series)
         return exitCode;
-    for (const MissedCount& count : missedCounts(*series))
-        io.out << count.name << '\t' << count.current << '\t' << count.longest << '\t' << twoDecimals(count.average)
-               << '\n';
+    print(*args, *series);
     return kExitOk;
+}
+
+} // namespace
+
+int cmdMissed(const QStringList& words, Io& io)
+{
+    return printOverSeries(words, missedForm(), io, [&io](const Args&, const DrawSeries& series) {
+        for (const MissedCount& count : missedCounts(series))
+            io.out << count.name << '\t' << count.current << '\t' << count.longest << '\t' << twoDecimals(count.average)
+                   << '\n';
+    });
 }
 
 int cmdHotCold(const QStringList& words, Io& io)
 {
-    const std::optional<Args> args = commandArgs(words, hotColdForm(), io);
-    if (!args)
-        return kExitBadArguments;
-    int exitCode = kExitOk;
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, true, exitCode);
-    if (!series)
-        return exitCode;
-    for (const HotCold& item : hotCold(*series, *args->intValue(QStringLiteral("last"))))
-        io.out << item.sum << '\t' << item.count << '\t' << twoDecimals(item.expected) << '\t' << twoDecimals(item.z)
-               << '\n';
-    return kExitOk;
+    return printOverSeries(words, hotColdForm(), io, [&io](const Args& args, const DrawSeries& series) {
+        for (const HotCold& item : hotCold(series, *args.intValue(QStringLiteral("last"))))
+            io.out << item.sum << '\t' << item.count << '\t' << twoDecimals(item.expected) << '\t'
+                   << twoDecimals(item.z) << '\n';
+    });
 }
 
 } // namespace tandor28::cli

@@ -33,13 +33,9 @@ std::unique_ptr<DrawArchive> openArchiveArg(const Args& args, Io& io, bool write
 // The whole body named by --url or --file, zero bytes included (a zipped CSV holds them).
 std::optional<QByteArray> rawBodyArg(const Args& args, Io& io)
 {
-    const bool hasUrl = args.has(QStringLiteral("url"));
-    const bool hasFile = args.has(QStringLiteral("file"));
-    if (hasUrl == hasFile) {
-        io.err << "give either --url URL or --file PATH\n";
+    if (!oneSourceArg(args, io))
         return std::nullopt;
-    }
-    if (hasUrl) {
+    if (args.has(QStringLiteral("url"))) {
         HttpRequest request;
         request.url = args.value(QStringLiteral("url"));
         const HttpResponse response = httpRequest(request);

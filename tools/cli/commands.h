@@ -89,6 +89,9 @@ void printPredictionTable(const PredictionTable& table, Io& io);
 // The lottery kind named by --lottery (lucky28 | canada28).
 [[nodiscard]] std::optional<LotteryKind> lotteryArg(const Args& args);
 
+// Whether exactly one of --url and --file is given; says so on io.err otherwise.
+[[nodiscard]] bool oneSourceArg(const Args& args, Io& io);
+
 // Loads the history named by FEED (--url URL or --file PATH, with --lottery checked by the table). On
 // failure writes the reason to io.err, sets exitCode (2 for bad arguments, 3 for a feed with fewer
 // than five records) and returns nullopt.

@@ -38,13 +38,9 @@ std::optional<QByteArray> readBodyFile(const QString& path, Io& io)
 // or both are given or the file cannot be read.
 std::optional<QByteArray> bodyArg(const Args& args, Io& io)
 {
-    const bool hasUrl = args.has(QStringLiteral("url"));
-    const bool hasFile = args.has(QStringLiteral("file"));
-    if (hasUrl == hasFile) {
-        io.err << "give either --url URL or --file PATH\n";
+    if (!oneSourceArg(args, io))
         return std::nullopt;
-    }
-    if (hasUrl)
+    if (args.has(QStringLiteral("url")))
         return fetchText(args.value(QStringLiteral("url")));
     return readBodyFile(args.value(QStringLiteral("file")), io);
 }
@@ -55,6 +51,14 @@ QString escapeLineBreaks(QString text)
 }
 
 } // namespace
+
+bool oneSourceArg(const Args& args, Io& io)
+{
+    if (args.has(QStringLiteral("url")) != args.has(QStringLiteral("file")))
+        return true;
+    io.err << "give either --url URL or --file PATH\n";
+    return false;
+}
 
 std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
 {
