@@ -2,6 +2,7 @@
 
 #include "ui_customtab.h"
 
+#include "app/gridlooks.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
@@ -32,6 +33,7 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->customPredictionTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     // The window button's caption is white: it needs a dark face to be read.
     setButtonBackground(m_ui->customWindowButton, kDarkButton);
     setButtonCaptionColour(m_ui->customWindowButton, kWhite);
@@ -80,6 +82,11 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     connect(&m_state, &AppState::drawOverdue, this, &CustomTab::stopSearchForOverdueDraw);
 }
 
+void CustomTab::styleTable()
+{
+    stylePredictionTable(m_ui->customPredictionTable);
+}
+
 void CustomTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->customPredictionTable, m_state.history);
@@ -87,7 +94,7 @@ void CustomTab::writeDrawRows()
 
 CustomTab::~CustomTab() = default;
 
-QTableWidget* CustomTab::table() const
+QTableView* CustomTab::table() const
 {
     return m_ui->customPredictionTable;
 }

@@ -16,7 +16,7 @@
 class QMenu;
 class QPoint;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -46,7 +46,9 @@ public:
     CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
     ~CustomTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     [[nodiscard]] QTreeWidget* savedList() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const { return m_betTypeButtons; }
     [[nodiscard]] QMenu* savedListMenu() const { return m_savedListMenu; }

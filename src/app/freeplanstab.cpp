@@ -2,6 +2,7 @@
 
 #include "ui_freeplanstab.h"
 
+#include "app/gridlooks.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
@@ -19,6 +20,7 @@ FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWid
     : QWidget(parent), m_ui(std::make_unique<Ui::FreePlansTab>()), m_state(state), m_parts(parts)
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->freePlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     for (int plan = 1; plan <= 16; ++plan) {
         auto* button = findChild<QPushButton*>(QStringLiteral("freePlanButton%1").arg(plan, 2, 10, QLatin1Char('0')));
         m_planButtons.append(button);
@@ -36,6 +38,11 @@ FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWid
     connect(&m_state, &AppState::historyChanged, this, &FreePlansTab::writeDrawRows);
 }
 
+void FreePlansTab::styleTable()
+{
+    stylePredictionTable(m_ui->freePlanTable);
+}
+
 void FreePlansTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->freePlanTable, m_state.history);
@@ -43,7 +50,7 @@ void FreePlansTab::writeDrawRows()
 
 FreePlansTab::~FreePlansTab() = default;
 
-QTableWidget* FreePlansTab::table() const
+QTableView* FreePlansTab::table() const
 {
     return m_ui->freePlanTable;
 }

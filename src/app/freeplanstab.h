@@ -9,7 +9,7 @@
 #include <memory>
 
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace Ui {
 class FreePlansTab;
@@ -26,7 +26,9 @@ public:
     FreePlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
     ~FreePlansTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     // Caption buttons of free plans 1..16 and bet-type buttons of codes 1..5, in number order.
     [[nodiscard]] QList<QPushButton*> planButtons() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const;

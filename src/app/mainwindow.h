@@ -122,7 +122,7 @@ private:
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
-    void finishDrawTableStyling();
+    void styleTabTables();
     void selectLotteryByHour();
     void onLotteryChanged(int index);
     void beginRefresh();

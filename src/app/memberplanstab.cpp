@@ -2,6 +2,7 @@
 
 #include "ui_memberplanstab.h"
 
+#include "app/gridlooks.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
@@ -26,6 +27,7 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
     : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state), m_parts(parts)
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->memberPlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     // Letters in the threshold would read as 0 and mark nearly every plan: digits only.
     m_ui->markThresholdEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
@@ -48,6 +50,11 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
     connect(&m_state, &AppState::historyChanged, this, &MemberPlansTab::writeDrawRows);
 }
 
+void MemberPlansTab::styleTable()
+{
+    stylePredictionTable(m_ui->memberPlanTable);
+}
+
 void MemberPlansTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->memberPlanTable, m_state.history);
@@ -55,7 +62,7 @@ void MemberPlansTab::writeDrawRows()
 
 MemberPlansTab::~MemberPlansTab() = default;
 
-QTableWidget* MemberPlansTab::table() const
+QTableView* MemberPlansTab::table() const
 {
     return m_ui->memberPlanTable;
 }

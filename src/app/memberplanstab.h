@@ -11,7 +11,7 @@
 #include <memory>
 
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace Ui {
 class MemberPlansTab;
@@ -28,7 +28,9 @@ public:
     MemberPlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
     ~MemberPlansTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     // Caption buttons of member plans 1..56 (by plan number, not by place) and bet-type buttons 1..9.
     [[nodiscard]] QList<QPushButton*> planButtons() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const;

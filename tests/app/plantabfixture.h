@@ -2,7 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/freeplanstab.h"
-#include "app/gridstyle.h"
+#include "app/gridmodel.h"
 #include "app/memberplanstab.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
@@ -12,7 +12,7 @@
 #include <QAbstractButton>
 #include <QImage>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <memory>
 #include <optional>
@@ -41,9 +41,8 @@ struct PlanTabsFixture
         memberTab = std::make_unique<tandor28::MemberPlansTab>(state, parts);
         freeTable = freeTab->table();
         memberTable = memberTab->table();
-        for (QTableWidget* table : {freeTable, memberTable}) {
-            tandor28::setUpGrid(table, tandor28::kPeriodCount + 2, 7);
-            for (int row = 1; row < table->rowCount(); ++row) {
+        for (QTableView* table : {freeTable, memberTable}) {
+            for (int row = 1; row < tandor28::gridRowCount(table); ++row) {
                 for (int column = 0; column < 7; ++column) {
                     tandor28::setCellText(table, row, column, QStringLiteral("old"));
                     tandor28::setCellTextColour(table, row, column, {1, 2, 3});
@@ -64,13 +63,13 @@ struct PlanTabsFixture
     tandor28::PeriodsBox periods;
     std::unique_ptr<tandor28::FreePlansTab> freeTab;
     std::unique_ptr<tandor28::MemberPlansTab> memberTab;
-    QTableWidget* freeTable = nullptr;
-    QTableWidget* memberTable = nullptr;
+    QTableView* freeTable = nullptr;
+    QTableView* memberTable = nullptr;
 };
 
 // The grid shows the generated table: every written text, and every set colour (unset colours
 // keep the colour the cell had before, here (1, 2, 3) or a colour of an earlier run).
-inline bool gridShows(const QTableWidget* grid, const tandor28::PredictionTable& table, int row, QString* why)
+inline bool gridShows(const QTableView* grid, const tandor28::PredictionTable& table, int row, QString* why)
 {
     const tandor28::PredictionRow& cells = table.rows[std::size_t(row - 1)];
     for (int column = 0; column < 7; ++column) {
