@@ -3,7 +3,6 @@
 #include "ui_customtab.h"
 
 #include "app/gridlooks.h"
-#include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
 #include "custom/customtable.h"
@@ -29,8 +28,8 @@ const QString kConfirmDelete = QStringLiteral("确定删除吗？");
 
 } // namespace
 
-CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
+CustomTab::CustomTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_random(clockSeed())
 {
     m_ui->setupUi(this);
     setUpGrid(m_ui->customPredictionTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
@@ -133,8 +132,7 @@ void CustomTab::setFormulaBoxes(const FormulaTriple& formulas)
 
 int CustomTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->customPredictionTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->customPredictionTable));
 }
 
 int CustomTab::statsWindow() const

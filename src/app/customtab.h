@@ -43,7 +43,7 @@ class CustomTab : public QWidget
     Q_OBJECT
 
 public:
-    CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    CustomTab(const AppState& state, QWidget* parent = nullptr);
     ~CustomTab() override;
 
     [[nodiscard]] QTableView* table() const;
@@ -104,7 +104,6 @@ private:
 
     const std::unique_ptr<Ui::CustomTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     CustomTabDialogs m_dialogs;
     QList<QPushButton*> m_betTypeButtons;
     QMenu* m_savedListMenu = nullptr;

@@ -3,7 +3,6 @@
 #include "ui_freeplanstab.h"
 
 #include "app/gridlooks.h"
-#include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
 #include "model/textnum.h"
@@ -16,8 +15,8 @@
 
 namespace tandor28 {
 
-FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::FreePlansTab>()), m_state(state), m_parts(parts)
+FreePlansTab::FreePlansTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::FreePlansTab>()), m_state(state)
 {
     m_ui->setupUi(this);
     setUpGrid(m_ui->freePlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
@@ -80,8 +79,7 @@ void FreePlansTab::setInitialSelections()
 
 int FreePlansTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->freePlanTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->freePlanTable));
 }
 
 void FreePlansTab::highlight(const QList<QPushButton*>& buttons, int selected)

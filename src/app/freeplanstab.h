@@ -23,7 +23,7 @@ class FreePlansTab : public QWidget
     Q_OBJECT
 
 public:
-    FreePlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    FreePlansTab(const AppState& state, QWidget* parent = nullptr);
     ~FreePlansTab() override;
 
     [[nodiscard]] QTableView* table() const;
@@ -55,7 +55,6 @@ private:
 
     const std::unique_ptr<Ui::FreePlansTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
     QStringList m_rules;

@@ -141,16 +141,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_archivePool.setMaxThreadCount(1);
     connect(&m_archiveWatcher, &QFutureWatcher<ArchiveAdd>::finished, this, &MainWindow::onArchiveWritten);
 
-    m_parts.periodsBox = m_ui->periodsBox;
-    m_parts.drawNoticeCheck = m_ui->drawNoticeCheck;
-    m_parts.drawHistoryCheck = m_ui->drawHistoryCheck;
-    m_parts.drawSoundCheck = m_ui->drawSoundCheck;
-
-    m_freePlansTab = new FreePlansTab(m_state, m_parts);
-    m_memberPlansTab = new MemberPlansTab(m_state, m_parts);
+    m_freePlansTab = new FreePlansTab(m_state);
+    m_memberPlansTab = new MemberPlansTab(m_state);
     m_trendTab = new TrendTab(m_state);
-    m_alarmTab = new AlarmTab(m_state, m_parts);
-    m_customTab = new CustomTab(m_state, m_parts);
+    m_alarmTab = new AlarmTab(m_state);
+    m_customTab = new CustomTab(m_state);
 
     auto* tabs = m_ui->tabControl;
     tabs->addTab(new TabPageHolder(m_freePlansTab, tabs), QStringLiteral("预测显示"));
@@ -173,6 +168,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     connect(&m_refreshTimer, &QTimer::timeout, this, &MainWindow::onTimerTick);
     connect(m_ui->refreshButton, &QPushButton::clicked, this, &MainWindow::refreshAll);
     connect(m_ui->periodsBox, &PeriodsBox::spinRequested, this, &MainWindow::onPeriodsSpin);
+    // The inputs of the main window that the tabs use are facts of the state.
+    connect(m_ui->periodsBox, &PeriodsBox::boxTextChanged, this,
+            [this](const QString& text) { m_state.setBoxPeriods(leadingInt(text)); });
+    connect(m_ui->drawNoticeCheck, &QCheckBox::toggled, this, [this](bool on) { m_state.setDrawNotice(on); });
+    connect(m_ui->drawSoundCheck, &QCheckBox::toggled, this, [this](bool on) { m_state.setDrawSound(on); });
+    m_state.setBoxPeriods(leadingInt(m_ui->periodsBox->boxText()));
+    m_state.setDrawNotice(m_ui->drawNoticeCheck->isChecked());
+    m_state.setDrawSound(m_ui->drawSoundCheck->isChecked());
     connect(m_ui->lotteryCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onLotteryChanged);
     connect(m_ui->trainAlarmCheck, &QCheckBox::clicked, m_alarmTab, &AlarmTab::onTrainAlarmClicked);
     connect(m_alarmTab, &AlarmTab::alarmWindowOpened, this, [this] {

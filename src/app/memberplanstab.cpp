@@ -3,7 +3,6 @@
 #include "ui_memberplanstab.h"
 
 #include "app/gridlooks.h"
-#include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
 #include "model/textnum.h"
@@ -23,8 +22,8 @@
 
 namespace tandor28 {
 
-MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state), m_parts(parts)
+MemberPlansTab::MemberPlansTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state)
 {
     m_ui->setupUi(this);
     setUpGrid(m_ui->memberPlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
@@ -104,8 +103,7 @@ void MemberPlansTab::setInitialSelections()
 
 int MemberPlansTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->memberPlanTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->memberPlanTable));
 }
 
 void MemberPlansTab::highlight(const QList<QPushButton*>& buttons, int selected)

@@ -25,7 +25,7 @@ class MemberPlansTab : public QWidget
     Q_OBJECT
 
 public:
-    MemberPlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    MemberPlansTab(const AppState& state, QWidget* parent = nullptr);
     ~MemberPlansTab() override;
 
     [[nodiscard]] QTableView* table() const;
@@ -69,7 +69,6 @@ private:
 
     const std::unique_ptr<Ui::MemberPlansTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
     QStringList m_rules;

@@ -8,6 +8,7 @@
 #include "app/tablewriter.h"
 
 #include "model/draw.h"
+#include "model/textnum.h"
 
 #include <QAbstractButton>
 #include <QImage>
@@ -36,9 +37,11 @@ struct PlanTabsFixture
                 tandor28::makeDraw(QString::number(3255300 - position), QStringLiteral("10:30"), d1, d2, d3));
         }
         state.history = tandor28::DrawHistory(std::move(draws));
-        parts.periodsBox = &periods;
-        freeTab = std::make_unique<tandor28::FreePlansTab>(state, parts);
-        memberTab = std::make_unique<tandor28::MemberPlansTab>(state, parts);
+        // The periods box feeds the state as in the main window.
+        QObject::connect(&periods, &tandor28::PeriodsBox::boxTextChanged, &state,
+                         [this](const QString& text) { state.setBoxPeriods(tandor28::leadingInt(text)); });
+        freeTab = std::make_unique<tandor28::FreePlansTab>(state);
+        memberTab = std::make_unique<tandor28::MemberPlansTab>(state);
         freeTable = freeTab->table();
         memberTable = memberTab->table();
         for (QTableView* table : {freeTable, memberTable}) {
@@ -59,7 +62,6 @@ struct PlanTabsFixture
     }
 
     tandor28::AppState state;
-    tandor28::WindowParts parts;
     tandor28::PeriodsBox periods;
     std::unique_ptr<tandor28::FreePlansTab> freeTab;
     std::unique_ptr<tandor28::MemberPlansTab> memberTab;

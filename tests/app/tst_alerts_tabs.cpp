@@ -81,7 +81,6 @@ private:
     QCheckBox* m_drawSound = nullptr;
     QCheckBox* m_trainAlarm = nullptr;
     std::unique_ptr<AppState> m_state;
-    WindowParts m_parts;
     std::unique_ptr<AlarmTab> m_alarmTab;
     std::unique_ptr<TrendTab> m_trendTab;
     QList<SoundClip> m_played;
@@ -99,15 +98,14 @@ void TestAlertsTabs::init()
     m_drawSound = new QCheckBox(QStringLiteral("提示音"), m_strip.get());
     m_trainAlarm = new QCheckBox(QStringLiteral("火车报警"), m_strip.get());
     m_strip->show();
-    m_parts = WindowParts{};
-    m_parts.drawNoticeCheck = m_drawNotice;
-    m_parts.drawSoundCheck = m_drawSound;
     m_state = std::make_unique<AppState>();
     // The headline shows issue 1000.
     m_state->setShownIssue(QStringLiteral("1000"));
-    m_alarmTab = std::make_unique<AlarmTab>(*m_state, m_parts);
+    m_alarmTab = std::make_unique<AlarmTab>(*m_state);
     m_trendTab = std::make_unique<TrendTab>(*m_state);
-    // Wired as the main window wires its "火车报警" box.
+    // Wired as the main window wires its notification strip.
+    connect(m_drawNotice, &QCheckBox::toggled, m_state.get(), &AppState::setDrawNotice);
+    connect(m_drawSound, &QCheckBox::toggled, m_state.get(), &AppState::setDrawSound);
     connect(m_trainAlarm, &QCheckBox::clicked, m_alarmTab.get(), &AlarmTab::onTrainAlarmClicked);
     connect(m_alarmTab.get(), &AlarmTab::alarmWindowOpened, m_trainAlarm, [this] {
         m_trainAlarm->setChecked(true);

@@ -61,12 +61,10 @@ struct CustomTabFixture
     {
         state.history = makeHistory(drawCount);
         state.setCountdown(200);
-        parts.periodsBox = &periods;
-        periods.setBoxText(QStringLiteral("100"));
         storePath = storeDir == kProgramStore
                         ? fileLocations().dataFile
                         : (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
-        tab = std::make_unique<CustomTab>(state, parts);
+        tab = std::make_unique<CustomTab>(state);
         for (int row = 1; row < gridRowCount(tab->table()); ++row) {
             for (int column = 0; column < 7; ++column)
                 setCellText(tab->table(), row, column, QStringLiteral("old"));
@@ -155,8 +153,6 @@ struct CustomTabFixture
     QTemporaryDir dir;
     QString storePath;
     AppState state;
-    WindowParts parts;
-    PeriodsBox periods;
     std::unique_ptr<CustomTab> tab;
     QStringList informed;
     QStringList asked;

@@ -1,5 +1,6 @@
 #include "app/alarmwindow.h"
 #include "app/drawpopup.h"
+#include "app/freeplanstab.h"
 #include "app/gridmodel.h"
 #include "app/linklabel.h"
 #include "app/mainwindow.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -209,6 +211,7 @@ private Q_SLOTS:
     void refreshFillsTables();
     void periodsBox_data();
     void periodsBox();
+    void periodsBoxLimitsTheJudgedRows();
     void lateDrawIsRetried();
     void failedFetchKeepsRows_data();
     void failedFetchKeepsRows();
@@ -531,6 +534,24 @@ void TestMainWindow::periodsBox()
     QCOMPARE(box->boxText(), QStringLiteral("100"));
     QCOMPARE(gridRowCount(child<QTableView>(QStringLiteral("drawTable"))), 101);
     QCOMPARE(gridRowCount(child<QTableView>(QStringLiteral("freePlanTable"))), 102);
+}
+
+void TestMainWindow::periodsBoxLimitsTheJudgedRows()
+{
+    QVERIFY(startAndWait());
+    auto* box = child<PeriodsBox>(QStringLiteral("periodsBox"));
+    auto* grid = child<QTableView>(QStringLiteral("freePlanTable"));
+    QVERIFY(!cellText(grid, 4, 4).isEmpty());
+    // Two periods typed, then the bet type 杀组: the next issue and two judged rows change, the rows
+    // below keep the combination bets of the refresh.
+    auto* edit = box->findChild<QLineEdit*>();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("2"));
+    QCOMPARE(box->boxText(), QStringLiteral("2"));
+    QTest::mouseClick(m_window->freePlansTab()->betTypeButtons().at(3), Qt::LeftButton);
+    for (int row = 1; row <= 3; ++row)
+        QVERIFY2(cellText(grid, row, 4).startsWith(QStringLiteral("杀")), qPrintable(cellText(grid, row, 4)));
+    QVERIFY2(!cellText(grid, 4, 4).startsWith(QStringLiteral("杀")), qPrintable(cellText(grid, 4, 4)));
 }
 
 void TestMainWindow::lateDrawIsRetried()
