@@ -30,11 +30,6 @@ QSize screenSize(const QWidget* widget)
     return screen ? screen->geometry().size() : QSize();
 }
 
-bool isTicked(const QCheckBox* box)
-{
-    return box && box->isChecked();
-}
-
 } // namespace
 
 BalloonTip::BalloonTip(QObject* parent) : QObject(parent)
@@ -93,8 +88,8 @@ void BalloonTip::hide()
         m_window->hide();
 }
 
-AlarmTab::AlarmTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::AlarmTab>()), m_state(state), m_parts(parts),
+AlarmTab::AlarmTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::AlarmTab>()), m_state(state),
       m_balloon(std::make_unique<BalloonTip>()), m_playSound(&playSoundClip)
 {
     m_ui->setupUi(this);
@@ -152,7 +147,7 @@ void AlarmTab::evaluateStreakAlarm()
 
 void AlarmTab::maybeShowDrawPopup(const QString& oldIssue)
 {
-    if (!isTicked(m_parts.drawNoticeCheck) || !isNewDraw(oldIssue, m_state.history))
+    if (!m_state.drawNotice || !isNewDraw(oldIssue, m_state.history))
         return;
     // A newer draw replaces a popup that is still counting down.
     if (m_drawPopup)
@@ -162,14 +157,14 @@ void AlarmTab::maybeShowDrawPopup(const QString& oldIssue)
     m_drawPopup->setAttribute(Qt::WA_DeleteOnClose);
     m_drawPopup->setTexts(texts.issue, texts.draw, texts.history);
     m_drawPopup->placeAtScreenCorner();
-    if (isTicked(m_parts.drawSoundCheck))
+    if (m_state.drawSound)
         m_playSound(SoundClip::Popup);
     m_drawPopup->show();
 }
 
 void AlarmTab::playNewDrawSound()
 {
-    if (isTicked(m_parts.drawSoundCheck))
+    if (m_state.drawSound)
         m_playSound(SoundClip::NewDraw);
 }
 

@@ -55,7 +55,7 @@ class AlarmTab : public QWidget
     Q_OBJECT
 
 public:
-    AlarmTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    AlarmTab(const AppState& state, QWidget* parent = nullptr);
     ~AlarmTab() override;
 
     // The refresh calls this while the main window's "火车报警" is ticked.
@@ -92,7 +92,6 @@ private:
 
     const std::unique_ptr<Ui::AlarmTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     QPointer<AlarmWindow> m_alarmWindow;
     QPointer<DrawPopup> m_drawPopup;
     std::unique_ptr<BalloonTip> m_balloon;

@@ -5,11 +5,7 @@
 #include <QObject>
 #include <QString>
 
-class QCheckBox;
-
 namespace tandor28 {
-
-class PeriodsBox;
 
 // The facts of one run that more than one part of the window needs: the results of the last
 // refresh and what the headline shows. The main window owns it and is its only writer; the tabs get
@@ -35,6 +31,12 @@ public:
     int periodCount = kPeriodCount;
     // The issue the headline shows: "000000" before the first refresh, then the newest draw's.
     QString shownIssue = QStringLiteral("000000");
+    // The period count the "期数：" box reads now (its leading integer): the generators show this
+    // many judged rows, as many as their grid holds.
+    int boxPeriods = kPeriodCount;
+    // The options "开奖提示" (open the popup for a new draw) and "提示音" (its sounds).
+    bool drawNotice = false;
+    bool drawSound = false;
     // What the server notice told this run.
     QString latestVersion;
     QString updateText;
@@ -47,6 +49,10 @@ public:
     void setLottery(LotteryKind kind);
     // The headline now shows this issue.
     void setShownIssue(const QString& issue);
+    // The main window's inputs, as the user changes them; read where they are used.
+    void setBoxPeriods(int periods) { boxPeriods = periods; }
+    void setDrawNotice(bool on) { drawNotice = on; }
+    void setDrawSound(bool on) { drawSound = on; }
 
     [[nodiscard]] bool isOverdue() const { return countdown < 0; }
     // The issue label's text for the shown issue: "幸运28 第3255300期".
@@ -59,16 +65,6 @@ Q_SIGNALS:
     void drawOverdue();
     void lotteryChanged(LotteryKind lottery);
     void shownIssueChanged(const QString& issue);
-};
-
-// The main-window controls the tabs read besides their own: the period count box and the options of
-// the notification strip.
-struct WindowParts
-{
-    PeriodsBox* periodsBox = nullptr;
-    QCheckBox* drawNoticeCheck = nullptr;  // "开奖提示"
-    QCheckBox* drawHistoryCheck = nullptr; // "历史开奖"
-    QCheckBox* drawSoundCheck = nullptr;   // "提示音"
 };
 
 } // namespace tandor28

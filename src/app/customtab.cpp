@@ -2,7 +2,7 @@
 
 #include "ui_customtab.h"
 
-#include "app/periodsbox.h"
+#include "app/gridlooks.h"
 #include "app/tablewriter.h"
 
 #include "custom/customtable.h"
@@ -28,10 +28,11 @@ const QString kConfirmDelete = QStringLiteral("确定删除吗？");
 
 } // namespace
 
-CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_parts(parts), m_random(clockSeed())
+CustomTab::CustomTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::CustomTab>()), m_state(state), m_random(clockSeed())
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->customPredictionTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     // The window button's caption is white: it needs a dark face to be read.
     setButtonBackground(m_ui->customWindowButton, kDarkButton);
     setButtonCaptionColour(m_ui->customWindowButton, kWhite);
@@ -80,6 +81,11 @@ CustomTab::CustomTab(const AppState& state, const WindowParts& parts, QWidget* p
     connect(&m_state, &AppState::drawOverdue, this, &CustomTab::stopSearchForOverdueDraw);
 }
 
+void CustomTab::styleTable()
+{
+    stylePredictionTable(m_ui->customPredictionTable);
+}
+
 void CustomTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->customPredictionTable, m_state.history);
@@ -87,7 +93,7 @@ void CustomTab::writeDrawRows()
 
 CustomTab::~CustomTab() = default;
 
-QTableWidget* CustomTab::table() const
+QTableView* CustomTab::table() const
 {
     return m_ui->customPredictionTable;
 }
@@ -126,8 +132,7 @@ void CustomTab::setFormulaBoxes(const FormulaTriple& formulas)
 
 int CustomTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->customPredictionTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->customPredictionTable));
 }
 
 int CustomTab::statsWindow() const

@@ -16,7 +16,7 @@
 class QMenu;
 class QPoint;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -43,10 +43,12 @@ class CustomTab : public QWidget
     Q_OBJECT
 
 public:
-    CustomTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    CustomTab(const AppState& state, QWidget* parent = nullptr);
     ~CustomTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     [[nodiscard]] QTreeWidget* savedList() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const { return m_betTypeButtons; }
     [[nodiscard]] QMenu* savedListMenu() const { return m_savedListMenu; }
@@ -102,7 +104,6 @@ private:
 
     const std::unique_ptr<Ui::CustomTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     CustomTabDialogs m_dialogs;
     QList<QPushButton*> m_betTypeButtons;
     QMenu* m_savedListMenu = nullptr;

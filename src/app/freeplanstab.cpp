@@ -2,7 +2,7 @@
 
 #include "ui_freeplanstab.h"
 
-#include "app/periodsbox.h"
+#include "app/gridlooks.h"
 #include "app/tablewriter.h"
 
 #include "model/textnum.h"
@@ -15,10 +15,11 @@
 
 namespace tandor28 {
 
-FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::FreePlansTab>()), m_state(state), m_parts(parts)
+FreePlansTab::FreePlansTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::FreePlansTab>()), m_state(state)
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->freePlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     for (int plan = 1; plan <= 16; ++plan) {
         auto* button = findChild<QPushButton*>(QStringLiteral("freePlanButton%1").arg(plan, 2, 10, QLatin1Char('0')));
         m_planButtons.append(button);
@@ -36,6 +37,11 @@ FreePlansTab::FreePlansTab(const AppState& state, const WindowParts& parts, QWid
     connect(&m_state, &AppState::historyChanged, this, &FreePlansTab::writeDrawRows);
 }
 
+void FreePlansTab::styleTable()
+{
+    stylePredictionTable(m_ui->freePlanTable);
+}
+
 void FreePlansTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->freePlanTable, m_state.history);
@@ -43,7 +49,7 @@ void FreePlansTab::writeDrawRows()
 
 FreePlansTab::~FreePlansTab() = default;
 
-QTableWidget* FreePlansTab::table() const
+QTableView* FreePlansTab::table() const
 {
     return m_ui->freePlanTable;
 }
@@ -73,8 +79,7 @@ void FreePlansTab::setInitialSelections()
 
 int FreePlansTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->freePlanTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->freePlanTable));
 }
 
 void FreePlansTab::highlight(const QList<QPushButton*>& buttons, int selected)

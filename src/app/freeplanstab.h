@@ -9,7 +9,7 @@
 #include <memory>
 
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace Ui {
 class FreePlansTab;
@@ -23,10 +23,12 @@ class FreePlansTab : public QWidget
     Q_OBJECT
 
 public:
-    FreePlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    FreePlansTab(const AppState& state, QWidget* parent = nullptr);
     ~FreePlansTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     // Caption buttons of free plans 1..16 and bet-type buttons of codes 1..5, in number order.
     [[nodiscard]] QList<QPushButton*> planButtons() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const;
@@ -53,7 +55,6 @@ private:
 
     const std::unique_ptr<Ui::FreePlansTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
     QStringList m_rules;

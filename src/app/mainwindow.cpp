@@ -5,7 +5,7 @@
 #include "app/customtab.h"
 #include "app/framesize.h"
 #include "app/freeplanstab.h"
-#include "app/gridstyle.h"
+#include "app/gridlooks.h"
 #include "app/memberplanstab.h"
 #include "app/periodsbox.h"
 #include "app/tabpageholder.h"
@@ -32,7 +32,7 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QStatusBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -40,10 +40,6 @@ namespace tandor28 {
 
 namespace {
 
-constexpr int kLastStyledRow = 9999;
-constexpr int kDrawTableColumns = 2;
-constexpr int kPlanTableColumns = 7;
-constexpr int kTrendTableColumns = 9;
 constexpr auto kProductTitle = "Tandor28综合预测软件多功能版";
 constexpr auto kSiteUrl = "https://www.tandor28.example/";
 
@@ -113,25 +109,6 @@ QPixmap bannerPicture(QSize size)
     return picture;
 }
 
-void stylePlanTable(QTableWidget* table)
-{
-    const QStringList headers{QStringLiteral("期号"), QStringLiteral("时间"), QStringLiteral("开奖内容"),
-                              QStringLiteral("特码"), QStringLiteral("预测"), QStringLiteral("预测"),
-                              QStringLiteral("结果")};
-    for (int column = 0; column < headers.size(); ++column)
-        setCellText(table, 0, column, headers.at(column));
-    const QList<int> widths{70, 45, 110, 40, 60, 65, 55};
-    for (int column = 0; column < widths.size(); ++column)
-        table->setColumnWidth(column, widths.at(column));
-    styleTextColour(table, {1, 0, 1, 7}, kSpecialBlue);
-    styleBackground(table, {0, 0, 0, 9}, kHeaderGrey);
-    styleTextColour(table, {0, 0, 0, 9}, kWhite);
-    styleTextColour(table, {2, 0, kLastStyledRow, 2}, kSpecialBlue);
-    styleCentred(table, {0, 0, 102, 9});
-    styleBold(table, {1, 0, 9102, 9});
-    styleFontHeight(table, {1, 0, 9102, 9}, 17);
-}
-
 } // namespace
 
 MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
@@ -164,16 +141,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_archivePool.setMaxThreadCount(1);
     connect(&m_archiveWatcher, &QFutureWatcher<ArchiveAdd>::finished, this, &MainWindow::onArchiveWritten);
 
-    m_parts.periodsBox = m_ui->periodsBox;
-    m_parts.drawNoticeCheck = m_ui->drawNoticeCheck;
-    m_parts.drawHistoryCheck = m_ui->drawHistoryCheck;
-    m_parts.drawSoundCheck = m_ui->drawSoundCheck;
-
-    m_freePlansTab = new FreePlansTab(m_state, m_parts);
-    m_memberPlansTab = new MemberPlansTab(m_state, m_parts);
+    m_freePlansTab = new FreePlansTab(m_state);
+    m_memberPlansTab = new MemberPlansTab(m_state);
     m_trendTab = new TrendTab(m_state);
-    m_alarmTab = new AlarmTab(m_state, m_parts);
-    m_customTab = new CustomTab(m_state, m_parts);
+    m_alarmTab = new AlarmTab(m_state);
+    m_customTab = new CustomTab(m_state);
 
     auto* tabs = m_ui->tabControl;
     tabs->addTab(new TabPageHolder(m_freePlansTab, tabs), QStringLiteral("预测显示"));
@@ -187,11 +159,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     connect(this, &MainWindow::refreshFinished, m_analysisTab, &AnalysisTab::onRefreshFinished);
     tabs->setCurrentIndex(0);
 
-    setUpGrid(m_ui->drawTable, kPeriodCount + 1, kDrawTableColumns);
-    setUpGrid(m_freePlansTab->table(), kPeriodCount + 2, kPlanTableColumns);
-    setUpGrid(m_memberPlansTab->table(), kPeriodCount + 2, kPlanTableColumns);
-    setUpGrid(m_trendTab->table(), kPeriodCount + 1, kTrendTableColumns);
-    setUpGrid(m_customTab->table(), kPeriodCount + 2, kPlanTableColumns);
+    setUpGrid(m_ui->drawTable, new GridModel(kPeriodCount + 1, kDrawTableColumns, this));
 
     connect(&m_state, &AppState::historyChanged, this, &MainWindow::writeDrawRows);
     connect(&m_state, &AppState::countdownChanged, this, &MainWindow::showCountdown);
@@ -200,6 +168,14 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     connect(&m_refreshTimer, &QTimer::timeout, this, &MainWindow::onTimerTick);
     connect(m_ui->refreshButton, &QPushButton::clicked, this, &MainWindow::refreshAll);
     connect(m_ui->periodsBox, &PeriodsBox::spinRequested, this, &MainWindow::onPeriodsSpin);
+    // The inputs of the main window that the tabs use are facts of the state.
+    connect(m_ui->periodsBox, &PeriodsBox::boxTextChanged, this,
+            [this](const QString& text) { m_state.setBoxPeriods(leadingInt(text)); });
+    connect(m_ui->drawNoticeCheck, &QCheckBox::toggled, this, [this](bool on) { m_state.setDrawNotice(on); });
+    connect(m_ui->drawSoundCheck, &QCheckBox::toggled, this, [this](bool on) { m_state.setDrawSound(on); });
+    m_state.setBoxPeriods(leadingInt(m_ui->periodsBox->boxText()));
+    m_state.setDrawNotice(m_ui->drawNoticeCheck->isChecked());
+    m_state.setDrawSound(m_ui->drawSoundCheck->isChecked());
     connect(m_ui->lotteryCombo, &QComboBox::currentIndexChanged, this, &MainWindow::onLotteryChanged);
     connect(m_ui->trainAlarmCheck, &QCheckBox::clicked, m_alarmTab, &AlarmTab::onTrainAlarmClicked);
     connect(m_alarmTab, &AlarmTab::alarmWindowOpened, this, [this] {
@@ -227,7 +203,7 @@ StartOutcome MainWindow::start()
     m_memberPlansTab->setInitialSelections();
     m_freePlansTab->loadPlanRules();
     m_memberPlansTab->loadPlanRules();
-    finishDrawTableStyling();
+    styleTabTables();
     m_customTab->loadAlgorithms();
     openArchive();
     selectLotteryByHour();
@@ -267,41 +243,15 @@ StartOutcome MainWindow::applyServerNotice()
 
 void MainWindow::styleTables()
 {
-    auto* draws = m_ui->drawTable;
-    styleBackground(draws, {0, 0, 0, 2}, kHeaderGrey);
-    setCellText(draws, 0, 0, QStringLiteral("期号"));
-    setCellText(draws, 0, 1, QStringLiteral("开奖号码"));
-    styleCentred(draws, {0, 0, kLastStyledRow, 2});
-    styleTextColour(draws, {0, 0, 0, 2}, kWhite);
-    draws->setRowHeight(0, 28);
-    draws->setColumnWidth(0, 80);
-    draws->setColumnWidth(1, 120);
+    styleDrawTable(m_ui->drawTable);
 }
 
-void MainWindow::finishDrawTableStyling()
+void MainWindow::styleTabTables()
 {
-    stylePlanTable(m_freePlansTab->table());
-    stylePlanTable(m_memberPlansTab->table());
-    auto* draws = m_ui->drawTable;
-    styleBold(draws, {1, 0, 9102, 9});
-    styleFontHeight(draws, {1, 0, 9102, 9}, 17);
-    styleTextColour(draws, {1, 0, 9109, 2}, kSpecialBlue);
-
-    auto* trend = m_trendTab->table();
-    styleTextColour(trend, {0, 0, 0, 11}, kWhite);
-    styleBackground(trend, {0, 0, 0, 11}, kHeaderGrey);
-    setCellText(trend, 0, 0, QStringLiteral("期号"));
-    setCellText(trend, 0, 1, QStringLiteral("开奖号码"));
-    trend->setColumnWidth(0, 72);
-    trend->setColumnWidth(1, 105);
-    const QStringList categories{QStringLiteral("大小"), QStringLiteral("单双"), QStringLiteral("组合"),
-                                 QStringLiteral("中边"), QStringLiteral("三余"), QStringLiteral("四余"),
-                                 QStringLiteral("五余")};
-    for (int i = 0; i < categories.size(); ++i)
-        setCellText(trend, 0, 2 + i, categories.at(i));
-    styleCentred(trend, {0, 0, 9109, 11});
-
-    stylePlanTable(m_customTab->table());
+    m_freePlansTab->styleTable();
+    m_memberPlansTab->styleTable();
+    m_trendTab->styleTable();
+    m_customTab->styleTable();
 }
 
 void MainWindow::selectLotteryByHour()

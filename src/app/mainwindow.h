@@ -85,7 +85,6 @@ public:
     void onPeriodsSpin(int step);
 
     [[nodiscard]] const AppState& state() const { return m_state; }
-    [[nodiscard]] const WindowParts& parts() const { return m_parts; }
     [[nodiscard]] bool isRefreshing() const { return m_refreshing; }
     // The archive kept for this run; none when it could not be opened (the status bar says why).
     [[nodiscard]] DrawArchive* archive() const { return m_archive.get(); }
@@ -122,7 +121,7 @@ private:
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
-    void finishDrawTableStyling();
+    void styleTabTables();
     void selectLotteryByHour();
     void onLotteryChanged(int index);
     void beginRefresh();
@@ -140,7 +139,6 @@ private:
     const std::unique_ptr<Ui::MainWindow> m_ui;
     MainWindowServices m_services;
     AppState m_state;
-    WindowParts m_parts;
     FreePlansTab* m_freePlansTab = nullptr;
     MemberPlansTab* m_memberPlansTab = nullptr;
     TrendTab* m_trendTab = nullptr;

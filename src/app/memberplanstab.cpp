@@ -2,7 +2,7 @@
 
 #include "ui_memberplanstab.h"
 
-#include "app/periodsbox.h"
+#include "app/gridlooks.h"
 #include "app/tablewriter.h"
 
 #include "model/textnum.h"
@@ -22,10 +22,11 @@
 
 namespace tandor28 {
 
-MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, QWidget* parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state), m_parts(parts)
+MemberPlansTab::MemberPlansTab(const AppState& state, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::MemberPlansTab>()), m_state(state)
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->memberPlanTable, new GridModel(kPeriodCount + 2, kPredictionTableColumns, this));
     // Letters in the threshold would read as 0 and mark nearly every plan: digits only.
     m_ui->markThresholdEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this));
@@ -48,6 +49,11 @@ MemberPlansTab::MemberPlansTab(const AppState& state, const WindowParts& parts, 
     connect(&m_state, &AppState::historyChanged, this, &MemberPlansTab::writeDrawRows);
 }
 
+void MemberPlansTab::styleTable()
+{
+    stylePredictionTable(m_ui->memberPlanTable);
+}
+
 void MemberPlansTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->memberPlanTable, m_state.history);
@@ -55,7 +61,7 @@ void MemberPlansTab::writeDrawRows()
 
 MemberPlansTab::~MemberPlansTab() = default;
 
-QTableWidget* MemberPlansTab::table() const
+QTableView* MemberPlansTab::table() const
 {
     return m_ui->memberPlanTable;
 }
@@ -97,8 +103,7 @@ void MemberPlansTab::setInitialSelections()
 
 int MemberPlansTab::periodCount() const
 {
-    const int boxValue = m_parts.periodsBox ? leadingInt(m_parts.periodsBox->boxText()) : m_state.periodCount;
-    return std::clamp(boxValue, 0, judgedRowCapacity(m_ui->memberPlanTable));
+    return std::clamp(m_state.boxPeriods, 0, judgedRowCapacity(m_ui->memberPlanTable));
 }
 
 void MemberPlansTab::highlight(const QList<QPushButton*>& buttons, int selected)

@@ -11,7 +11,7 @@
 #include <memory>
 
 class QPushButton;
-class QTableWidget;
+class QTableView;
 
 namespace Ui {
 class MemberPlansTab;
@@ -25,10 +25,12 @@ class MemberPlansTab : public QWidget
     Q_OBJECT
 
 public:
-    MemberPlansTab(const AppState& state, const WindowParts& parts, QWidget* parent = nullptr);
+    MemberPlansTab(const AppState& state, QWidget* parent = nullptr);
     ~MemberPlansTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     // Caption buttons of member plans 1..56 (by plan number, not by place) and bet-type buttons 1..9.
     [[nodiscard]] QList<QPushButton*> planButtons() const;
     [[nodiscard]] QList<QPushButton*> betTypeButtons() const;
@@ -67,7 +69,6 @@ private:
 
     const std::unique_ptr<Ui::MemberPlansTab> m_ui;
     const AppState& m_state;
-    const WindowParts& m_parts;
     QList<QPushButton*> m_planButtons;
     QList<QPushButton*> m_betTypeButtons;
     QStringList m_rules;

@@ -7,6 +7,7 @@ namespace tandor28 {
 PeriodsBox::PeriodsBox(QWidget* parent) : QAbstractSpinBox(parent)
 {
     setBoxText(QStringLiteral("100"));
+    connect(lineEdit(), &QLineEdit::textChanged, this, &PeriodsBox::boxTextChanged);
 }
 
 QString PeriodsBox::boxText() const

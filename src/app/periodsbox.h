@@ -20,6 +20,8 @@ public:
 
 Q_SIGNALS:
     void spinRequested(int step);
+    // The text changed, typed or set.
+    void boxTextChanged(const QString& text);
 
 protected:
     [[nodiscard]] StepEnabled stepEnabled() const override;

@@ -2,7 +2,7 @@
 
 #include <QAbstractButton>
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVariant>
 
 #include <algorithm>
@@ -43,17 +43,17 @@ void applyButtonColours(QAbstractButton* button)
 
 } // namespace
 
-void writeRowTexts(QTableWidget* table, int row, int firstColumn, const QStringList& texts)
+void writeRowTexts(QTableView* table, int row, int firstColumn, const QStringList& texts)
 {
     for (int i = 0; i < texts.size(); ++i)
         setCellText(table, row, firstColumn + i, texts.at(i));
 }
 
-void writePredictionTable(QTableWidget* table, const PredictionTable& prediction)
+void writePredictionTable(QTableView* table, const PredictionTable& prediction)
 {
     if (!table)
         return;
-    const int rows = std::min(static_cast<int>(prediction.rows.size()), table->rowCount() - 1);
+    const int rows = std::min(static_cast<int>(prediction.rows.size()), gridRowCount(table) - 1);
     for (int i = 0; i < rows; ++i) {
         const PredictionRow& row = prediction.rows[static_cast<std::size_t>(i)];
         for (int column = 0; column < kPredictionColumns; ++column) {
@@ -66,7 +66,7 @@ void writePredictionTable(QTableWidget* table, const PredictionTable& prediction
     }
 }
 
-void writeDrawColumns(QTableWidget* table, const DrawHistory& history)
+void writeDrawColumns(QTableView* table, const DrawHistory& history)
 {
     for (int position = 1; position <= history.size(); ++position) {
         const Draw& draw = history.at(position);
@@ -74,9 +74,9 @@ void writeDrawColumns(QTableWidget* table, const DrawHistory& history)
     }
 }
 
-int judgedRowCapacity(const QTableWidget* table)
+int judgedRowCapacity(const QTableView* table)
 {
-    return table ? std::max(0, table->rowCount() - 2) : 0;
+    return std::max(0, gridRowCount(table) - 2);
 }
 
 void setButtonBackground(QAbstractButton* button, Rgb colour)

@@ -1,7 +1,7 @@
 #include "app/trendtab.h"
 
 #include "alerts/trend.h"
-#include "app/gridstyle.h"
+#include "app/gridlooks.h"
 #include "ui_trendtab.h"
 
 #include <QTreeWidget>
@@ -12,10 +12,16 @@ TrendTab::TrendTab(const AppState& state, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::TrendTab>()), m_state(state)
 {
     m_ui->setupUi(this);
+    setUpGrid(m_ui->trendTable, new GridModel(kPeriodCount + 1, kTrendTableColumns, this));
     // Narrow label and count columns leave the share column room for 13 significant digits.
     m_ui->categoryList->setColumnWidth(0, 40);
     m_ui->categoryList->setColumnWidth(1, 36);
     connect(&m_state, &AppState::historyChanged, this, &TrendTab::writeTrendRows);
+}
+
+void TrendTab::styleTable()
+{
+    styleTrendTable(m_ui->trendTable);
 }
 
 void TrendTab::writeTrendRows()
@@ -26,7 +32,7 @@ void TrendTab::writeTrendRows()
 
 TrendTab::~TrendTab() = default;
 
-QTableWidget* TrendTab::table() const
+QTableView* TrendTab::table() const
 {
     return m_ui->trendTable;
 }

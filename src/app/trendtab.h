@@ -6,7 +6,7 @@
 
 #include <memory>
 
-class QTableWidget;
+class QTableView;
 class QTreeWidget;
 
 namespace Ui {
@@ -24,7 +24,9 @@ public:
     TrendTab(const AppState& state, QWidget* parent = nullptr);
     ~TrendTab() override;
 
-    [[nodiscard]] QTableWidget* table() const;
+    [[nodiscard]] QTableView* table() const;
+    // Start-up: the table's look, header texts and column widths.
+    void styleTable();
     [[nodiscard]] QTreeWidget* categoryList() const;
 
     // A new history: every draw's trend row.

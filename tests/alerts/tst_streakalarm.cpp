@@ -1,10 +1,10 @@
 #include "alerts/streakalarm.h"
-#include "historybuilder.h"
+#include "drawbuilders.h"
 
 #include <QTest>
 
 using namespace tandor28;
-using namespace tandor28::testing;
+using namespace tandor28::testsupport;
 
 namespace {
 

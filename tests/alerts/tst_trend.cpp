@@ -1,11 +1,11 @@
 #include "alerts/trend.h"
-#include "historybuilder.h"
+#include "drawbuilders.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace tandor28;
-using namespace tandor28::testing;
+using namespace tandor28::testsupport;
 
 Q_DECLARE_METATYPE(tandor28::Rgb)
 

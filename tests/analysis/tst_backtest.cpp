@@ -5,7 +5,7 @@
 #include "plans/marking.h"
 #include "plans/planstats.h"
 
-#include "../plans/planfixtures.h"
+#include "drawbuilders.h"
 #include "seriesbuilder.h"
 
 #include <QTest>
@@ -95,7 +95,7 @@ void TestBacktest::agreesWithThePlanTables()
     QFETCH(PlanTab, tab);
     QFETCH(int, plan);
     QFETCH(int, code);
-    const DrawHistory history = planfixtures::sampleHistory(110);
+    const DrawHistory history = testsupport::sampleHistory(110);
     const std::optional<PredictionTable> table = planTable(history, tab, plan, code);
     QVERIFY(table);
 

@@ -5,6 +5,7 @@
 // Usage: tandor28-grabtabs INI OUT_DIR "YYYY-MM-DD HH:MM:SS"
 
 #include "app/mainwindow.h"
+#include "app/uifont.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,8 @@ using namespace tandor28;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The font the program sets for itself.
+    applyApplicationFont();
     const QStringList args = app.arguments();
     QTextStream err(stderr);
     if (args.size() != 4) {

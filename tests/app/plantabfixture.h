@@ -2,17 +2,18 @@
 
 #include "app/appstate.h"
 #include "app/freeplanstab.h"
-#include "app/gridstyle.h"
+#include "app/gridmodel.h"
 #include "app/memberplanstab.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
 #include "model/draw.h"
+#include "model/textnum.h"
 
 #include <QAbstractButton>
 #include <QImage>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include <memory>
 #include <optional>
@@ -36,14 +37,15 @@ struct PlanTabsFixture
                 tandor28::makeDraw(QString::number(3255300 - position), QStringLiteral("10:30"), d1, d2, d3));
         }
         state.history = tandor28::DrawHistory(std::move(draws));
-        parts.periodsBox = &periods;
-        freeTab = std::make_unique<tandor28::FreePlansTab>(state, parts);
-        memberTab = std::make_unique<tandor28::MemberPlansTab>(state, parts);
+        // The periods box feeds the state as in the main window.
+        QObject::connect(&periods, &tandor28::PeriodsBox::boxTextChanged, &state,
+                         [this](const QString& text) { state.setBoxPeriods(tandor28::leadingInt(text)); });
+        freeTab = std::make_unique<tandor28::FreePlansTab>(state);
+        memberTab = std::make_unique<tandor28::MemberPlansTab>(state);
         freeTable = freeTab->table();
         memberTable = memberTab->table();
-        for (QTableWidget* table : {freeTable, memberTable}) {
-            tandor28::setUpGrid(table, tandor28::kPeriodCount + 2, 7);
-            for (int row = 1; row < table->rowCount(); ++row) {
+        for (QTableView* table : {freeTable, memberTable}) {
+            for (int row = 1; row < tandor28::gridRowCount(table); ++row) {
                 for (int column = 0; column < 7; ++column) {
                     tandor28::setCellText(table, row, column, QStringLiteral("old"));
                     tandor28::setCellTextColour(table, row, column, {1, 2, 3});
@@ -60,17 +62,16 @@ struct PlanTabsFixture
     }
 
     tandor28::AppState state;
-    tandor28::WindowParts parts;
     tandor28::PeriodsBox periods;
     std::unique_ptr<tandor28::FreePlansTab> freeTab;
     std::unique_ptr<tandor28::MemberPlansTab> memberTab;
-    QTableWidget* freeTable = nullptr;
-    QTableWidget* memberTable = nullptr;
+    QTableView* freeTable = nullptr;
+    QTableView* memberTable = nullptr;
 };
 
 // The grid shows the generated table: every written text, and every set colour (unset colours
 // keep the colour the cell had before, here (1, 2, 3) or a colour of an earlier run).
-inline bool gridShows(const QTableWidget* grid, const tandor28::PredictionTable& table, int row, QString* why)
+inline bool gridShows(const QTableView* grid, const tandor28::PredictionTable& table, int row, QString* why)
 {
     const tandor28::PredictionRow& cells = table.rows[std::size_t(row - 1)];
     for (int column = 0; column < 7; ++column) {

@@ -3,7 +3,7 @@
 #include "app/alarmtab.h"
 #include "app/alarmwindow.h"
 #include "app/drawpopup.h"
-#include "app/gridstyle.h"
+#include "app/gridmodel.h"
 #include "app/trendtab.h"
 
 #include <QCheckBox>
@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -81,7 +81,6 @@ private:
     QCheckBox* m_drawSound = nullptr;
     QCheckBox* m_trainAlarm = nullptr;
     std::unique_ptr<AppState> m_state;
-    WindowParts m_parts;
     std::unique_ptr<AlarmTab> m_alarmTab;
     std::unique_ptr<TrendTab> m_trendTab;
     QList<SoundClip> m_played;
@@ -99,16 +98,14 @@ void TestAlertsTabs::init()
     m_drawSound = new QCheckBox(QStringLiteral("提示音"), m_strip.get());
     m_trainAlarm = new QCheckBox(QStringLiteral("火车报警"), m_strip.get());
     m_strip->show();
-    m_parts = WindowParts{};
-    m_parts.drawNoticeCheck = m_drawNotice;
-    m_parts.drawSoundCheck = m_drawSound;
     m_state = std::make_unique<AppState>();
     // The headline shows issue 1000.
     m_state->setShownIssue(QStringLiteral("1000"));
-    m_alarmTab = std::make_unique<AlarmTab>(*m_state, m_parts);
+    m_alarmTab = std::make_unique<AlarmTab>(*m_state);
     m_trendTab = std::make_unique<TrendTab>(*m_state);
-    setUpGrid(m_trendTab->table(), kPeriodCount + 1, 9);
-    // Wired as the main window wires its "火车报警" box.
+    // Wired as the main window wires its notification strip.
+    connect(m_drawNotice, &QCheckBox::toggled, m_state.get(), &AppState::setDrawNotice);
+    connect(m_drawSound, &QCheckBox::toggled, m_state.get(), &AppState::setDrawSound);
     connect(m_trainAlarm, &QCheckBox::clicked, m_alarmTab.get(), &AlarmTab::onTrainAlarmClicked);
     connect(m_alarmTab.get(), &AlarmTab::alarmWindowOpened, m_trainAlarm, [this] {
         m_trainAlarm->setChecked(true);
@@ -143,7 +140,7 @@ void TestAlertsTabs::trendRowTextsAndColours()
 {
     m_trendTab->fillTrendRow(1, drawOf(4, 5, 8, 777));
     m_trendTab->fillTrendRow(2, drawOf(0, 1, 2, 776));
-    QTableWidget* table = m_trendTab->table();
+    QTableView* table = m_trendTab->table();
     const QStringList first{"777", "4 + 5 + 8 = 17", "大", "单", "大单", "中", "2", "1", "2"};
     for (int column = 0; column < first.size(); ++column)
         QCOMPARE(cellText(table, 1, column), first[column]);
@@ -157,7 +154,7 @@ void TestAlertsTabs::trendRowTextsAndColours()
     QCOMPARE(cellBackground(table, 2, 6), (Rgb{128, 160, 128}));
     // beyond the table's rows nothing is written and nothing breaks
     m_trendTab->fillTrendRow(kPeriodCount + 5, drawOf(1, 1, 1, 1));
-    QCOMPARE(table->rowCount(), kPeriodCount + 1);
+    QCOMPARE(gridRowCount(table), kPeriodCount + 1);
 }
 
 void TestAlertsTabs::categoryListCountsAfterUpdate()

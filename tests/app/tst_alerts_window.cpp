@@ -140,7 +140,6 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     QTRY_VERIFY_WITH_TIMEOUT(window->refreshCount() >= 1 && !window->isRefreshing(), 20000);
     QVERIFY(window->state().history.at(1).issue.size() > 0);
 
-    const WindowParts& parts = window->parts();
     AlarmTab* alarmTab = window->alarmTab();
     alarmTab->setSoundPlayer([](SoundClip) {});
     auto* trainAlarmCheck = window->findChild<QCheckBox*>(QStringLiteral("trainAlarmCheck"));
@@ -149,7 +148,7 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     QVERIFY(trainAlarmCheck->isChecked());
     QVERIFY(!trainAlarmCheck->isEnabled());
     QTest::keyClicks(alarmTab->findChild<QLineEdit*>(QStringLiteral("thresholdEdit")), QStringLiteral("3"));
-    QTest::mouseClick(parts.drawNoticeCheck, Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QCheckBox*>(QStringLiteral("drawNoticeCheck")), Qt::LeftButton);
 
     // a new draw, 20, makes 大 run three times
     draws.prepend(QList<int>{3, 8, 9});

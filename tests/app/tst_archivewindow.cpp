@@ -1,3 +1,4 @@
+#include "app/gridmodel.h"
 #include "app/mainwindow.h"
 
 #include <QDir>
@@ -7,7 +8,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -111,16 +112,13 @@ std::unique_ptr<MainWindow> TestArchiveWindow::startWindow(const QString& name, 
 
 QStringList TestArchiveWindow::drawRows(MainWindow& window) const
 {
-    auto* table = window.findChild<QTableWidget*>(QStringLiteral("drawTable"));
-    auto* plans = window.findChild<QTableWidget*>(QStringLiteral("freePlanTable"));
+    auto* table = window.findChild<QTableView*>(QStringLiteral("drawTable"));
+    auto* plans = window.findChild<QTableView*>(QStringLiteral("freePlanTable"));
     QStringList rows;
     if (!table)
         return rows;
     for (int row = 1; row <= 100; ++row) {
-        const auto text = [](QTableWidget* t, int r, int c) {
-            return t && t->item(r, c) ? t->item(r, c)->text() : QString();
-        };
-        rows << text(table, row, 0) + u' ' + text(table, row, 1) + u' ' + text(plans, row + 1, 1);
+        rows << cellText(table, row, 0) + u' ' + cellText(table, row, 1) + u' ' + cellText(plans, row + 1, 1);
     }
     return rows;
 }

@@ -1,5 +1,5 @@
 #include "app/customtab.h"
-#include "app/gridstyle.h"
+#include "app/gridmodel.h"
 #include "app/periodsbox.h"
 #include "app/tablewriter.h"
 
@@ -22,7 +22,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -61,14 +61,11 @@ struct CustomTabFixture
     {
         state.history = makeHistory(drawCount);
         state.setCountdown(200);
-        parts.periodsBox = &periods;
-        periods.setBoxText(QStringLiteral("100"));
         storePath = storeDir == kProgramStore
                         ? fileLocations().dataFile
                         : (storeDir.isEmpty() ? dir.path() : storeDir) + QStringLiteral("/TandorData.ini");
-        tab = std::make_unique<CustomTab>(state, parts);
-        setUpGrid(tab->table(), kPeriodCount + 2, 7);
-        for (int row = 1; row < tab->table()->rowCount(); ++row) {
+        tab = std::make_unique<CustomTab>(state);
+        for (int row = 1; row < gridRowCount(tab->table()); ++row) {
             for (int column = 0; column < 7; ++column)
                 setCellText(tab->table(), row, column, QStringLiteral("old"));
         }
@@ -156,8 +153,6 @@ struct CustomTabFixture
     QTemporaryDir dir;
     QString storePath;
     AppState state;
-    WindowParts parts;
-    PeriodsBox periods;
     std::unique_ptr<CustomTab> tab;
     QStringList informed;
     QStringList asked;

@@ -1,6 +1,7 @@
 #include "app/alarmwindow.h"
 #include "app/drawpopup.h"
-#include "app/gridstyle.h"
+#include "app/freeplanstab.h"
+#include "app/gridmodel.h"
 #include "app/linklabel.h"
 #include "app/mainwindow.h"
 #include "app/periodsbox.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -19,6 +21,7 @@
 #include <QStyle>
 #include <QStyleOptionSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -208,6 +211,7 @@ private Q_SLOTS:
     void refreshFillsTables();
     void periodsBox_data();
     void periodsBox();
+    void periodsBoxLimitsTheJudgedRows();
     void lateDrawIsRetried();
     void failedFetchKeepsRows_data();
     void failedFetchKeepsRows();
@@ -437,16 +441,16 @@ void TestMainWindow::refreshFillsTables()
     QVERIFY(startAndWait());
     QVERIFY(m_window->lastFetchSucceeded());
 
-    auto* draws = child<QTableWidget>(QStringLiteral("drawTable"));
-    auto* free = child<QTableWidget>(QStringLiteral("freePlanTable"));
-    auto* member = child<QTableWidget>(QStringLiteral("memberPlanTable"));
-    auto* trend = child<QTableWidget>(QStringLiteral("trendTable"));
-    auto* custom = child<QTableWidget>(QStringLiteral("customPredictionTable"));
-    QCOMPARE(draws->rowCount(), 101);
-    QCOMPARE(free->rowCount(), 102);
-    QCOMPARE(member->rowCount(), 102);
-    QCOMPARE(trend->rowCount(), 101);
-    QCOMPARE(custom->rowCount(), 102);
+    auto* draws = child<QTableView>(QStringLiteral("drawTable"));
+    auto* free = child<QTableView>(QStringLiteral("freePlanTable"));
+    auto* member = child<QTableView>(QStringLiteral("memberPlanTable"));
+    auto* trend = child<QTableView>(QStringLiteral("trendTable"));
+    auto* custom = child<QTableView>(QStringLiteral("customPredictionTable"));
+    QCOMPARE(gridRowCount(draws), 101);
+    QCOMPARE(gridRowCount(free), 102);
+    QCOMPARE(gridRowCount(member), 102);
+    QCOMPARE(gridRowCount(trend), 101);
+    QCOMPARE(gridRowCount(custom), 102);
     QCOMPARE(m_window->state().history.size(), 110);
 
     for (int row = 1; row <= 100; ++row) {
@@ -454,7 +458,7 @@ void TestMainWindow::refreshFillsTables()
         const QString issue = row <= filledRows ? QString::number(5000 - row + 1) : QString();
         QCOMPARE(cellText(draws, row, 0), issue);
         QCOMPARE(cellText(draws, row, 1), draw.resultText);
-        for (const QTableWidget* table : {free, member, custom}) {
+        for (const QTableView* table : {free, member, custom}) {
             QCOMPARE(cellText(table, row + 1, 0), issue);
             QCOMPARE(cellText(table, row + 1, 1), draw.time);
             QCOMPARE(cellText(table, row + 1, 2), draw.resultText);
@@ -528,8 +532,26 @@ void TestMainWindow::periodsBox()
         message ? QStringList{QStringLiteral("Tandor提示：|当前版本不支持使用更多期数，等待更新！！")} : QStringList();
     QCOMPARE(m_informed, expected);
     QCOMPARE(box->boxText(), QStringLiteral("100"));
-    QCOMPARE(child<QTableWidget>(QStringLiteral("drawTable"))->rowCount(), 101);
-    QCOMPARE(child<QTableWidget>(QStringLiteral("freePlanTable"))->rowCount(), 102);
+    QCOMPARE(gridRowCount(child<QTableView>(QStringLiteral("drawTable"))), 101);
+    QCOMPARE(gridRowCount(child<QTableView>(QStringLiteral("freePlanTable"))), 102);
+}
+
+void TestMainWindow::periodsBoxLimitsTheJudgedRows()
+{
+    QVERIFY(startAndWait());
+    auto* box = child<PeriodsBox>(QStringLiteral("periodsBox"));
+    auto* grid = child<QTableView>(QStringLiteral("freePlanTable"));
+    QVERIFY(!cellText(grid, 4, 4).isEmpty());
+    // Two periods typed, then the bet type 杀组: the next issue and two judged rows change, the rows
+    // below keep the combination bets of the refresh.
+    auto* edit = box->findChild<QLineEdit*>();
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("2"));
+    QCOMPARE(box->boxText(), QStringLiteral("2"));
+    QTest::mouseClick(m_window->freePlansTab()->betTypeButtons().at(3), Qt::LeftButton);
+    for (int row = 1; row <= 3; ++row)
+        QVERIFY2(cellText(grid, row, 4).startsWith(QStringLiteral("杀")), qPrintable(cellText(grid, row, 4)));
+    QVERIFY2(!cellText(grid, 4, 4).startsWith(QStringLiteral("杀")), qPrintable(cellText(grid, 4, 4)));
 }
 
 void TestMainWindow::lateDrawIsRetried()
@@ -584,8 +606,8 @@ void TestMainWindow::failedFetchKeepsRows()
     QVERIFY(startAndWait());
     QVERIFY(m_window->lastFetchSucceeded());
     const DrawHistory before = m_window->state().history;
-    auto* draws = child<QTableWidget>(QStringLiteral("drawTable"));
-    auto* member = child<QTableWidget>(QStringLiteral("memberPlanTable"));
+    auto* draws = child<QTableView>(QStringLiteral("drawTable"));
+    auto* member = child<QTableView>(QStringLiteral("memberPlanTable"));
     const QString title = m_window->windowTitle();
 
     if (stopServer)
@@ -840,13 +862,13 @@ void TestMainWindow::headerRowsBeforeData()
     m_server->setLucky(QByteArray());
     QVERIFY(startAndWait());
     QVERIFY(!m_window->lastFetchSucceeded());
-    auto* grid = child<QTableWidget>(table);
-    QCOMPARE(grid->columnCount(), columns);
+    auto* grid = child<QTableView>(table);
+    QCOMPARE(grid->model()->columnCount(), columns);
     for (int column = 0; column < columns; ++column) {
         QCOMPARE(cellText(grid, 0, column), headers.at(column));
         QCOMPARE(cellTextColour(grid, 0, column), kWhite);
         QCOMPARE(cellBackground(grid, 0, column), kHeaderGrey);
-        QCOMPARE(grid->item(0, column)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(cellAlignment(grid, 0, column), Qt::Alignment(Qt::AlignCenter));
         QCOMPARE(cellText(grid, 1, column), QString());
     }
     if (table == QLatin1String("drawTable")) {
@@ -854,14 +876,17 @@ void TestMainWindow::headerRowsBeforeData()
         QCOMPARE(grid->columnWidth(0), 80);
         QCOMPARE(grid->columnWidth(1), 120);
         QCOMPARE(cellTextColour(grid, 1, 0), kSpecialBlue);
-        QVERIFY(grid->item(5, 1)->font().bold());
+        QVERIFY(cellFont(grid, 5, 1).bold());
     } else if (columns == 7) {
         const QList<int> widths{70, 45, 110, 40, 60, 65, 55};
         for (int column = 0; column < 7; ++column)
             QCOMPARE(grid->columnWidth(column), widths.at(column));
         QCOMPARE(cellTextColour(grid, 1, 5), kSpecialBlue);
         QCOMPARE(cellTextColour(grid, 50, 2), kSpecialBlue);
-        QVERIFY(grid->item(101, 6)->font().bold());
+        // The judged columns of the judged rows take their colours from the judgement only.
+        QCOMPARE(cellTextColour(grid, 50, 3), kBlack);
+        QVERIFY(cellFont(grid, 101, 6).bold());
+        QVERIFY(!cellFont(grid, 0, 6).bold());
     } else {
         QCOMPARE(grid->columnWidth(1), 105);
     }

@@ -1,6 +1,6 @@
 #include "archive/archiveschema.h"
 #include "archive/drawarchive.h"
-#include "archivedraws.h"
+#include "drawbuilders.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +17,7 @@
 #endif
 
 using namespace tandor28;
+using testsupport::archiveDraws;
 
 namespace {
 

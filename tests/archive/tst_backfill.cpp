@@ -1,10 +1,11 @@
 #include "archive/backfill.h"
-#include "archivedraws.h"
+#include "drawbuilders.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
+using testsupport::archiveDraws;
 
 Q_DECLARE_METATYPE(std::vector<tandor28::IssueGap>)
 

@@ -1,11 +1,12 @@
 #include "archive/drawarchive.h"
-#include "archivedraws.h"
+#include "drawbuilders.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
+using testsupport::archiveDraws;
 
 Q_DECLARE_METATYPE(std::vector<qint64>)
 Q_DECLARE_METATYPE(std::vector<tandor28::IssueGap>)

@@ -1,4 +1,5 @@
 #include "cliruns.h"
+#include "feedbodies.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,22 +12,12 @@ namespace {
 using RunResult = tandor28::clitest::CliRun;
 using tandor28::clitest::run;
 
-// A Lucky 28 feed: one "issue-date time-a + b + c = sum" line per draw, newest first.
+// A Lucky 28 feed of the given digits, newest first, issues from 3000 down.
 QByteArray luckyFeed(const QList<QList<int>>& draws)
 {
-    QByteArray body;
-    int issue = 3000;
-    for (const QList<int>& d : draws) {
-        const int sum = d[0] + d[1] + d[2];
-        body += QStringLiteral("%1-2026-12-10 12:05:00-%2 + %3 + %4 = %5\r\n")
-                    .arg(issue--)
-                    .arg(d[0])
-                    .arg(d[1])
-                    .arg(d[2])
-                    .arg(sum)
-                    .toUtf8();
-    }
-    return body;
+    return tandor28::testsupport::feedBody(
+        tandor28::LotteryKind::Lucky28,
+        tandor28::testsupport::feedDraws(draws, 3000, QDateTime(QDate(2026, 12, 10), QTime(12, 5))));
 }
 
 } // namespace

@@ -1,4 +1,7 @@
 #include "cliruns.h"
+#include "fixtures.h"
+#include "kenobodies.h"
+#include "timezone.h"
 
 #include "keno/kenoformats.h"
 
@@ -6,18 +9,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <ctime>
-
 using namespace tandor28;
 using clitest::run;
 
 namespace {
 
-const QString kFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/canada28_5.json");
+const QString kFeed = testsupport::feedPath("canada28_5.json");
 
 // Interleave 8 8 6, block 7 1 0 (the hand-computed vector of the scheme test).
-const QStringList kNumbers{"44", "3",  "80", "26", "61", "12", "73", "33", "7",  "58",
-                           "22", "47", "15", "77", "40", "66", "18", "52", "31", "70"};
+const QStringList kNumbers = QString::fromLatin1(testsupport::kenoExampleNumbersText(" ")).split(u' ');
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -49,14 +49,12 @@ private:
 
 void TestCliArchive::initTestCase()
 {
-    qputenv("TZ", "Asia/Shanghai");
-    tzset();
+    testsupport::setLocalTimeZone("Asia/Shanghai");
 }
 
 void TestCliArchive::cleanupTestCase()
 {
-    qunsetenv("TZ");
-    tzset();
+    testsupport::unsetLocalTimeZone();
 }
 
 void TestCliArchive::derive_data()
@@ -133,14 +131,13 @@ void TestCliArchive::importKeno_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("line");
 
-    const QByteArray numbers = kNumbers.join(u',').toLatin1();
-    const QByteArray json = "[{\"drawNbr\": 3463830, \"drawDate\": \"Jul 31, 2026\", \"drawTime\": \"03:56:30 AM\", "
-                            "\"drawNbrs\": [" +
-                            numbers + "], \"drawBonus\": 1.0}]";
-    QByteArray csv = "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\"";
-    for (int i = 1; i <= 20; ++i)
-        csv += ",\"NUMBER DRAWN " + QByteArray::number(i) + "\"";
-    csv += "\r\n\"KENO\",3463830,\"2026-07-31 03:56:30\",1," + numbers + "\r\n";
+    const QByteArray json = "[" +
+                            testsupport::kenoJsonRecord("3463830", "Jul 31, 2026", "03:56:30 AM",
+                                                        testsupport::kenoExampleNumbersText(",")) +
+                            "]";
+    const QByteArray csv =
+        testsupport::kenoCsvHeader() +
+        testsupport::kenoCsvRow("3463830", "2026-07-31 03:56:30", testsupport::kenoExampleNumbersText(","));
 
     // clang-format off
     QTest::newRow("keno-json interleave") << "keno-json" << "interleave" << json << "3463830,2026-07-31,18:56,8,8,6,22";

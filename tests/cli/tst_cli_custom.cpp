@@ -1,9 +1,9 @@
 #include "cliruns.h"
+#include "fixtures.h"
 
 #include "custom/algorithmstore.h"
 #include "custom/customtable.h"
 #include "custom/search.h"
-#include "feed/feedparser.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,8 +14,8 @@ using namespace tandor28;
 
 namespace {
 
-const QString kLuckyFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt");
-const QString kShortFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_4.txt");
+const QString kLuckyFeed = testsupport::feedPath("lucky28_120.txt");
+const QString kShortFeed = testsupport::feedPath("lucky28_4.txt");
 const QString kExampleValues = QStringLiteral("4,5,8,6,2,6,7,8,1,6,7,9,2,9,7,6,1,1");
 
 using Run = clitest::CliRun;
@@ -28,10 +28,7 @@ QStringList feedArgs(const QString& path = kLuckyFeed)
 
 DrawHistory fixtureHistory()
 {
-    QFile file(kLuckyFeed);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return parseDrawFeed(LotteryKind::Lucky28, file.readAll()).value_or(DrawHistory());
+    return testsupport::feedHistory(LotteryKind::Lucky28, "lucky28_120.txt");
 }
 
 } // namespace
@@ -285,7 +282,7 @@ void TestCliCustom::searchSeedTable_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("line");
-    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/search/seeds.tsv"));
+    QFile file(testsupport::fixturePath(QStringLiteral("search/seeds.tsv")));
     QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
     int rows = 0;
     while (!file.atEnd()) {
@@ -294,7 +291,7 @@ void TestCliCustom::searchSeedTable_data()
             continue;
         const QStringList fields = text.split(u'\t');
         QVERIFY(fields.size() >= 4);
-        const QString feed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + fields[0];
+        const QString feed = testsupport::fixturePath(QStringLiteral("feeds/") + fields[0]);
         const QString lottery = fields[0].section(u'_', 0, 0);
         const QStringList arguments =
             QStringList{"search", "--file", feed, "--lottery", lottery} + fields[1].split(u' ', Qt::SkipEmptyParts);

@@ -1,7 +1,11 @@
 #include "cliruns.h"
+#include "fixtures.h"
+#include "localserver.h"
 
-#include <QTcpServer>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace tandor28::cli;
 
@@ -15,7 +19,7 @@ Run runWords(const QStringList& words)
 
 QString feed(const char* name)
 {
-    return QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name);
+    return tandor28::testsupport::feedPath(name);
 }
 
 } // namespace
@@ -38,6 +42,9 @@ private Q_SLOTS:
     void fetchFailureReason();
     void commandHelp_data();
     void commandHelp();
+    void helpComesFromTheOptionTable();
+    void refusedWords_data();
+    void refusedWords();
     void version();
 };
 
@@ -92,10 +99,9 @@ void TestCliFeed::historyLineColumns()
 
 void TestCliFeed::feedArgumentErrors_data()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
-    probe.close();
+    const int closedPort = tandor28::testsupport::closedPort();
+    QVERIFY(closedPort > 0);
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(closedPort);
 
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<int>("status");
@@ -195,10 +201,9 @@ void TestCliFeed::countdown()
 
 void TestCliFeed::fetchFailureReason()
 {
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost));
-    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(probe.serverPort());
-    probe.close();
+    const int closedPort = tandor28::testsupport::closedPort();
+    QVERIFY(closedPort > 0);
+    const QString deadUrl = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(closedPort);
     const Run run = runWords({"history", "--lottery", "lucky28", "--url", deadUrl});
     QCOMPARE(run.status, kExitNothing);
     QCOMPARE(run.out, QString());
@@ -226,6 +231,62 @@ void TestCliFeed::commandHelp()
     QCOMPARE(run.status, kExitOk);
     QVERIFY2(run.out.startsWith(usage), qPrintable(run.out));
     QCOMPARE(run.err, QString());
+}
+
+// Each command's --help starts with its line of the general help and names every option of that
+// line with a line of its own, since both are written from the command's one table of options.
+void TestCliFeed::helpComesFromTheOptionTable()
+{
+    const Run general = runWords({"--help"});
+    QCOMPARE(general.status, kExitOk);
+    const QStringList usages = general.lines.mid(2);
+    QCOMPARE(usages.size(), 17);
+    static const QRegularExpression option(QStringLiteral(R"(\[?(--[a-z-]+)( [^ \]]+)?\]?)"));
+    for (const QString& line : usages) {
+        const QString usage = line.trimmed();
+        const QString command = usage.section(u' ', 0, 0);
+        const Run help = runWords({command, "--help"});
+        QCOMPARE(help.status, kExitOk);
+        QCOMPARE(help.lines.value(0), QStringLiteral("usage: tandor28-cli ") + usage);
+        const QString feedless = QString(usage).remove(QStringLiteral(" FEED"));
+        for (auto it = option.globalMatch(feedless); it.hasNext();) {
+            const QString shown = it.next().captured(0);
+            const bool listed = std::any_of(help.lines.begin() + 1, help.lines.end(), [&](const QString& l) {
+                return l.startsWith(QStringLiteral("  ") + shown + QStringLiteral("  "));
+            });
+            QVERIFY2(listed, qPrintable(command + QStringLiteral(": ") + shown));
+        }
+        if (usage.contains(QStringLiteral(" FEED")))
+            QVERIFY2(
+                help.lines.contains(QStringLiteral("FEED is --lottery lucky28|canada28 with --url URL or --file PATH")),
+                qPrintable(command));
+    }
+}
+
+// Words a command does not declare are refused, not passed over: a misspelled option would
+// otherwise run the command without it.
+void TestCliFeed::refusedWords_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("err");
+    const QString file = feed("lucky28_5.txt");
+    // clang-format off
+    QTest::newRow("unknown option")     << QStringList{"history", "--lottery", "lucky28", "--file", file, "--windw", "3"} << "unknown option --windw (history --help lists the options)\n";
+    QTest::newRow("another's option")   << QStringList{"trend", "--lottery", "lucky28", "--file", file, "--seed", "5"} << "unknown option --seed (trend --help lists the options)\n";
+    QTest::newRow("stray word")         << QStringList{"history", "extra", "--lottery", "lucky28", "--file", file} << "unexpected argument: extra\n";
+    QTest::newRow("archive option")     << QStringList{"archive", "gaps", "--db", "x.sqlite3", "--lottery", "lucky28", "--format", "feed"} << "unknown option --format (archive gaps --help lists the options)\n";
+    QTest::newRow("store option")       << QStringList{"store", "decode", "--key", "k"} << "usage: store decode [PATH] | store encode [PATH]\n";
+    // clang-format on
+}
+
+void TestCliFeed::refusedWords()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, err);
+    const Run run = runWords(words);
+    QCOMPARE(run.status, kExitBadArguments);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, err);
 }
 
 void TestCliFeed::version()

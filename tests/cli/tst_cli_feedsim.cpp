@@ -3,6 +3,8 @@
 #include "model/classification.h"
 #include "model/draw.h"
 
+#include "feedsimprocess.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -20,45 +22,12 @@ using namespace tandor28;
 // The server's clock stands still, so the CLI and the test see the same draws.
 const QString kNow = QStringLiteral("2026-12-10 12:07:13");
 
-class RunningServer
+// The server binary on a free port, its clock standing at kNow.
+testsupport::FeedsimProcess feedsim(const QStringList& arguments)
 {
-public:
-    explicit RunningServer(const QStringList& arguments)
-    {
-        m_process.setProgram(QStringLiteral(TANDOR28_FEEDSIM));
-        m_process.setArguments(
-            QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--now"), kNow} + arguments);
-        m_process.start();
-        if (!m_process.waitForStarted(10000)) {
-            return;
-        }
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        static const QRegularExpression listening(QStringLiteral(R"(^listening on 127\.0\.0\.1:(\d+)\n$)"));
-        const QRegularExpressionMatch m = listening.match(QString::fromUtf8(m_process.readLine()));
-        if (m.hasMatch()) {
-            m_port = m.captured(1).toInt();
-        }
-    }
-    ~RunningServer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000)) {
-                m_process.kill();
-                m_process.waitForFinished(5000);
-            }
-        }
-    }
-    RunningServer(const RunningServer&) = delete;
-    RunningServer& operator=(const RunningServer&) = delete;
-
-    [[nodiscard]] int port() const { return m_port; }
-
-private:
-    QProcess m_process;
-    int m_port = 0;
-};
+    return testsupport::FeedsimProcess(QStringLiteral(TANDOR28_FEEDSIM),
+                                       QStringList{QStringLiteral("--now"), kNow} + arguments);
+}
 
 // The body of a plain GET, read until the server closes the connection.
 QByteArray fetchBody(int port, const QString& path)
@@ -195,7 +164,7 @@ void TestCliFeedsim::history()
     QFETCH(int, servedRecords);
     const int realDraws = std::min(servedRecords, kHistoryLength);
 
-    RunningServer server(serverArguments);
+    testsupport::FeedsimProcess server = feedsim(serverArguments);
     QVERIFY(server.port() > 0);
     const QString url = QStringLiteral("http://127.0.0.1:%1%2").arg(server.port()).arg(feedPath(lottery));
     const QList<Draw> served = servedDraws(lottery, fetchBody(server.port(), feedPath(lottery)));
@@ -239,7 +208,7 @@ void TestCliFeedsim::historyOfAnUnusableFeed()
     QFETCH(QString, lottery);
     QFETCH(QStringList, serverArguments);
 
-    RunningServer server(serverArguments);
+    testsupport::FeedsimProcess server = feedsim(serverArguments);
     QVERIFY(server.port() > 0);
     const QString url = QStringLiteral("http://127.0.0.1:%1%2").arg(server.port()).arg(feedPath(lottery));
     const CliRun run =
@@ -264,7 +233,7 @@ void TestCliFeedsim::notice()
     QFETCH(bool, fromSavedCopy);
     QFETCH(QString, version);
 
-    RunningServer server({QStringLiteral("--version-text"), version});
+    testsupport::FeedsimProcess server = feedsim({QStringLiteral("--version-text"), version});
     QVERIFY(server.port() > 0);
     const QString url = QStringLiteral("http://127.0.0.1:%1/notice.txt").arg(server.port());
     QStringList arguments{QStringLiteral("notice"), QStringLiteral("--url"), url};

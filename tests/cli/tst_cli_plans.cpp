@@ -1,19 +1,18 @@
 #include "cliruns.h"
+#include "fixtures.h"
 
-#include "feed/feedparser.h"
 #include "plans/generators.h"
 #include "plans/marking.h"
 #include "plans/planrules.h"
 
-#include <QFile>
 #include <QTest>
 
 using namespace tandor28;
 
 namespace {
 
-const QString kLuckyFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt");
-const QString kShortFeed = QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_4.txt");
+const QString kLuckyFeed = testsupport::feedPath("lucky28_120.txt");
+const QString kShortFeed = testsupport::feedPath("lucky28_4.txt");
 
 using Run = clitest::CliRun;
 using clitest::run;
@@ -25,10 +24,7 @@ QStringList feedArgs(const QString& path = kLuckyFeed)
 
 DrawHistory fixtureHistory()
 {
-    QFile file(kLuckyFeed);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return parseDrawFeed(LotteryKind::Lucky28, file.readAll()).value_or(DrawHistory());
+    return testsupport::feedHistory(LotteryKind::Lucky28, "lucky28_120.txt");
 }
 
 } // namespace

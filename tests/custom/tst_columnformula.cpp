@@ -4,14 +4,16 @@
 #include "custom/customtable.h"
 #include "custom/jsnumber.h"
 
+#include "formulamaker.h"
+
 #include <QTest>
 
 #include <bit>
 #include <cmath>
 #include <limits>
-#include <random>
 
 using namespace tandor28;
+using testsupport::FormulaMaker;
 
 namespace {
 
@@ -23,97 +25,39 @@ enum class Values
     Huge,     // around the 32-bit limits
 };
 
-class Maker
+int drawValue(FormulaMaker& maker, Values kind)
 {
-public:
-    explicit Maker(std::uint64_t seed) : m_rng(seed) {}
-
-    int pick(int lo, int hi) { return lo + static_cast<int>(m_rng() % static_cast<std::uint64_t>(hi - lo + 1)); }
-
-    QString token() { return QStringLiteral("[%1]").arg(pick(1, 18)); }
-
-    // Three or four tokens joined by operators, as the random algorithm writes them.
-    QString searchFormula(bool mixed)
-    {
-        static const char* const ops[] = {"+", "-", "*", "/"};
-        const int length = pick(1, 4) == 4 ? 4 : 3;
-        QString text = token();
-        for (int i = 1; i < length; ++i)
-            text += QLatin1String(mixed ? ops[pick(0, 3)] : "+") + token();
-        return text;
+    switch (kind) {
+    case Values::Digits:
+        return maker.pick(0, 9);
+    case Values::Negative:
+        return maker.pick(-12, 12);
+    case Values::Zeros:
+        return maker.pick(0, 3) == 0 ? maker.pick(-2, 2) : 0;
+    case Values::Huge: {
+        static const int huge[] = {2147483647, -2147483647 - 1, 1000000000, -999999999, 65536, 0, 9, -1};
+        return huge[maker.pick(0, static_cast<int>(std::size(huge)) - 1)];
     }
-
-    QString literal()
-    {
-        // clang-format off
-        static const char* const literals[] = {"0", "1", "7", "10", "0.5", ".25", "3.", "1e21", "1e-7", "1e-6", "2e+3",
-                                               "123456789012", "1e308", "1e309", "0.1", "4.35", "1e-300", "5e-324",
-                                               "9007199254740993", "2147483648", "4294967296", "2.5e-7", "0e5", "05"};
-        // clang-format on
-        return QString::fromLatin1(literals[pick(0, static_cast<int>(std::size(literals)) - 1)]);
     }
+    return 0;
+}
 
-    // Arithmetic with parentheses, unary signs, % and literals, sometimes with glued tokens.
-    QString tricky(int depth)
-    {
-        const int kind = depth > 3 ? pick(0, 2) : pick(0, 8);
-        switch (kind) {
-        case 0:
-            return token();
-        case 1:
-            return literal();
-        case 2:
-            return pick(0, 3) != 0 ? token() : token() + QString::number(pick(0, 9));
-        case 3:
-            return u'(' + tricky(depth + 1) + u')';
-        case 4:
-            return QStringLiteral("-") + tricky(depth + 1);
-        case 5:
-            return QStringLiteral("+") + tricky(depth + 1);
-        default: {
-            static const char* const ops[] = {"+", "-", "*", "/", "%"};
-            return tricky(depth + 1) + QLatin1String(ops[pick(0, 4)]) + tricky(depth + 1);
-        }
-        }
+// Newest first; every row of the columns reads six of them.
+std::vector<Draw> randomDraws(FormulaMaker& maker, int count, Values kind)
+{
+    std::vector<Draw> series(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        Draw& draw = series[static_cast<std::size_t>(i)];
+        draw.issue = QString::number(3300000 - i);
+        draw.d1 = drawValue(maker, kind);
+        draw.d2 = drawValue(maker, kind);
+        draw.d3 = drawValue(maker, kind);
+        // Extreme values wrap as the machine's integers do, without the overflow being undefined.
+        draw.sum = static_cast<int>(static_cast<unsigned>(draw.d1) + static_cast<unsigned>(draw.d2) +
+                                    static_cast<unsigned>(draw.d3));
     }
-
-    int value(Values kind)
-    {
-        switch (kind) {
-        case Values::Digits:
-            return pick(0, 9);
-        case Values::Negative:
-            return pick(-12, 12);
-        case Values::Zeros:
-            return pick(0, 3) == 0 ? pick(-2, 2) : 0;
-        case Values::Huge: {
-            static const int huge[] = {2147483647, -2147483647 - 1, 1000000000, -999999999, 65536, 0, 9, -1};
-            return huge[pick(0, static_cast<int>(std::size(huge)) - 1)];
-        }
-        }
-        return 0;
-    }
-
-    // Newest first; every row of the columns reads six of them.
-    std::vector<Draw> draws(int count, Values kind)
-    {
-        std::vector<Draw> series(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            Draw& draw = series[static_cast<std::size_t>(i)];
-            draw.issue = QString::number(3300000 - i);
-            draw.d1 = value(kind);
-            draw.d2 = value(kind);
-            draw.d3 = value(kind);
-            // Extreme values wrap as the machine's integers do, without the overflow being undefined.
-            draw.sum = static_cast<int>(static_cast<unsigned>(draw.d1) + static_cast<unsigned>(draw.d2) +
-                                        static_cast<unsigned>(draw.d3));
-        }
-        return series;
-    }
-
-private:
-    std::mt19937_64 m_rng;
-};
+    return series;
+}
 
 bool sameDouble(double a, double b)
 {
@@ -293,7 +237,8 @@ void TestColumnFormula::randomFormulas()
     QFETCH(int, kind);
     QFETCH(int, values);
     QFETCH(int, count);
-    Maker maker(0xc01u * 31u + static_cast<unsigned>(kind) * 7u + static_cast<unsigned>(values));
+    FormulaMaker maker(0xc01u * 31u + static_cast<unsigned>(kind) * 7u + static_cast<unsigned>(values),
+                       FormulaMaker::Style::Columns);
     ColumnScratch scratch;
     FormulaEvaluator evaluator;
     int rows = 0;
@@ -303,7 +248,7 @@ void TestColumnFormula::randomFormulas()
                              : kind == 1 ? maker.searchFormula(false)
                                          : maker.tricky(0);
         // Row counts around the vector width, so the loops' remainders are covered too.
-        const std::vector<Draw> series = maker.draws(5 + maker.pick(1, 9), static_cast<Values>(values));
+        const std::vector<Draw> series = randomDraws(maker, 5 + maker.pick(1, 9), static_cast<Values>(values));
         if (const std::optional<QString> mismatch = confirmedColumnMismatch(scratch, evaluator, text, series))
             QFAIL(qPrintable(*mismatch));
         rows += static_cast<int>(series.size()) - 5;
@@ -339,14 +284,14 @@ void TestColumnFormula::handMade_data()
 void TestColumnFormula::handMade()
 {
     QFETCH(QString, formula);
-    Maker maker(3);
+    FormulaMaker maker(3, FormulaMaker::Style::Columns);
     ColumnScratch scratch;
     FormulaEvaluator evaluator;
     for (const Values values : {Values::Digits, Values::Negative, Values::Zeros, Values::Huge}) {
         // Lengths around the vector width and one longer than a block of rows.
         for (const int draws : {6, 9, 13, 30, 530}) {
             if (const std::optional<QString> mismatch =
-                    confirmedColumnMismatch(scratch, evaluator, formula, maker.draws(draws, values)))
+                    confirmedColumnMismatch(scratch, evaluator, formula, randomDraws(maker, draws, values)))
                 QFAIL(qPrintable(*mismatch));
         }
     }
@@ -354,16 +299,16 @@ void TestColumnFormula::handMade()
 
 void TestColumnFormula::rowsWithoutSixDraws()
 {
-    Maker maker(5);
+    FormulaMaker maker(5, FormulaMaker::Style::Columns);
     for (int size = 0; size <= 6; ++size) {
-        const std::vector<Draw> series = maker.draws(size, Values::Digits);
+        const std::vector<Draw> series = randomDraws(maker, size, Values::Digits);
         QCOMPARE(seriesColumns(series).rows(), std::max(size - 5, 0));
         QCOMPARE(formulaDigitsOverSeries(compileFormula(QStringLiteral("[1]+[18]")), series).size(),
                  static_cast<std::size_t>(std::max(size - 5, 0)));
         QCOMPARE(prepareCustomSeries(series, 1)->window, std::max(size - 6, 0));
     }
-    QVERIFY(!prepareCustomSeries(maker.draws(20, Values::Digits), 9));
-    const std::vector<Draw> series = maker.draws(8, Values::Digits);
+    QVERIFY(!prepareCustomSeries(randomDraws(maker, 20, Values::Digits), 9));
+    const std::vector<Draw> series = randomDraws(maker, 8, Values::Digits);
     const std::optional<CustomStatsWindow> prepared = prepareCustomSeries(series, 1);
     QVERIFY(prepared);
     FormulaEvaluator evaluator;
@@ -375,8 +320,8 @@ void TestColumnFormula::rowsWithoutSixDraws()
 
 void TestColumnFormula::seriesDigits()
 {
-    Maker maker(11);
-    const std::vector<Draw> series = maker.draws(300, Values::Digits);
+    FormulaMaker maker(11, FormulaMaker::Style::Columns);
+    const std::vector<Draw> series = randomDraws(maker, 300, Values::Digits);
     const DrawHistory history = historyOf(series);
     for (int i = 0; i < 50; ++i) {
         const QString text = i == 0 ? QStringLiteral("Math.max([1],[18])") : maker.searchFormula(i % 2 == 0);
@@ -408,8 +353,8 @@ void TestColumnFormula::seriesStatsEqualHistoryStats()
 {
     // A series of draws judged as a whole equals the statistics of the history over all its rows.
     QFETCH(int, code);
-    Maker maker(100 + static_cast<std::uint64_t>(code));
-    std::vector<Draw> series = maker.draws(160, Values::Digits);
+    FormulaMaker maker(100 + static_cast<std::uint64_t>(code), FormulaMaker::Style::Columns);
+    std::vector<Draw> series = randomDraws(maker, 160, Values::Digits);
     for (int i = 0; i < 160; i += 7)
         series[static_cast<std::size_t>(i)].issue = QStringLiteral("x"); // not a number: counts as even
     const DrawHistory history = historyOf(series);
@@ -452,8 +397,9 @@ void TestColumnFormula::windowStatsEqualRowByRow()
 {
     QFETCH(int, values);
     QFETCH(int, window);
-    Maker maker(7 + static_cast<std::uint64_t>(values) * 13 + static_cast<std::uint64_t>(window));
-    const DrawHistory history = historyOf(maker.draws(110, static_cast<Values>(values)));
+    FormulaMaker maker(7 + static_cast<std::uint64_t>(values) * 13 + static_cast<std::uint64_t>(window),
+                       FormulaMaker::Style::Columns);
+    const DrawHistory history = historyOf(randomDraws(maker, 110, static_cast<Values>(values)));
     FormulaEvaluator evaluator;
     for (int code = 1; code <= 8; ++code) {
         const std::optional<CustomStatsWindow> prepared = prepareCustomStatsWindow(history, code, window);

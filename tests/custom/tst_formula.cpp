@@ -3,6 +3,8 @@
 #include "custom/formula.h"
 #include "custom/jsnumber.h"
 
+#include "fakeclock.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -372,14 +374,14 @@ void TestFormula::slowFormulaIsRejectedAfterItsBudget()
     QFETCH(int, answered);
     // The clock is read once before and once after an evaluation; only the engine's evaluations
     // read it, so every reading pair is one evaluation.
-    auto now = std::chrono::steady_clock::time_point();
+    testsupport::FakeSteadyClock clock;
     bool before = true;
     FormulaEvaluator evaluator(
         [&] {
             if (!before)
-                now += std::chrono::milliseconds(milliseconds);
+                clock.advance(std::chrono::milliseconds(milliseconds));
             before = !before;
-            return now;
+            return clock.now();
         },
         ExpressionEngine::Admission::Formulas);
     const QString slow = QStringLiteral("Math.max([1],[3])"); // not arithmetic: the engine evaluates it

@@ -3,109 +3,14 @@
 #include "custom/formula.h"
 #include "custom/jsnumber.h"
 
+#include "formulamaker.h"
+
 #include <QTest>
 
-#include <random>
-
 using namespace tandor28;
+using testsupport::FormulaMaker;
 
 namespace {
-
-class FormulaMaker
-{
-public:
-    explicit FormulaMaker(std::uint64_t seed) : m_rng(seed) {}
-
-    int pick(int lo, int hi) { return lo + static_cast<int>(m_rng() % static_cast<std::uint64_t>(hi - lo + 1)); }
-
-    QString token() { return QStringLiteral("[%1]").arg(pick(1, 18)); }
-
-    // Three or four tokens joined by operators, as the random algorithm writes them.
-    QString searchFormula(bool mixed)
-    {
-        static const char* const ops[] = {"+", "-", "*", "/"};
-        const int length = pick(1, 4) == 4 ? 4 : 3;
-        QString text = token();
-        for (int i = 1; i < length; ++i)
-            text += QLatin1String(mixed ? ops[pick(0, 3)] : "+") + token();
-        return text;
-    }
-
-    QString literal()
-    {
-        static const char* const literals[] = {"0",
-                                               "1",
-                                               "7",
-                                               "10",
-                                               "0.5",
-                                               ".25",
-                                               "3.",
-                                               "1e21",
-                                               "1e20",
-                                               "1e-7",
-                                               "1e-6",
-                                               "2e+3",
-                                               "5E-1",
-                                               "123456789012",
-                                               "1e308",
-                                               "1e309",
-                                               "0.1",
-                                               "4.35",
-                                               "1e-300",
-                                               "9007199254740993",
-                                               "0e5",
-                                               "2.5e-7",
-                                               "999999999999999999999",
-                                               "12345678901234567890",
-                                               "05",
-                                               "010",
-                                               "00",
-                                               "08",
-                                               "019",
-                                               "0777",
-                                               "08.5",
-                                               "009e1",
-                                               "07.5"};
-        return QString::fromLatin1(literals[pick(0, static_cast<int>(std::size(literals)) - 1)]);
-    }
-
-    QString blank() { return pick(0, 5) == 0 ? QStringLiteral(" ") : QString(); }
-
-    // Random arithmetic with parentheses, unary signs, % and literals, sometimes with glued tokens.
-    QString tricky(int depth)
-    {
-        const int kind = depth > 3 ? pick(0, 2) : pick(0, 8);
-        switch (kind) {
-        case 0:
-            return token();
-        case 1:
-            return literal();
-        case 2:
-            return pick(0, 1) ? token() + token() : token() + QString::number(pick(0, 9));
-        case 3:
-            return u'(' + blank() + tricky(depth + 1) + blank() + u')';
-        case 4:
-            return QStringLiteral("-") + blank() + tricky(depth + 1);
-        case 5:
-            return QStringLiteral("+") + tricky(depth + 1);
-        default: {
-            static const char* const ops[] = {"+", "-", "*", "/", "%"};
-            return tricky(depth + 1) + blank() + QLatin1String(ops[pick(0, 4)]) + blank() + tricky(depth + 1);
-        }
-        }
-    }
-
-    WorkingValues values(bool unusual)
-    {
-        WorkingValues v{};
-        for (int& x : v)
-            x = unusual ? pick(-12, 12) : pick(0, 9);
-        return v;
-    }
-
-private:
-    std::mt19937_64 m_rng;
-};
 
 struct Agreement
 {
@@ -170,7 +75,8 @@ void TestFormulaDiff::randomFormulas()
     QFETCH(int, kind);
     QFETCH(int, count);
     QFETCH(bool, unusualValues);
-    FormulaMaker maker(0x5eed0000u + static_cast<unsigned>(kind) * 7919u + (unusualValues ? 1u : 0u));
+    FormulaMaker maker(0x5eed0000u + static_cast<unsigned>(kind) * 7919u + (unusualValues ? 1u : 0u),
+                       FormulaMaker::Style::Engine);
     FormulaEvaluator evaluator;
     Agreement tally;
     for (int i = 0; i < count; ++i) {
@@ -313,7 +219,7 @@ void TestFormulaDiff::handMade()
     QFETCH(QString, formula);
     FormulaEvaluator evaluator;
     Agreement tally;
-    FormulaMaker maker(42);
+    FormulaMaker maker(42, FormulaMaker::Style::Engine);
     const WorkingValues example = {4, 5, 8, 6, 2, 6, 7, 8, 1, 6, 7, 9, 2, 9, 7, 6, 1, 1};
     WorkingValues zeros{};
     compareOne(evaluator, formula, example, tally);

@@ -1,40 +1,15 @@
 #include "feed/feedfetch.h"
 
-#include <QFile>
+#include "fixtures.h"
+#include "localserver.h"
+
 #include <QFutureWatcher>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 
-#include <httplib.h>
-
-#include <thread>
-
 using namespace tandor28;
-
-namespace {
-
-std::string fixture(const char* name)
-{
-    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll().toStdString();
-}
-
-// A port on 127.0.0.1 that nobody listens on: taken from the system, then given back.
-int closedPort()
-{
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost))
-        return 0;
-    const int port = server.serverPort();
-    server.close();
-    return port;
-}
-
-} // namespace
+using namespace tandor28::testsupport;
 
 Q_DECLARE_METATYPE(tandor28::LotteryKind)
 Q_DECLARE_METATYPE(tandor28::FetchFailure)
@@ -50,40 +25,27 @@ private Q_SLOTS:
     void fetchAndParse();
 
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
+    LocalServer m_server;
 };
 
 void TestFeedFetch::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    const std::string lucky = fixture("lucky28_120.txt");
-    const std::string canada = fixture("canada28_5.json");
-    const std::string few = fixture("lucky28_4.txt");
-    m_server.Get("/lucky28.txt", [lucky](const httplib::Request&, httplib::Response& response) {
-        response.set_content(lucky, "text/plain");
-    });
-    m_server.Get("/api.php", [canada](const httplib::Request& request, httplib::Response& response) {
-        response.set_content(request.get_param_value("t") == "jnd28" ? canada : std::string(), "application/json");
-    });
-    m_server.Get("/broken", [lucky](const httplib::Request&, httplib::Response& response) {
-        response.status = 500;
-        response.set_content(lucky, "text/plain");
-    });
-    m_server.Get("/few.txt", [few](const httplib::Request&, httplib::Response& response) {
-        response.set_content(few, "text/plain");
-    });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    QVERIFY(m_port > 0);
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    const QByteArray lucky = feedBytes("lucky28_120.txt");
+    const QByteArray canada = feedBytes("canada28_5.json");
+    m_server.serve("/lucky28.txt", lucky);
+    m_server.routes().Get(
+        "/api.php", [canada = canada.toStdString()](const httplib::Request& request, httplib::Response& response) {
+            response.set_content(request.get_param_value("t") == "jnd28" ? canada : std::string(), "application/json");
+        });
+    m_server.serve("/broken", lucky, "text/plain", 500);
+    m_server.serve("/few.txt", feedBytes("lucky28_4.txt"));
+    QVERIFY(m_server.start());
 }
 
 void TestFeedFetch::cleanupTestCase()
 {
     m_server.stop();
-    if (m_thread.joinable())
-        m_thread.join();
 }
 
 void TestFeedFetch::fetchAndParse_data()
@@ -114,7 +76,7 @@ void TestFeedFetch::fetchAndParse()
     QFETCH(QString, newestIssue);
     QFETCH(FetchFailure, failure);
     QFETCH(int, status);
-    QString url = QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
+    QString url = m_server.url(path);
     if (path == QLatin1String("refused"))
         url = QStringLiteral("http://127.0.0.1:%1/lucky28.txt").arg(closedPort());
     else if (path == QLatin1String("ftp"))

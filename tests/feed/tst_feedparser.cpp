@@ -1,21 +1,15 @@
 #include "feed/feedparser.h"
 
-#include <QFile>
+#include "fixtures.h"
+
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
 
 using namespace tandor28;
+using namespace tandor28::testsupport;
 
 namespace {
-
-QByteArray fixture(const char* name)
-{
-    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll();
-}
 
 QByteArray luckyLine(int issue, const char* time, const char* digits, const char* sum = "0")
 {
@@ -78,40 +72,40 @@ void TestFeedParser::fixtures_data()
     QTest::addColumn<QString>("oldestIssue");
 
     QTest::newRow("lucky28 120 records fill all 110 positions")
-        << LotteryKind::Lucky28 << fixture("lucky28_120.txt") << 110 << "3255120"
+        << LotteryKind::Lucky28 << feedBytes("lucky28_120.txt") << 110 << "3255120"
         << "12:05"
         << "1 + 2 + 8 = 11"
         << "3255011";
-    QTest::newRow("lucky28 exactly 5 records") << LotteryKind::Lucky28 << fixture("lucky28_5.txt") << 5 << "3255120"
+    QTest::newRow("lucky28 exactly 5 records") << LotteryKind::Lucky28 << feedBytes("lucky28_5.txt") << 5 << "3255120"
                                                << "12:05"
                                                << "1 + 2 + 8 = 11"
                                                << "3255116";
-    QTest::newRow("lucky28 4 records change nothing") << LotteryKind::Lucky28 << fixture("lucky28_4.txt") << -1 << ""
+    QTest::newRow("lucky28 4 records change nothing") << LotteryKind::Lucky28 << feedBytes("lucky28_4.txt") << -1 << ""
                                                       << ""
                                                       << ""
                                                       << "";
     QTest::newRow("canada28 120 records fill all 110 positions")
-        << LotteryKind::Canada28Night << fixture("canada28_120.json") << 110 << "2990120"
+        << LotteryKind::Canada28Night << feedBytes("canada28_120.json") << 110 << "2990120"
         << "12:05"
         << "0 + 0 + 1 = 01"
         << "2990011";
     QTest::newRow("canada28 exactly 5 records")
-        << LotteryKind::Canada28Night << fixture("canada28_5.json") << 5 << "2990120"
+        << LotteryKind::Canada28Night << feedBytes("canada28_5.json") << 5 << "2990120"
         << "12:05"
         << "0 + 0 + 1 = 01"
         << "2990116";
     QTest::newRow("canada28 4 records change nothing")
-        << LotteryKind::Canada28Night << fixture("canada28_4.json") << -1 << ""
+        << LotteryKind::Canada28Night << feedBytes("canada28_4.json") << -1 << ""
         << ""
         << ""
         << "";
     QTest::newRow("lucky28 parser on the canada28 feed finds nothing")
-        << LotteryKind::Lucky28 << fixture("canada28_120.json") << -1 << ""
+        << LotteryKind::Lucky28 << feedBytes("canada28_120.json") << -1 << ""
         << ""
         << ""
         << "";
     QTest::newRow("canada28 parser on the lucky28 feed finds nothing")
-        << LotteryKind::Canada28Night << fixture("lucky28_120.txt") << -1 << ""
+        << LotteryKind::Canada28Night << feedBytes("lucky28_120.txt") << -1 << ""
         << ""
         << ""
         << "";
@@ -390,15 +384,8 @@ void TestFeedParser::datedRecords()
     QFETCH(LotteryKind, kind);
     QFETCH(QByteArray, body);
     QFETCH(QStringList, records);
-    QStringList got;
-    for (const DatedDraw& draw : parseDatedRecords(kind, body))
-        got << QStringLiteral("%1 %2 %3 %4 %5")
-                   .arg(draw.issue)
-                   .arg(draw.drawnAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                   .arg(draw.d1)
-                   .arg(draw.d2)
-                   .arg(draw.d3);
-    QCOMPARE(got, records);
+    QCOMPARE(datedDrawLines(parseDatedRecords(kind, body), QStringLiteral("yyyy-MM-dd HH:mm:ss"), QStringLiteral(" ")),
+             records);
 }
 
 QTEST_GUILESS_MAIN(TestFeedParser)

@@ -1,6 +1,9 @@
 #include "feed/feedparser.h"
 #include "feed/http.h"
 
+#include "fixtures.h"
+#include "localserver.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFutureWatcher>
@@ -9,7 +12,6 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTest>
 #include <QThreadPool>
 
@@ -19,9 +21,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 
 using namespace tandor28;
+using namespace tandor28::testsupport;
 
 namespace {
 
@@ -48,12 +50,12 @@ public:
             response.set_content("hello", "text/plain");
         };
         for (const char* path : {"/echo"}) {
-            m_server.Get(path, record);
-            m_server.Post(path, record);
-            m_server.Put(path, record);
-            m_server.Delete(path, record);
+            m_server.routes().Get(path, record);
+            m_server.routes().Post(path, record);
+            m_server.routes().Put(path, record);
+            m_server.routes().Delete(path, record);
         }
-        m_server.Get("/cookies", [this](const httplib::Request& request, httplib::Response& response) {
+        m_server.routes().Get("/cookies", [this](const httplib::Request& request, httplib::Response& response) {
             {
                 const std::lock_guard lock(m_mutex);
                 m_last = {request.method, request.path, request.body, request.headers};
@@ -62,43 +64,33 @@ public:
             response.set_header("Set-Cookie", "t=2");
             response.set_content("cookies", "text/plain");
         });
-        m_server.Get("/forget", [](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/forget", [](const httplib::Request&, httplib::Response& response) {
             response.set_header("Set-Cookie", "s=deleted; Path=/");
             response.set_content("forget", "text/plain");
         });
-        m_server.Get("/location", [](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/location", [](const httplib::Request&, httplib::Response& response) {
             response.set_header("Location", "http://example.invalid/next?t=12:05");
             response.set_content("moved", "text/plain");
         });
         // /error?status=N: an error page with that status.
-        m_server.Get("/error", [](const httplib::Request& request, httplib::Response& response) {
+        m_server.routes().Get("/error", [](const httplib::Request& request, httplib::Response& response) {
             response.status = std::stoi(request.get_param_value("status"));
             response.set_content("error page", "text/plain");
         });
-        m_server.Get("/zero", [](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/zero", [](const httplib::Request&, httplib::Response& response) {
             response.set_content(std::string("abc\0def", 7), "text/plain");
         });
-        m_server.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
             std::unique_lock lock(m_mutex);
             m_released.wait_for(lock, std::chrono::seconds(20), [this] { return m_release; });
             response.set_content("late", "text/plain");
         });
         // A server that never stops talking: one byte every two seconds, twenty in all.
-        m_server.Get("/drip", [this](const httplib::Request&, httplib::Response& response) {
-            response.set_chunked_content_provider("text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
-                if (offset >= 20) {
-                    sink.done();
-                    return true;
-                }
-                std::unique_lock lock(m_mutex);
-                if (m_released.wait_for(lock, std::chrono::seconds(2), [this] { return m_stopping; }))
-                    return false;
-                lock.unlock();
-                return sink.write("x", 1);
-            });
+        m_server.routes().Get("/drip", [this](const httplib::Request&, httplib::Response& response) {
+            m_server.drip(response, 20, std::chrono::seconds(2));
         });
         // /sized?n=N&chunked=0|1: a body of N bytes, streamed in 64 KiB pieces.
-        m_server.Get("/sized", [](const httplib::Request& request, httplib::Response& response) {
+        m_server.routes().Get("/sized", [](const httplib::Request& request, httplib::Response& response) {
             const std::size_t size = std::stoull(request.get_param_value("n"));
             const auto provide = [size](std::size_t offset, httplib::DataSink& sink) {
                 static const std::string piece(64 * 1024, 'x');
@@ -125,20 +117,16 @@ public:
             }
         });
         // The socket listens once bound, so requests queue until the accept loop runs.
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_started = m_server.start();
     }
 
     ~RecordingServer()
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
         release();
         m_server.stop();
-        m_thread.join();
     }
+
+    [[nodiscard]] bool started() const { return m_started; }
 
     void release()
     {
@@ -149,10 +137,7 @@ public:
         m_released.notify_all();
     }
 
-    [[nodiscard]] QString url(const char* path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path));
-    }
+    [[nodiscard]] QString url(const char* path) const { return m_server.url(path); }
 
     [[nodiscard]] Received last() const
     {
@@ -168,26 +153,13 @@ public:
     }
 
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
+    LocalServer m_server;
+    bool m_started = false;
     mutable std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_release = false;
-    bool m_stopping = false;
     Received m_last;
 };
-
-// A port on 127.0.0.1 that nobody listens on: taken from the system, then given back.
-int closedPort()
-{
-    QTcpServer server;
-    if (!server.listen(QHostAddress::LocalHost))
-        return 0;
-    const int port = server.serverPort();
-    server.close();
-    return port;
-}
 
 } // namespace
 
@@ -240,6 +212,7 @@ void TestHttp::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(cookieStorePath().contains(QLatin1String(".qttest")));
     m_server = std::make_unique<RecordingServer>();
+    QVERIFY(m_server->started());
 }
 
 void TestHttp::init()
@@ -453,28 +426,24 @@ void TestHttp::untrustedCertificateGivesEmptyText()
 {
     if (!QSslSocket::supportsSsl())
         QSKIP("no TLS backend");
-    const QByteArray certificate = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-cert.pem";
-    const QByteArray key = TANDOR28_TEST_DATA "/feeds/test-only-selfsigned-key.pem";
-    httplib::SSLServer server(certificate.constData(), key.constData());
-    QVERIFY(server.is_valid());
-    server.Get("/echo", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content("secret", "text/plain");
-    });
-    const int port = server.bind_to_any_port("127.0.0.1");
-    std::thread thread([&server] { server.listen_after_bind(); });
-    const QString url = QStringLiteral("https://127.0.0.1:%1/echo").arg(port);
+    const QByteArray certificate = feedPath("test-only-selfsigned-cert.pem").toLocal8Bit();
+    const QByteArray key = feedPath("test-only-selfsigned-key.pem").toLocal8Bit();
+    LocalServer server(std::make_unique<httplib::SSLServer>(certificate.constData(), key.constData()),
+                       QStringLiteral("https"));
+    server.serve("/echo", "secret");
+    QVERIFY(server.start());
+    const QString url = server.url("/echo");
 
     const QByteArray refused = fetchText(url);
 
     const QSslConfiguration original = QSslConfiguration::defaultConfiguration();
     QSslConfiguration trusting = original;
-    trusting.addCaCertificates(QString::fromLatin1(certificate));
+    trusting.addCaCertificates(QString::fromLocal8Bit(certificate));
     QSslConfiguration::setDefaultConfiguration(trusting);
     const QByteArray accepted = fetchText(url);
     QSslConfiguration::setDefaultConfiguration(original);
 
     server.stop();
-    thread.join();
     QCOMPARE(refused, QByteArray());
     QCOMPARE(accepted, QByteArray("secret"));
 }
@@ -586,9 +555,7 @@ void TestHttp::bodyCap()
 
 void TestHttp::oversizedFeedNeverReplacesAHistory()
 {
-    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/feeds/lucky28_120.txt"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const std::optional<DrawHistory> good = parseDrawFeed(LotteryKind::Lucky28, file.readAll());
+    const std::optional<DrawHistory> good = parseDrawFeed(LotteryKind::Lucky28, feedBytes("lucky28_120.txt"));
     QVERIFY(good);
     const QByteArray body = fetchText(m_server->url("/sized?n=50000000&chunked=1"));
     QVERIFY(body.isEmpty());

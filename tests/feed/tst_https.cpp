@@ -1,5 +1,6 @@
 #include "feed/feedfetch.h"
 #include "feed/http.h"
+#include "localserver.h"
 #include "tlscertificates.h"
 
 #include <QSslCertificate>
@@ -7,10 +8,6 @@
 #include <QSslSocket>
 #include <QStandardPaths>
 #include <QTest>
-
-#include <httplib.h>
-
-#include <thread>
 
 Q_DECLARE_METATYPE(tandor28::FetchFailure)
 
@@ -23,29 +20,19 @@ class TlsServer
 {
 public:
     explicit TlsServer(const tlstest::ServerIdentity& identity)
-        : m_server(identity.certificate.get(), identity.key.get())
+        : m_server(std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get()),
+                   QStringLiteral("https"))
     {
-        m_server.Get("/feed", [](const httplib::Request&, httplib::Response& response) {
-            response.set_content("secret", "text/plain");
-        });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_server.serve("/feed", "secret");
+        m_started = m_server.start();
     }
-    ~TlsServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
-    TlsServer(const TlsServer&) = delete;
-    TlsServer& operator=(const TlsServer&) = delete;
 
-    [[nodiscard]] bool isValid() const { return m_server.is_valid() && m_port > 0; }
-    [[nodiscard]] QString url() const { return QStringLiteral("https://127.0.0.1:%1/feed").arg(m_port); }
+    [[nodiscard]] bool isValid() const { return m_started; }
+    [[nodiscard]] QString url() const { return m_server.url("/feed"); }
 
 private:
-    httplib::SSLServer m_server;
-    int m_port = -1;
-    std::thread m_thread;
+    tandor28::testsupport::LocalServer m_server;
+    bool m_started = false;
 };
 
 constexpr long kDay = 86400;

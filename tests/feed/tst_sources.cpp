@@ -1,52 +1,18 @@
 #include "feed/sources.h"
 
-#include <QFile>
+#include "fixtures.h"
+#include "kenobodies.h"
+#include "localserver.h"
+#include "timezone.h"
+
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <httplib.h>
-
-#include <ctime>
-#include <thread>
-
 using namespace tandor28;
+using namespace tandor28::testsupport;
 
 Q_DECLARE_METATYPE(tandor28::DrawSource)
-
-namespace {
-
-std::string fixture(const char* name)
-{
-    QFile file(QStringLiteral(TANDOR28_TEST_DATA "/feeds/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", name);
-    return file.readAll().toStdString();
-}
-
-// Keno JSON records for issues newest..newest-count+1, the numbers 1..20 (interleave 7 3 9) shifted
-// by the issue's last digit, three and a half minutes apart.
-std::string kenoPage(long long newest, int count)
-{
-    QByteArray body = "[";
-    for (int i = 0; i < count; ++i) {
-        const long long issue = newest - i;
-        QByteArray numbers;
-        for (int n = 1; n <= 20; ++n)
-            numbers += (n > 1 ? "," : "") + QByteArray::number(n + issue % 10);
-        const int minutes = 600 - i * 3;
-        const QByteArray time = QStringLiteral("%1:%2:00 %3")
-                                    .arg((minutes / 60 + 11) % 12 + 1, 2, 10, QLatin1Char('0'))
-                                    .arg(minutes % 60, 2, 10, QLatin1Char('0'))
-                                    .arg(minutes / 60 >= 12 ? QLatin1String("PM") : QLatin1String("AM"))
-                                    .toLatin1();
-        body += (i > 0 ? "," : "") + QByteArray("{\"drawNbr\": ") + QByteArray::number(issue) +
-                ", \"drawDate\": \"Oct 13, 2025\", \"drawTime\": \"" + time + "\", \"drawNbrs\": [" + numbers + "]}";
-    }
-    return (body + "]").toStdString();
-}
-
-} // namespace
 
 class TestSources : public QObject
 {
@@ -64,50 +30,33 @@ private Q_SLOTS:
     void pager();
 
 private:
-    QString url(const char* path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(QLatin1String(path));
-    }
+    QString url(const char* path) const { return m_server.url(path); }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
+    LocalServer m_server;
     QString m_lastKenoPath;
 };
 
 void TestSources::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    qputenv("TZ", "Asia/Shanghai");
-    tzset();
-    const std::string canada = fixture("canada28_120.json");
-    const std::string few = fixture("canada28_4.json");
-    m_server.Get("/api.php", [canada](const httplib::Request&, httplib::Response& res) {
-        res.set_content(canada, "application/json");
-    });
-    m_server.Get("/few/api.php",
-                 [few](const httplib::Request&, httplib::Response& res) { res.set_content(few, "application/json"); });
-    m_server.Get("/down", [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
-    m_server.Get(R"(/services2/keno/draw/latest/(\d+)/(\d+))",
-                 [this](const httplib::Request& req, httplib::Response& res) {
-                     m_lastKenoPath = QString::fromStdString(req.path);
-                     const int count = std::stoi(req.matches[1]);
-                     const int offset = std::stoi(req.matches[2]);
-                     res.set_content(kenoPage(2990130 - offset, std::min(count, 150)), "application/json");
-                 });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    QVERIFY(m_port > 0);
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.is_running(), 10000);
+    setLocalTimeZone("Asia/Shanghai");
+    m_server.serve("/api.php", feedBytes("canada28_120.json"), "application/json");
+    m_server.serve("/few/api.php", feedBytes("canada28_4.json"), "application/json");
+    m_server.routes().Get("/down", [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
+    m_server.routes().Get(
+        R"(/services2/keno/draw/latest/(\d+)/(\d+))", [this](const httplib::Request& req, httplib::Response& res) {
+            m_lastKenoPath = QString::fromStdString(req.path);
+            const int count = std::stoi(req.matches[1]);
+            const int offset = std::stoi(req.matches[2]);
+            res.set_content(kenoJsonPage(2990130 - offset, std::min(count, 150)).toStdString(), "application/json");
+        });
+    QVERIFY(m_server.start());
 }
 
 void TestSources::cleanupTestCase()
 {
     m_server.stop();
-    if (m_thread.joinable())
-        m_thread.join();
-    qunsetenv("TZ");
-    tzset();
+    unsetLocalTimeZone();
 }
 
 void TestSources::parseEntry_data()

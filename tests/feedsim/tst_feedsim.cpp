@@ -1,8 +1,10 @@
+// The local draw server, started as a real process on a free port and read over HTTP.
 #include "feed/feedparser.h"
 #include "keno/kenoformats.h"
 
-#include <ctime>
-// The local draw server, started as a real process on a free port and read over HTTP.
+#include "feedsimprocess.h"
+#include "fixtures.h"
+#include "timezone.h"
 
 #include <httplib.h>
 
@@ -12,7 +14,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTcpSocket>
 #include <QTest>
@@ -121,48 +122,11 @@ QStringList expectedTimes(const QString& path, const QDateTime& now, int count)
     return times;
 }
 
-class RunningServer
+// The server binary with these arguments, on a free port.
+tandor28::testsupport::FeedsimProcess feedsim(const QStringList& arguments)
 {
-public:
-    explicit RunningServer(const QStringList& arguments)
-    {
-        m_process.setProgram(QStringLiteral(TANDOR28_FEEDSIM));
-        m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + arguments);
-        m_process.start();
-        if (!m_process.waitForStarted(10000)) {
-            return;
-        }
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        m_line = QString::fromUtf8(m_process.readLine());
-        static const QRegularExpression listening(QStringLiteral(R"(^listening on 127\.0\.0\.1:(\d+)\n$)"));
-        const QRegularExpressionMatch m = listening.match(m_line);
-        if (m.hasMatch()) {
-            m_port = m.captured(1).toInt();
-        }
-    }
-    ~RunningServer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000)) {
-                m_process.kill();
-                m_process.waitForFinished(5000);
-            }
-        }
-    }
-    RunningServer(const RunningServer&) = delete;
-    RunningServer& operator=(const RunningServer&) = delete;
-
-    [[nodiscard]] int port() const { return m_port; }
-    [[nodiscard]] QString line() const { return m_line; }
-    [[nodiscard]] QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QString m_line;
-    int m_port = 0;
-};
+    return tandor28::testsupport::FeedsimProcess(QStringLiteral(TANDOR28_FEEDSIM), arguments);
+}
 
 struct Reply
 {
@@ -274,7 +238,7 @@ private Q_SLOTS:
 
 void TestFeedsim::announcesItsPort()
 {
-    RunningServer server({});
+    tandor28::testsupport::FeedsimProcess server = feedsim({});
     QVERIFY2(server.port() > 0, qPrintable(server.line()));
     const Reply reply = fetch(server.port(), QStringLiteral("/"));
     QVERIFY(reply.ok);
@@ -319,7 +283,7 @@ void TestFeedsim::feedsFollowTheSchedule()
     QFETCH(QString, now);
     QFETCH(QString, newest);
 
-    RunningServer server({QStringLiteral("--now"), now});
+    tandor28::testsupport::FeedsimProcess server = feedsim({QStringLiteral("--now"), now});
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), path);
     QVERIFY(reply.ok);
@@ -353,7 +317,7 @@ void TestFeedsim::recordsAreWellFormed()
 {
     QFETCH(QString, path);
 
-    RunningServer server({});
+    tandor28::testsupport::FeedsimProcess server = feedsim({});
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), path);
     QVERIFY(reply.ok);
@@ -417,11 +381,15 @@ void TestFeedsim::sameSeedSameHistory()
     QFETCH(QString, path);
 
     const QString now = QStringLiteral("2026-12-10 15:00:00");
-    RunningServer first({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"), now});
-    RunningServer second({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"), now});
-    RunningServer otherSeed({QStringLiteral("--seed"), QStringLiteral("8"), QStringLiteral("--now"), now});
-    RunningServer later({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"),
-                         QStringLiteral("2026-12-10 16:00:00")});
+    tandor28::testsupport::FeedsimProcess first =
+        feedsim({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"), now});
+    tandor28::testsupport::FeedsimProcess second =
+        feedsim({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"), now});
+    tandor28::testsupport::FeedsimProcess otherSeed =
+        feedsim({QStringLiteral("--seed"), QStringLiteral("8"), QStringLiteral("--now"), now});
+    tandor28::testsupport::FeedsimProcess later =
+        feedsim({QStringLiteral("--seed"), QStringLiteral("7"), QStringLiteral("--now"),
+                 QStringLiteral("2026-12-10 16:00:00")});
     QVERIFY(first.port() > 0 && second.port() > 0 && otherSeed.port() > 0 && later.port() > 0);
 
     const Reply a = fetch(first.port(), path);
@@ -488,8 +456,8 @@ void TestFeedsim::publicationLag()
     QFETCH(QString, lag);
     QFETCH(QString, newest);
 
-    RunningServer server(
-        {QStringLiteral("--now"), QStringLiteral("2026-12-10 12:05:30"), QStringLiteral("--lag-s"), lag});
+    tandor28::testsupport::FeedsimProcess server =
+        feedsim({QStringLiteral("--now"), QStringLiteral("2026-12-10 12:05:30"), QStringLiteral("--lag-s"), lag});
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), path);
     QVERIFY(reply.ok);
@@ -520,7 +488,7 @@ void TestFeedsim::notice()
     QFETCH(QString, version);
     QFETCH(bool, withLuckyEndpoint);
 
-    RunningServer server(arguments);
+    tandor28::testsupport::FeedsimProcess server = feedsim(arguments);
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), kNoticePath);
     QVERIFY(reply.ok);
@@ -587,7 +555,7 @@ void TestFeedsim::misbehaviour()
     QFETCH(int, records);
     QFETCH(bool, emptyBody);
 
-    RunningServer server(arguments);
+    tandor28::testsupport::FeedsimProcess server = feedsim(arguments);
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), path);
     QVERIFY(reply.ok);
@@ -620,8 +588,8 @@ void TestFeedsim::padding()
     QFETCH(QString, setting);
     QFETCH(int, size);
     QFETCH(int, records);
-    RunningServer server(setting.isEmpty() ? QStringList{QStringLiteral("--pad-bytes"), QString::number(size)}
-                                           : QStringList{});
+    tandor28::testsupport::FeedsimProcess server =
+        feedsim(setting.isEmpty() ? QStringList{QStringLiteral("--pad-bytes"), QString::number(size)} : QStringList{});
     QVERIFY(server.port() > 0);
     if (!setting.isEmpty())
         QVERIFY(control(server.port(), setting).ok);
@@ -636,7 +604,7 @@ void TestFeedsim::padding()
 
 void TestFeedsim::countsFeedRequests()
 {
-    RunningServer server(QStringList{});
+    tandor28::testsupport::FeedsimProcess server = feedsim(QStringList{});
     QVERIFY(server.port() > 0);
     QVERIFY(fetch(server.port(), kLuckyPath).ok);
     QVERIFY(fetch(server.port(), kCanadaPath).ok);
@@ -659,7 +627,7 @@ void TestFeedsim::delay()
 {
     QFETCH(QString, path);
 
-    RunningServer server({QStringLiteral("--delay-ms"), QStringLiteral("1500")});
+    tandor28::testsupport::FeedsimProcess server = feedsim({QStringLiteral("--delay-ms"), QStringLiteral("1500")});
     QVERIFY(server.port() > 0);
     QVERIFY(fetch(server.port(), QStringLiteral("/")).ok);
     QVERIFY2(!fetch(server.port(), path, 200).ok, "a client that waits less than the delay gets no answer");
@@ -687,8 +655,8 @@ void TestFeedsim::cutBody()
     QFETCH(QStringList, arguments);
     QFETCH(QString, path);
 
-    RunningServer whole(arguments);
-    RunningServer cut(arguments + QStringList{QStringLiteral("--cut")});
+    tandor28::testsupport::FeedsimProcess whole = feedsim(arguments);
+    tandor28::testsupport::FeedsimProcess cut = feedsim(arguments + QStringList{QStringLiteral("--cut")});
     QVERIFY(whole.port() > 0 && cut.port() > 0);
     const Reply full = fetch(whole.port(), path);
     QVERIFY(full.ok);
@@ -720,7 +688,8 @@ void TestFeedsim::cutBody()
 
 void TestFeedsim::controlChangesModes()
 {
-    RunningServer server({QStringLiteral("--now"), QStringLiteral("2026-12-10 12:07:13")});
+    tandor28::testsupport::FeedsimProcess server =
+        feedsim({QStringLiteral("--now"), QStringLiteral("2026-12-10 12:07:13")});
     QVERIFY(server.port() > 0);
     const int port = server.port();
 
@@ -771,7 +740,7 @@ void TestFeedsim::controlChangesModes()
 
 void TestFeedsim::controlWhileAnswersWait()
 {
-    RunningServer server({QStringLiteral("--delay-ms"), QStringLiteral("60000")});
+    tandor28::testsupport::FeedsimProcess server = feedsim({QStringLiteral("--delay-ms"), QStringLiteral("60000")});
     QVERIFY(server.port() > 0);
     std::vector<std::unique_ptr<QTcpSocket>> waiting;
     for (int i = 0; i < 12; ++i) {
@@ -809,7 +778,7 @@ void TestFeedsim::controlRejectsBadSettings()
 {
     QFETCH(QString, query);
 
-    RunningServer server({});
+    tandor28::testsupport::FeedsimProcess server = feedsim({});
     QVERIFY(server.port() > 0);
     const QByteArray before = fetch(server.port(), QStringLiteral("/control")).body;
     const Reply reply = control(server.port(), query);
@@ -839,8 +808,8 @@ void TestFeedsim::stopsCleanly()
     QFETCH(int, stopSignal);
     QFETCH(bool, waitingRequest);
 
-    RunningServer server(waitingRequest ? QStringList{QStringLiteral("--delay-ms"), QStringLiteral("60000")}
-                                        : QStringList{});
+    tandor28::testsupport::FeedsimProcess server =
+        feedsim(waitingRequest ? QStringList{QStringLiteral("--delay-ms"), QStringLiteral("60000")} : QStringList{});
     QVERIFY(server.port() > 0);
     QTcpSocket pending;
     if (waitingRequest) {
@@ -916,29 +885,15 @@ void TestFeedsim::kenoMatchesCanadaFeed()
 {
     QFETCH(QByteArray, zone);
     QFETCH(QString, now);
-    const QByteArray oldZone = qgetenv("TZ");
-    qputenv("TZ", zone);
-    tzset();
-    const auto restore = qScopeGuard([&oldZone] {
-        qputenv("TZ", oldZone);
-        tzset();
-    });
-    RunningServer server({QStringLiteral("--now"), now});
+    const tandor28::testsupport::ScopedTimeZone localZone(zone.constData());
+    tandor28::testsupport::FeedsimProcess server = feedsim({QStringLiteral("--now"), now});
     QVERIFY(server.port() > 0);
     const Reply feed = fetch(server.port(), kCanadaPath);
     const std::vector<tandor28::DatedDraw> expected =
         tandor28::parseDatedRecords(tandor28::LotteryKind::Canada28Night, feed.body);
     QCOMPARE(expected.size(), std::size_t(120));
     const auto digits = [](const std::vector<tandor28::DatedDraw>& draws) {
-        QStringList lines;
-        for (const tandor28::DatedDraw& draw : draws)
-            lines << QStringLiteral("%1 %2 %3%4%5")
-                         .arg(draw.issue)
-                         .arg(draw.drawnAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-                         .arg(draw.d1)
-                         .arg(draw.d2)
-                         .arg(draw.d3);
-        return lines;
+        return tandor28::testsupport::datedDrawLines(draws, QStringLiteral("yyyy-MM-dd HH:mm"));
     };
     const QStringList wanted = digits(expected);
 
@@ -991,7 +946,7 @@ void TestFeedsim::kenoMisbehaves()
     QFETCH(QString, path);
     QFETCH(int, status);
     QFETCH(int, draws);
-    RunningServer server(arguments);
+    tandor28::testsupport::FeedsimProcess server = feedsim(arguments);
     QVERIFY(server.port() > 0);
     const Reply reply = fetch(server.port(), path);
     QVERIFY(reply.ok);

@@ -1,48 +1,20 @@
 #include "keno/kenoformats.h"
 
+#include "fixtures.h"
+#include "kenobodies.h"
+#include "timezone.h"
+
 #include <QTest>
 
-#include <ctime>
-
 using namespace tandor28;
-
-// The numbers of the shuffled vector of the scheme test: interleave 8 8 6, block 7 1 0.
-static const char* const kNumbers = "44, 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70";
-static const char* const kNumbersCsv = "44,3,80,26,61,12,73,33,7,58,22,47,15,77,40,66,18,52,31,70";
+using namespace tandor28::testsupport;
 
 namespace {
 
-QByteArray jsonRecord(const char* number, const char* date, const char* time, const char* numbers)
-{
-    return QByteArray("{\"drawNbr\": ") + number + ", \"drawDate\": \"" + date + "\", \"drawTime\": \"" + time +
-           "\", \"drawNbrs\": [" + numbers + "], \"drawBonus\": 1.0}";
-}
-
-const QByteArray kCsvHeader = "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\",\"NUMBER DRAWN 1\","
-                              "\"NUMBER DRAWN 2\",\"NUMBER DRAWN 3\",\"NUMBER DRAWN 4\",\"NUMBER DRAWN 5\","
-                              "\"NUMBER DRAWN 6\",\"NUMBER DRAWN 7\",\"NUMBER DRAWN 8\",\"NUMBER DRAWN 9\","
-                              "\"NUMBER DRAWN 10\",\"NUMBER DRAWN 11\",\"NUMBER DRAWN 12\",\"NUMBER DRAWN 13\","
-                              "\"NUMBER DRAWN 14\",\"NUMBER DRAWN 15\",\"NUMBER DRAWN 16\",\"NUMBER DRAWN 17\","
-                              "\"NUMBER DRAWN 18\",\"NUMBER DRAWN 19\",\"NUMBER DRAWN 20\"\r\n";
-
-QByteArray csvRow(const char* number, const char* stamp, const char* numbers)
-{
-    return QByteArray("\"KENO\",") + number + ",\"" + stamp + "\",1," + numbers + "\r\n";
-}
-
-// "issue local-time d1d2d3" per draw, for compact comparisons.
-QStringList summary(const KenoRead& read)
-{
-    QStringList lines;
-    for (const DatedDraw& draw : read.draws)
-        lines << QStringLiteral("%1 %2 %3%4%5")
-                     .arg(draw.issue)
-                     .arg(draw.drawnAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                     .arg(draw.d1)
-                     .arg(draw.d2)
-                     .arg(draw.d3);
-    return lines;
-}
+// The numbers of the shuffled vector of the scheme test: interleave 8 8 6, block 7 1 0.
+const QByteArray kNumbers = kenoExampleNumbersText(", ");
+const QByteArray kNumbersCsv = kenoExampleNumbersText(",");
+const QByteArray kCsvHeader = kenoCsvHeader();
 
 } // namespace
 
@@ -67,14 +39,12 @@ private Q_SLOTS:
 void TestKenoFormats::initTestCase()
 {
     // Local time is Shanghai's (UTC+8, no daylight saving): Vancouver summer times move by 15 hours.
-    qputenv("TZ", "Asia/Shanghai");
-    tzset();
+    setLocalTimeZone("Asia/Shanghai");
 }
 
 void TestKenoFormats::cleanupTestCase()
 {
-    qunsetenv("TZ");
-    tzset();
+    unsetLocalTimeZone();
 }
 
 void TestKenoFormats::json_data()
@@ -85,24 +55,24 @@ void TestKenoFormats::json_data()
     QTest::addColumn<QStringList>("draws");
     QTest::addColumn<int>("rejected");
 
-    const QByteArray good = jsonRecord("3463830", "Jul 31, 2026", "03:56:30 AM", kNumbers);
-    const QByteArray pm = jsonRecord("3463831", "Jul 31, 2026", "04:00:00 PM", kNumbers);
+    const QByteArray good = kenoJsonRecord("3463830", "Jul 31, 2026", "03:56:30 AM", kNumbers);
+    const QByteArray pm = kenoJsonRecord("3463831", "Jul 31, 2026", "04:00:00 PM", kNumbers);
     const QByteArray twentyOne =
-        jsonRecord("3463832", "Dec 1, 2026", "12:03:30 AM",
-                   "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 80");
-    const QByteArray short19 = jsonRecord("3463833", "Jul 31, 2026", "03:56:30 AM",
-                                          "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19");
+        kenoJsonRecord("3463832", "Dec 1, 2026", "12:03:30 AM",
+                       "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 80");
+    const QByteArray short19 = kenoJsonRecord("3463833", "Jul 31, 2026", "03:56:30 AM",
+                                              "1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19");
     const QByteArray text =
-        jsonRecord("\"3463834\"", "Jul 31, 2026", "03:56:30 AM",
-                   "\"44\", 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
-    const QByteArray badDate = jsonRecord("3463835", "Jul 32, 2026", "03:56:30 AM", kNumbers);
+        kenoJsonRecord("\"3463834\"", "Jul 31, 2026", "03:56:30 AM",
+                       "\"44\", 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
+    const QByteArray badDate = kenoJsonRecord("3463835", "Jul 32, 2026", "03:56:30 AM", kNumbers);
     const QByteArray fraction =
-        jsonRecord("3463836", "Jul 31, 2026", "03:56:30 AM",
-                   "44.5, 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
+        kenoJsonRecord("3463836", "Jul 31, 2026", "03:56:30 AM",
+                       "44.5, 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
     // Found by the fuzzer: converting such a number to an integer before checking its range was undefined.
     const QByteArray huge =
-        jsonRecord("3463837", "Jul 31, 2026", "03:56:30 AM",
-                   "44, 3, 80, 26, 61, 12, 4e30, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
+        kenoJsonRecord("3463837", "Jul 31, 2026", "03:56:30 AM",
+                       "44, 3, 80, 26, 61, 12, 4e30, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70");
 
     // clang-format off
     QTest::newRow("one draw, interleave")    << "[" + good + "]" << KenoScheme::Interleave << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 0;
@@ -131,7 +101,7 @@ void TestKenoFormats::json()
     QFETCH(int, rejected);
     const KenoRead read = parseKenoJson(body, scheme);
     QCOMPARE(read.readable, readable);
-    QCOMPARE(summary(read), draws);
+    QCOMPARE(datedDrawLines(read.draws), draws);
     QCOMPARE(read.rejected, rejected);
     QCOMPARE(read.problem.isEmpty(), readable && rejected == 0);
     for (const DatedDraw& draw : read.draws)
@@ -145,14 +115,14 @@ void TestKenoFormats::csv_data()
     QTest::addColumn<QStringList>("draws");
     QTest::addColumn<int>("rejected");
 
-    const QByteArray row = csvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
+    const QByteArray row = kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
     const QByteArray winter =
-        csvRow("3463831", "2026-01-02 23:59:00", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20");
+        kenoCsvRow("3463831", "2026-01-02 23:59:00", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20");
     const QByteArray duplicate =
-        csvRow("3463832", "2026-07-31 04:00:00", "1,1,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20");
+        kenoCsvRow("3463832", "2026-07-31 04:00:00", "1,1,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20");
     const QByteArray missing =
-        csvRow("3463833", "2026-07-31 04:00:00", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19");
-    const QByteArray badStamp = csvRow("3463834", "31/07/2026 04:00", kNumbersCsv);
+        kenoCsvRow("3463833", "2026-07-31 04:00:00", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19");
+    const QByteArray badStamp = kenoCsvRow("3463834", "31/07/2026 04:00", kNumbersCsv);
     QByteArray unquotedHeader = QByteArray(kCsvHeader).replace("\"", "");
     QByteArray reordered = "DRAW DATE,DRAW NUMBER";
     for (int i = 20; i >= 1; --i)
@@ -185,29 +155,30 @@ void TestKenoFormats::csv()
     QFETCH(int, rejected);
     const KenoRead read = parseKenoCsv(text, KenoScheme::Interleave);
     QCOMPARE(read.readable, readable);
-    QCOMPARE(summary(read), draws);
+    QCOMPARE(datedDrawLines(read.draws), draws);
     QCOMPARE(read.rejected, rejected);
     // The same text as published, zipped, reads the same.
     const KenoRead zipped =
         parseKenoCsvBody(zipOneFile(QStringLiteral("KenoCurrentYear.csv"), text), KenoScheme::Interleave);
-    QCOMPARE(summary(zipped), draws);
+    QCOMPARE(datedDrawLines(zipped.draws), draws);
     QCOMPARE(zipped.rejected, rejected);
 }
 
 void TestKenoFormats::zipped()
 {
-    const QByteArray text = kCsvHeader + csvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
+    const QByteArray text = kCsvHeader + kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
     const QByteArray zip = zipOneFile(QStringLiteral("KenoCurrentYear.csv"), text);
     QVERIFY(zip.startsWith("PK\x03\x04"));
     QCOMPARE(unzipFirstCsv(zip).value_or(QByteArray()), text);
-    QCOMPARE(summary(parseKenoCsvBody(text, KenoScheme::Block)), QStringList{"3463830 2026-07-31 18:56:30 710"});
+    QCOMPARE(datedDrawLines(parseKenoCsvBody(text, KenoScheme::Block).draws),
+             QStringList{"3463830 2026-07-31 18:56:30 710"});
 }
 
 void TestKenoFormats::badZip_data()
 {
     QTest::addColumn<QByteArray>("body");
-    const QByteArray zip =
-        zipOneFile(QStringLiteral("KenoCurrentYear.csv"), kCsvHeader + csvRow("1", "2026-07-31 03:56:30", kNumbersCsv));
+    const QByteArray zip = zipOneFile(QStringLiteral("KenoCurrentYear.csv"),
+                                      kCsvHeader + kenoCsvRow("1", "2026-07-31 03:56:30", kNumbersCsv));
     QTest::newRow("zip cut in half") << zip.left(zip.size() / 2);
     QTest::newRow("zip signature only") << QByteArray("PK\x03\x04", 4);
     QByteArray damaged = zip;

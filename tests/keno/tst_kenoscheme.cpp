@@ -1,6 +1,8 @@
 #include "keno/kenoscheme.h"
 #include "model/classification.h"
 
+#include "kenobodies.h"
+
 #include <QTest>
 
 using namespace tandor28;
@@ -11,7 +13,7 @@ Q_DECLARE_METATYPE(std::vector<int>)
 namespace {
 
 // 3 7 12 15 18 22 26 31 33 40 44 47 52 58 61 66 70 73 77 80 when sorted.
-const std::vector<int> kShuffled{44, 3, 80, 26, 61, 12, 73, 33, 7, 58, 22, 47, 15, 77, 40, 66, 18, 52, 31, 70};
+const std::vector<int> kShuffled = testsupport::kenoExampleNumbers();
 
 std::vector<int> range(int first, int count, int step = 1)
 {

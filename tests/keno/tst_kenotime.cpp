@@ -1,10 +1,11 @@
 #include "keno/kenotime.h"
 
+#include "timezone.h"
+
 #include <QTest>
 
-#include <ctime>
-
 using namespace tandor28;
+using namespace tandor28::testsupport;
 
 // Vancouver moves its clocks on 8 March and 1 November 2026 (at 02:00), central Europe on 29 March
 // and 25 October, Sydney (southern summer) on 5 April and 4 October: every row was worked out by hand
@@ -20,20 +21,9 @@ private Q_SLOTS:
     void roundTrip();
 };
 
-namespace {
-
-void setZone(const QByteArray& zone)
-{
-    qputenv("TZ", zone);
-    tzset();
-}
-
-} // namespace
-
 void TestKenoTime::cleanupTestCase()
 {
-    qunsetenv("TZ");
-    tzset();
+    unsetLocalTimeZone();
 }
 
 void TestKenoTime::toLocal_data()
@@ -66,7 +56,7 @@ void TestKenoTime::toLocal()
     QFETCH(QByteArray, zone);
     QFETCH(QString, vancouver);
     QFETCH(QString, local);
-    setZone(zone);
+    setLocalTimeZone(zone.constData());
     const QDateTime given = QDateTime::fromString(vancouver, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     const QDateTime converted = vancouverToLocal(given.date(), given.time());
     QVERIFY(converted.isValid());
@@ -76,7 +66,7 @@ void TestKenoTime::toLocal()
 
 void TestKenoTime::roundTrip()
 {
-    setZone("Europe/Berlin");
+    setLocalTimeZone("Europe/Berlin");
     const QDateTime local(QDate(2026, 3, 8), QTime(11, 30));
     const QDateTime there = localToVancouver(local);
     QCOMPARE(there.toString(QStringLiteral("yyyy-MM-dd HH:mm")), QStringLiteral("2026-03-08 03:30"));

@@ -2,13 +2,13 @@
 
 #include "model/classification.h"
 
-#include "planfixtures.h"
+#include "drawbuilders.h"
 
 #include <QTest>
 
 using namespace tandor28;
-using planfixtures::drawWithDigits;
-using planfixtures::sampleHistory;
+using testsupport::drawWithDigits;
+using testsupport::sampleHistory;
 
 namespace {
 

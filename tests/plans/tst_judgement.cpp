@@ -3,12 +3,12 @@
 
 #include "model/classification.h"
 
-#include "planfixtures.h"
+#include "drawbuilders.h"
 
 #include <QTest>
 
 using namespace tandor28;
-using planfixtures::drawWithSum;
+using testsupport::drawWithSum;
 
 Q_DECLARE_METATYPE(tandor28::BetType)
 

@@ -1,15 +1,15 @@
 #include "plans/generators.h"
 #include "plans/marking.h"
 
-#include "planfixtures.h"
+#include "drawbuilders.h"
 
 #include <QTest>
 
 #include <algorithm>
 
 using namespace tandor28;
-using planfixtures::drawWithSum;
-using planfixtures::sampleHistory;
+using testsupport::drawWithSum;
+using testsupport::sampleHistory;
 
 namespace {
 

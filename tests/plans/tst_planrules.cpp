@@ -1,12 +1,12 @@
 #include "plans/planrules.h"
 
-#include "planfixtures.h"
+#include "drawbuilders.h"
 
 #include <QSet>
 #include <QTest>
 
 using namespace tandor28;
-using planfixtures::drawWithDigits;
+using testsupport::drawWithDigits;
 
 Q_DECLARE_METATYPE(tandor28::WorkingValues)
 

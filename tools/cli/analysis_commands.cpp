@@ -8,81 +8,102 @@
 #include "custom/formula.h"
 #include "plans/bettype.h"
 
+#include <functional>
 #include <limits>
 
 namespace tandor28::cli {
 
 namespace {
 
-// The archive's draws of the lottery named by --lottery; nullopt after a message.
-std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io)
+// The archive's draws of the lottery named by --lottery; nullopt after a message, with the exit
+// status: bad arguments when the archive cannot be opened, nothing when it holds no draw of the
+// lottery and `nonEmpty` asks for some.
+std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode)
 {
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
-        return std::nullopt;
-    }
     const QString path = args.value(QStringLiteral("db"));
-    if (path.isEmpty()) {
-        io.err << "give --db PATH\n";
-        return std::nullopt;
-    }
     ArchiveOpening opening = DrawArchive::open(path);
     if (!opening.archive) {
         io.err << path << ": " << opening.problem << '\n';
+        exitCode = kExitBadArguments;
         return std::nullopt;
     }
-    return seriesFromDated(opening.archive->loadDraws(*kind, 0));
+    DrawSeries series = seriesFromDated(opening.archive->loadDraws(lotteryArg(args).value(), 0));
+    if (nonEmpty && series.empty()) {
+        io.err << "the archive holds no draw of this lottery\n";
+        exitCode = kExitNothing;
+        return std::nullopt;
+    }
+    return series;
+}
+
+Option lastOption(bool required, const QString& value, const QString& help)
+{
+    Option option = rangeOption(QStringLiteral("last"), value, 1, std::numeric_limits<int>::max(), help);
+    option.required = required;
+    return option;
 }
 
 } // namespace
 
+const CommandForm& backtestForm()
+{
+    static const CommandForm form{
+        QStringLiteral("backtest"),
+        {},
+        {dbOption(),
+         lotteryOption(),
+         {QStringLiteral("tab"), QStringLiteral("free|member|custom"), true,
+          checks::oneOf({QStringLiteral("free"), QStringLiteral("member"), QStringLiteral("custom")},
+                        QStringLiteral("--tab must be free, member or custom")),
+          QStringLiteral("whose predictions are judged")},
+         planOption(),
+         betOption(),
+         formulasOption(),
+         lastOption(false, QStringLiteral("K"), QStringLiteral("only the newest K draws (all without it)"))},
+        {}};
+    return form;
+}
+
+const CommandForm& missedForm()
+{
+    static const CommandForm form{QStringLiteral("missed"), {}, {dbOption(), lotteryOption()}, {}};
+    return form;
+}
+
+const CommandForm& hotColdForm()
+{
+    static const CommandForm form{
+        QStringLiteral("hotcold"),
+        {},
+        {dbOption(), lotteryOption(), lastOption(true, QStringLiteral("N"), QStringLiteral("the newest N draws"))},
+        {}};
+    return form;
+}
+
 int cmdBacktest(const QStringList& words, Io& io)
 {
-    const std::optional<Args> args = commandArgs(words, io);
+    const std::optional<Args> args = commandArgs(words, backtestForm(), io);
     if (!args)
         return kExitBadArguments;
-    const QString tabText = args->value(QStringLiteral("tab"));
-    PlanTab tab = PlanTab::Member;
-    if (tabText == QLatin1String("free"))
-        tab = PlanTab::Free;
-    else if (tabText == QLatin1String("custom"))
-        tab = PlanTab::Custom;
-    else if (tabText != QLatin1String("member")) {
-        io.err << "--tab must be free, member or custom\n";
-        return kExitBadArguments;
-    }
-    const int codes = tab == PlanTab::Free     ? kFreeBetTypeCount
-                      : tab == PlanTab::Member ? kMemberBetTypeCount
-                                               : kCustomBetTypeCount;
-    const std::optional<int> code = rangedOption(*args, QStringLiteral("bet"), 1, codes, io);
-    if (!code)
-        return kExitBadArguments;
-    std::optional<int> plan = 0;
-    if (tab != PlanTab::Custom) {
-        plan = rangedOption(*args, QStringLiteral("plan"), 1, tab == PlanTab::Free ? kFreePlanCount : kMemberPlanCount,
-                            io);
-        if (!plan)
-            return kExitBadArguments;
-    }
-    std::optional<int> last = std::numeric_limits<int>::max();
-    if (args->has(QStringLiteral("last"))) {
-        last = rangedOption(*args, QStringLiteral("last"), 1, std::numeric_limits<int>::max(), io);
-        if (!last)
-            return kExitBadArguments;
-    }
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io);
+    const PlanTab tab = isTab(*args, "free")     ? PlanTab::Free
+                        : isTab(*args, "member") ? PlanTab::Member
+                                                 : PlanTab::Custom;
+    const int code = *args->intValue(QStringLiteral("bet"));
+    const int plan = tab == PlanTab::Custom ? 0 : *args->intValue(QStringLiteral("plan"));
+    const int last = args->intValue(QStringLiteral("last")).value_or(std::numeric_limits<int>::max());
+    int exitCode = kExitOk;
+    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, false, exitCode);
     if (!series)
-        return kExitBadArguments;
+        return exitCode;
 
     std::optional<BacktestResult> result;
     if (tab == PlanTab::Custom) {
         FormulaEvaluator evaluator;
-        result = backtestFormulas(evaluator, *series, formulasArg(*args), *code, {*last, false});
+        result = backtestFormulas(evaluator, *series, formulasArg(*args), code, {last, false});
     } else {
         const PlanRules rules = loadPlanRules();
         result =
-            backtestPlan(*series, tab == PlanTab::Free ? rules.free : rules.member, tab, *plan, *code, {*last, false});
+            backtestPlan(*series, tab == PlanTab::Free ? rules.free : rules.member, tab, plan, code, {last, false});
     }
     if (!result || result->right + result->wrong == 0) {
         io.err << "the archive holds no draw that can be judged\n";
@@ -93,43 +114,42 @@ int cmdBacktest(const QStringList& words, Io& io)
     return kExitOk;
 }
 
-int cmdMissed(const QStringList& words, Io& io)
+namespace {
+
+// missed and hotcold: the form's checks, the archive's series of the lottery (none is nothing to
+// show), then `print`.
+int printOverSeries(const QStringList& words, const CommandForm& form, Io& io,
+                    const std::function<void(const Args&, const DrawSeries&)>& print)
 {
-    const std::optional<Args> args = commandArgs(words, io);
+    const std::optional<Args> args = commandArgs(words, form, io);
     if (!args)
         return kExitBadArguments;
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io);
+    int exitCode = kExitOk;
+    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, true, exitCode);
     if (!series)
-        return kExitBadArguments;
-    if (series->empty()) {
-        io.err << "the archive holds no draw of this lottery\n";
-        return kExitNothing;
-    }
-    for (const MissedCount& count : missedCounts(*series))
-        io.out << count.name << '\t' << count.current << '\t' << count.longest << '\t' << twoDecimals(count.average)
-               << '\n';
+        return exitCode;
+    print(*args, *series);
     return kExitOk;
+}
+
+} // namespace
+
+int cmdMissed(const QStringList& words, Io& io)
+{
+    return printOverSeries(words, missedForm(), io, [&io](const Args&, const DrawSeries& series) {
+        for (const MissedCount& count : missedCounts(series))
+            io.out << count.name << '\t' << count.current << '\t' << count.longest << '\t' << twoDecimals(count.average)
+                   << '\n';
+    });
 }
 
 int cmdHotCold(const QStringList& words, Io& io)
 {
-    const std::optional<Args> args = commandArgs(words, io);
-    if (!args)
-        return kExitBadArguments;
-    const std::optional<int> last = rangedOption(*args, QStringLiteral("last"), 1, std::numeric_limits<int>::max(), io);
-    if (!last)
-        return kExitBadArguments;
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io);
-    if (!series)
-        return kExitBadArguments;
-    if (series->empty()) {
-        io.err << "the archive holds no draw of this lottery\n";
-        return kExitNothing;
-    }
-    for (const HotCold& item : hotCold(*series, *last))
-        io.out << item.sum << '\t' << item.count << '\t' << twoDecimals(item.expected) << '\t' << twoDecimals(item.z)
-               << '\n';
-    return kExitOk;
+    return printOverSeries(words, hotColdForm(), io, [&io](const Args& args, const DrawSeries& series) {
+        for (const HotCold& item : hotCold(series, *args.intValue(QStringLiteral("last"))))
+            io.out << item.sum << '\t' << item.count << '\t' << twoDecimals(item.expected) << '\t'
+                   << twoDecimals(item.z) << '\n';
+    });
 }
 
 } // namespace tandor28::cli

@@ -20,10 +20,6 @@ namespace {
 std::unique_ptr<DrawArchive> openArchiveArg(const Args& args, Io& io, bool writes)
 {
     const QString path = args.value(QStringLiteral("db"));
-    if (path.isEmpty()) {
-        io.err << "give --db PATH\n";
-        return nullptr;
-    }
     ArchiveOpening opening = DrawArchive::open(path);
     if (!opening.archive || (writes && opening.archive->isReadOnly())) {
         io.err << path << ": " << opening.problem << '\n';
@@ -37,13 +33,9 @@ std::unique_ptr<DrawArchive> openArchiveArg(const Args& args, Io& io, bool write
 // The whole body named by --url or --file, zero bytes included (a zipped CSV holds them).
 std::optional<QByteArray> rawBodyArg(const Args& args, Io& io)
 {
-    const bool hasUrl = args.has(QStringLiteral("url"));
-    const bool hasFile = args.has(QStringLiteral("file"));
-    if (hasUrl == hasFile) {
-        io.err << "give either --url URL or --file PATH\n";
+    if (!oneSourceArg(args, io))
         return std::nullopt;
-    }
-    if (hasUrl) {
+    if (args.has(QStringLiteral("url"))) {
         HttpRequest request;
         request.url = args.value(QStringLiteral("url"));
         const HttpResponse response = httpRequest(request);
@@ -57,31 +49,18 @@ std::optional<QByteArray> rawBodyArg(const Args& args, Io& io)
     return file.readAll();
 }
 
-std::optional<KenoScheme> schemeArg(const Args& args, Io& io)
+// The Keno scheme of --scheme (checked by the table), interleave without it.
+KenoScheme schemeArg(const Args& args)
 {
-    const std::optional<KenoScheme> scheme =
-        kenoSchemeFromName(args.value(QStringLiteral("scheme"), QStringLiteral("interleave")));
-    if (!scheme)
-        io.err << "--scheme must be interleave or block\n";
-    return scheme;
+    return kenoSchemeFromName(args.value(QStringLiteral("scheme"), QStringLiteral("interleave")))
+        .value_or(KenoScheme::Interleave);
 }
 
 int archiveImport(const Args& args, Io& io)
 {
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
-        return kExitBadArguments;
-    }
+    const LotteryKind kind = lotteryArg(args).value();
     const QString format = args.value(QStringLiteral("format"), QStringLiteral("feed"));
-    if (format != QLatin1String("feed") && format != QLatin1String("keno-json") &&
-        format != QLatin1String("keno-csv")) {
-        io.err << "--format must be feed, keno-json or keno-csv\n";
-        return kExitBadArguments;
-    }
-    const std::optional<KenoScheme> scheme = schemeArg(args, io);
-    if (!scheme)
-        return kExitBadArguments;
+    const KenoScheme scheme = schemeArg(args);
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
     if (!archive)
         return kExitBadArguments;
@@ -92,10 +71,10 @@ int archiveImport(const Args& args, Io& io)
     int rejected = 0;
     if (format == QLatin1String("feed")) {
         // Read like the window reads a fetched feed: up to the first zero byte.
-        draws = parseDatedRecords(*kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
+        draws = parseDatedRecords(kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
     } else {
         KenoRead read =
-            format == QLatin1String("keno-json") ? parseKenoJson(*body, *scheme) : parseKenoCsvBody(*body, *scheme);
+            format == QLatin1String("keno-json") ? parseKenoJson(*body, scheme) : parseKenoCsvBody(*body, scheme);
         if (!read.problem.isEmpty())
             io.err << read.problem << '\n';
         draws = std::move(read.draws);
@@ -105,9 +84,8 @@ int archiveImport(const Args& args, Io& io)
         io.err << "no draws to import\n";
         return kExitNothing;
     }
-    const ArchiveAdd add = archive->addDraws(*kind, draws,
-                                             format + QLatin1Char(' ') +
-                                                 args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
+    const ArchiveAdd add = archive->addDraws(
+        kind, draws, format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
     if (!add.ok) {
         io.err << add.error << '\n';
         return kExitNothing;
@@ -127,15 +105,10 @@ struct ArchiveTarget
 
 std::optional<ArchiveTarget> readTargetArgs(const Args& args, Io& io)
 {
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
-        return std::nullopt;
-    }
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
     if (!archive)
         return std::nullopt;
-    return ArchiveTarget{*kind, std::move(archive)};
+    return ArchiveTarget{lotteryArg(args).value(), std::move(archive)};
 }
 
 int archiveExport(const Args& args, Io& io)
@@ -170,34 +143,56 @@ int archiveGaps(const Args& args, Io& io)
 
 } // namespace
 
+const std::vector<CommandForm>& archiveForms()
+{
+    static const std::vector<CommandForm> forms{
+        {QStringLiteral("archive import"),
+         {},
+         joined({dbOption()},
+                joined(feedOptions(), {{QStringLiteral("format"), QStringLiteral("feed|keno-json|keno-csv"), false,
+                                        checks::oneOf({QStringLiteral("feed"), QStringLiteral("keno-json"),
+                                                       QStringLiteral("keno-csv")},
+                                                      QStringLiteral("--format must be feed, keno-json or keno-csv")),
+                                        QStringLiteral("what the body is (feed without it)")},
+                                       schemeOption()})),
+         {}},
+        {QStringLiteral("archive export"), {}, {dbOption(), lotteryOption()}, {}},
+        {QStringLiteral("archive gaps"), {}, {dbOption(), lotteryOption()}, {}},
+    };
+    return forms;
+}
+
+const CommandForm& deriveForm()
+{
+    static const CommandForm form{QStringLiteral("derive"), QStringLiteral("N1 ... N20"), {schemeOption()}, {}};
+    return form;
+}
+
 int cmdArchive(const QStringList& words, Io& io)
 {
     const QString action = words.value(0);
-    const std::optional<Args> parsed = commandArgs(words.mid(1), io);
-    if (!parsed)
-        return kExitBadArguments;
-    if (!parsed->positional.isEmpty()) {
-        io.err << "unexpected argument: " << parsed->positional.first() << '\n';
-        return kExitBadArguments;
+    for (const CommandForm& form : archiveForms()) {
+        if (form.words != QLatin1String("archive ") + action)
+            continue;
+        const std::optional<Args> args = commandArgs(words.mid(1), form, io);
+        if (!args)
+            return kExitBadArguments;
+        if (action == QLatin1String("import"))
+            return archiveImport(*args, io);
+        if (action == QLatin1String("export"))
+            return archiveExport(*args, io);
+        return archiveGaps(*args, io);
     }
-    if (action == QLatin1String("import"))
-        return archiveImport(*parsed, io);
-    if (action == QLatin1String("export"))
-        return archiveExport(*parsed, io);
-    if (action == QLatin1String("gaps"))
-        return archiveGaps(*parsed, io);
     io.err << "archive needs import, export or gaps\n";
     return kExitBadArguments;
 }
 
 int cmdDerive(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
+    const std::optional<Args> parsed = commandArgs(words, deriveForm(), io);
     if (!parsed)
         return kExitBadArguments;
-    const std::optional<KenoScheme> scheme = schemeArg(*parsed, io);
-    if (!scheme)
-        return kExitBadArguments;
+    const KenoScheme scheme = schemeArg(*parsed);
     std::vector<int> sent;
     for (const QString& word : parsed->positional) {
         bool ok = false;
@@ -214,7 +209,7 @@ int cmdDerive(const QStringList& words, Io& io)
         io.err << why << '\n';
         return kExitBadArguments;
     }
-    const std::array<int, 3> digits = kenoDigits(*numbers, *scheme);
+    const std::array<int, 3> digits = kenoDigits(*numbers, scheme);
     io.out << resultText(digits[0], digits[1], digits[2]) << '\n';
     return kExitOk;
 }

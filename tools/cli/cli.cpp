@@ -3,6 +3,8 @@
 #include "commands.h"
 
 #include "feed/notice.h"
+#include "plans/bettype.h"
+#include "plans/planrules.h"
 
 #include <functional>
 
@@ -10,48 +12,65 @@ namespace tandor28::cli {
 
 namespace {
 
+// A command: its name, its form or its forms (the tables of its options) and what runs it.
 struct Command
 {
     const char* name;
-    const char* usage;
+    const CommandForm& (*form)();
+    const std::vector<CommandForm>& (*forms)();
     int (*run)(const QStringList&, Io&);
+
+    [[nodiscard]] std::vector<CommandForm> allForms() const { return form ? std::vector{form()} : forms(); }
 };
 
+// clang-format off
 const Command kCommands[] = {
-    {"history", "history FEED", cmdHistory},
-    {"table", "table FEED --tab free|member|custom --plan P --bet CODE [--formulas 'F1|F2|F3']", cmdTable},
-    {"stats", "stats FEED --tab member|custom --plan P --bet CODE --window W [--formulas ...]", cmdStats},
-    {"mark", "mark FEED --bet CODE --window W --criterion 0..4 --compare 0..3 --threshold T", cmdMark},
-    {"formula", "formula --values V1,...,V18 'FORMULA' | formula --batch", cmdFormula},
-    {"trend", "trend FEED", cmdTrend},
-    {"alarm", "alarm FEED --threshold N [--categories 大小,单双,...]", cmdAlarm},
-    {"countdown", "countdown --lottery K --newest HH:MM[:SS] --now HH:MM:SS", cmdCountdown},
-    {"notice", "notice --file PATH", cmdNotice},
-    {"store", "store decode [PATH] | store encode [PATH] (without PATH: the program's data file)", cmdStore},
-    {"paths", "paths (where the program keeps its data file, settings, cookies and draw archive)", cmdPaths},
-    {"search",
-     "search FEED --mode mixed|simple --criterion 0..3 --threshold T --window W --bet CODE [--seed S] "
-     "[--max-attempts N] [--threads N]",
-     cmdSearch},
-    {"archive",
-     "archive import --db PATH FEED [--format feed|keno-json|keno-csv] [--scheme interleave|block] | "
-     "archive export --db PATH --lottery K | archive gaps --db PATH --lottery K",
-     cmdArchive},
-    {"derive", "derive [--scheme interleave|block] N1 ... N20", cmdDerive},
-    {"backtest",
-     "backtest --db PATH --lottery K --tab free|member|custom --plan P --bet CODE [--formulas 'F1|F2|F3'] "
-     "[--last K]",
-     cmdBacktest},
-    {"missed", "missed --db PATH --lottery K", cmdMissed},
-    {"hotcold", "hotcold --db PATH --lottery K --last N", cmdHotCold},
+    {"history",   historyForm,   nullptr,      cmdHistory},
+    {"table",     tableForm,     nullptr,      cmdTable},
+    {"stats",     statsForm,     nullptr,      cmdStats},
+    {"mark",      markForm,      nullptr,      cmdMark},
+    {"formula",   nullptr,       formulaForms, cmdFormula},
+    {"trend",     trendForm,     nullptr,      cmdTrend},
+    {"alarm",     alarmForm,     nullptr,      cmdAlarm},
+    {"countdown", countdownForm, nullptr,      cmdCountdown},
+    {"notice",    noticeForm,    nullptr,      cmdNotice},
+    {"store",     nullptr,       storeForms,   cmdStore},
+    {"paths",     pathsForm,     nullptr,      cmdPaths},
+    {"search",    searchForm,    nullptr,      cmdSearch},
+    {"archive",   nullptr,       archiveForms, cmdArchive},
+    {"derive",    deriveForm,    nullptr,      cmdDerive},
+    {"backtest",  backtestForm,  nullptr,      cmdBacktest},
+    {"missed",    missedForm,    nullptr,      cmdMissed},
+    {"hotcold",   hotColdForm,   nullptr,      cmdHotCold},
 };
+// clang-format on
+
+// The command's forms joined: "archive import ... | archive export ... | archive gaps ...".
+QString commandUsage(const Command& command)
+{
+    QStringList usages;
+    for (const CommandForm& form : command.allForms())
+        usages << formUsage(form);
+    return usages.join(QLatin1String(" | "));
+}
 
 void printUsage(QTextStream& stream)
 {
     stream << "usage: tandor28-cli COMMAND [OPTIONS]\n"
            << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH; --verbose logs what happens\n";
     for (const Command& command : kCommands)
-        stream << "  " << QString::fromUtf8(command.usage) << '\n';
+        stream << "  " << commandUsage(command) << '\n';
+}
+
+void printCommandHelp(const Command& command, QTextStream& out)
+{
+    const std::vector<CommandForm> forms = command.allForms();
+    out << "usage: tandor28-cli " << commandUsage(command) << '\n';
+    for (const CommandForm& form : forms) {
+        if (forms.size() > 1 && !form.options.empty())
+            out << formUsage(form) << ":\n";
+        printOptionHelp(form, out);
+    }
 }
 
 } // namespace
@@ -72,9 +91,7 @@ int runCli(const QStringList& arguments, Io io)
     for (const Command& command : kCommands) {
         if (arguments.first() == QLatin1String(command.name)) {
             if (arguments.contains(QLatin1String("--help"))) {
-                io.out << "usage: tandor28-cli " << QString::fromUtf8(command.usage) << '\n';
-                if (QString::fromUtf8(command.usage).contains(QLatin1String("FEED")))
-                    io.out << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH\n";
+                printCommandHelp(command, io.out);
                 io.out.flush();
                 return kExitOk;
             }
@@ -90,68 +107,156 @@ int runCli(const QStringList& arguments, Io io)
     return kExitBadArguments;
 }
 
+bool isTab(const Args& args, const char* tab)
+{
+    return args.value(QStringLiteral("tab")) == QLatin1String(tab);
+}
+
+Option planOption()
+{
+    return {QStringLiteral("plan"), QStringLiteral("P"), true,
+            [](const std::optional<QString>& value, const Args& args) {
+                if (isTab(args, "custom"))
+                    return QString();
+                return checks::wholeNumber(QStringLiteral("plan"), 1,
+                                           isTab(args, "free") ? kFreePlanCount : kMemberPlanCount)(value, args);
+            },
+            QStringLiteral("the plan (free 1..%1, member 1..%2; none on the custom tab)")
+                .arg(kFreePlanCount)
+                .arg(kMemberPlanCount)};
+}
+
+Option betOption()
+{
+    return {QStringLiteral("bet"), QStringLiteral("CODE"), true,
+            checks::wholeNumberIn(QStringLiteral("bet"),
+                                  [](const Args& args) {
+                                      const int codes = isTab(args, "free")     ? kFreeBetTypeCount
+                                                        : isTab(args, "member") ? kMemberBetTypeCount
+                                                                                : kCustomBetTypeCount;
+                                      return std::pair(1, codes);
+                                  }),
+            QStringLiteral("the bet type (free 1..%1, member 1..%2, custom 1..%3)")
+                .arg(kFreeBetTypeCount)
+                .arg(kMemberBetTypeCount)
+                .arg(kCustomBetTypeCount)};
+}
+
+const CommandForm& tableForm()
+{
+    static const CommandForm form{
+        QStringLiteral("table"),
+        {},
+        joined(feedOptions(),
+               {{QStringLiteral("tab"), QStringLiteral("free|member|custom"), true,
+                 checks::oneOf({QStringLiteral("free"), QStringLiteral("member"), QStringLiteral("custom")},
+                               QStringLiteral("--tab must be free, member or custom")),
+                 QStringLiteral("the tab whose table is printed")},
+                planOption(),
+                betOption(),
+                formulasOption()}),
+        {}};
+    return form;
+}
+
+const CommandForm& statsForm()
+{
+    static const CommandForm form{
+        QStringLiteral("stats"),
+        {},
+        joined(feedOptions(), {{QStringLiteral("tab"), QStringLiteral("member|custom"), true,
+                                checks::oneOf({QStringLiteral("member"), QStringLiteral("custom")},
+                                              QStringLiteral("--tab must be member or custom")),
+                                QStringLiteral("the tab whose statistics are printed")},
+                               planOption(),
+                               betOption(),
+                               rangeOption(QStringLiteral("window"), QStringLiteral("W"), 1, kPeriodCount,
+                                           QStringLiteral("how many periods are judged")),
+                               formulasOption()}),
+        {}};
+    return form;
+}
+
 int cmdTable(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
-    if (!parsed)
+    const std::optional<Args> args = commandArgs(words, tableForm(), io);
+    if (!args)
         return kExitBadArguments;
-    const Args& args = *parsed;
-    const QString tab = args.value(QStringLiteral("tab"));
-    if (tab == QLatin1String("free") || tab == QLatin1String("member"))
-        return cmdTablePlans(args, io);
-    if (tab == QLatin1String("custom"))
-        return cmdTableCustom(args, io);
-    io.err << "--tab must be free, member or custom\n";
-    return kExitBadArguments;
+    return isTab(*args, "custom") ? cmdTableCustom(*args, io) : cmdTablePlans(*args, io);
 }
 
 int cmdStats(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
-    if (!parsed)
+    const std::optional<Args> args = commandArgs(words, statsForm(), io);
+    if (!args)
         return kExitBadArguments;
-    const Args& args = *parsed;
-    const QString tab = args.value(QStringLiteral("tab"));
-    if (tab == QLatin1String("member"))
-        return cmdStatsPlans(args, io);
-    if (tab == QLatin1String("custom"))
-        return cmdStatsCustom(args, io);
-    io.err << "--tab must be member or custom\n";
-    return kExitBadArguments;
+    return isTab(*args, "custom") ? cmdStatsCustom(*args, io) : cmdStatsPlans(*args, io);
 }
 
-std::optional<Args> commandArgs(const QStringList& words, Io& io, const QStringList& flagNames)
+std::optional<Args> commandArgs(const QStringList& words, const CommandForm& form, Io& io)
 {
-    Args args = parseArgs(words, flagNames);
-    if (!args.error.isEmpty()) {
-        io.err << args.error << '\n';
-        return std::nullopt;
-    }
-    return args;
+    return parseForm(words, form, io.err);
+}
+
+std::vector<Option> feedOptions()
+{
+    const QString feed = QStringLiteral("FEED");
+    Option lottery = lotteryOption();
+    lottery.group = feed;
+    lottery.help = QStringLiteral("FEED is --lottery lucky28|canada28 with --url URL or --file PATH");
+    return {
+        lottery,
+        {QStringLiteral("url"), QStringLiteral("URL"), false, {}, QStringLiteral("the feed fetched"), feed},
+        {QStringLiteral("file"), QStringLiteral("PATH"), false, {}, QStringLiteral("the feed read from a file"), feed}};
+}
+
+Option lotteryOption()
+{
+    return {QStringLiteral("lottery"), QStringLiteral("K"), true,
+            [](const std::optional<QString>&, const Args& args) {
+                return lotteryArg(args) ? QString() : QStringLiteral("--lottery must be lucky28 or canada28");
+            },
+            QStringLiteral("lucky28 or canada28")};
+}
+
+Option dbOption()
+{
+    return {QStringLiteral("db"), QStringLiteral("PATH"), true, checks::given(QStringLiteral("give --db PATH")),
+            QStringLiteral("the draw archive (SQLite)")};
+}
+
+Option formulasOption()
+{
+    return {QStringLiteral("formulas"),
+            QStringLiteral("'F1|F2|F3'"),
+            false,
+            {},
+            QStringLiteral("the custom tab's three formulas (its defaults without it)")};
+}
+
+Option schemeOption()
+{
+    return {QStringLiteral("scheme"), QStringLiteral("interleave|block"), false,
+            checks::oneOf({QStringLiteral("interleave"), QStringLiteral("block")},
+                          QStringLiteral("--scheme must be interleave or block")),
+            QStringLiteral("how three digits are taken from 20 Keno numbers (interleave without it)")};
+}
+
+Option rangeOption(const QString& name, const QString& value, int low, int high, const QString& help)
+{
+    return {name, value, true, checks::wholeNumber(name, low, high), help};
+}
+
+std::vector<Option> joined(std::vector<Option> first, const std::vector<Option>& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
 
 void printPredictionTable(const PredictionTable& table, Io& io)
 {
     for (std::size_t i = 0; i < table.rows.size(); ++i)
         io.out << predictionRowLine(static_cast<int>(i) + 1, table.rows[i]) << '\n';
-}
-
-std::optional<int> rangedOption(const Args& args, const QString& name, int low, int high, Io& io)
-{
-    const std::optional<int> value = args.intValue(name);
-    if (!value || *value < low || *value > high) {
-        io.err << "--" << name << " must be a whole number from " << low << " to " << high << '\n';
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<int> anyIntOption(const Args& args, const QString& name, Io& io)
-{
-    const std::optional<int> value = args.intValue(name);
-    if (!value)
-        io.err << "--" << name << " must be a whole number\n";
-    return value;
 }
 
 QString statsFields(const PlanStats& stats)

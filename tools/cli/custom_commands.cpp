@@ -52,16 +52,14 @@ void printFormulaValue(FormulaEvaluator& evaluator, const QString& formula, cons
 
 int cmdTableCustom(const Args& args, Io& io)
 {
-    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
-    if (!code)
-        return kExitBadArguments;
+    const int code = *args.intValue(QStringLiteral("bet"));
     int exitCode = kExitOk;
     const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
     if (!history)
         return exitCode;
     FormulaEvaluator evaluator;
     std::optional<PredictionTable> table =
-        generateCustomTable(evaluator, *history, formulasArg(args), *code, kPeriodCount);
+        generateCustomTable(evaluator, *history, formulasArg(args), code, kPeriodCount);
     if (!table) {
         io.err << "the history holds fewer than " << kMinimumDrawsForCustom << " draws\n";
         return kExitNothing;
@@ -76,19 +74,15 @@ int cmdTableCustom(const Args& args, Io& io)
 
 int cmdStatsCustom(const Args& args, Io& io)
 {
-    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
-    if (!code)
-        return kExitBadArguments;
-    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
-    if (!window)
-        return kExitBadArguments;
+    const int code = *args.intValue(QStringLiteral("bet"));
+    const int window = *args.intValue(QStringLiteral("window"));
     int exitCode = kExitOk;
     const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
     if (!history)
         return exitCode;
     FormulaEvaluator evaluator;
     const std::optional<PlanStats> stats =
-        evaluateCustomAlgorithm(evaluator, *history, formulasArg(args), *code, *window);
+        evaluateCustomAlgorithm(evaluator, *history, formulasArg(args), code, window);
     if (!stats) {
         io.err << "the history holds fewer than " << kMinimumDrawsForCustom << " draws\n";
         return kExitNothing;
@@ -97,18 +91,45 @@ int cmdStatsCustom(const Args& args, Io& io)
     return kExitOk;
 }
 
+const QString kFormulaUsage = QStringLiteral("usage: formula --values V1,...,V18 'FORMULA' | formula --batch");
+
+const std::vector<CommandForm>& formulaForms()
+{
+    static const std::vector<CommandForm> forms{
+        {QStringLiteral("formula"),
+         QStringLiteral("'FORMULA'"),
+         {{QStringLiteral("values"), QStringLiteral("V1,...,V18"), true,
+           [](const std::optional<QString>& value, const Args& args) {
+               if (!value || args.positional.size() != 1)
+                   return kFormulaUsage;
+               return parseValues(*value) ? QString()
+                                          : QStringLiteral("--values must be 18 whole numbers separated by commas");
+           },
+           QStringLiteral("the eighteen working values [1]..[18]")}},
+         {}},
+        {QStringLiteral("formula"),
+         {},
+         {{QStringLiteral("batch"),
+           {},
+           true,
+           {},
+           QStringLiteral("reads FORMULA<TAB>V1,...,V18 lines on stdin, prints value and digit per line")}},
+         {}},
+    };
+    return forms;
+}
+
 int cmdFormula(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io, {QStringLiteral("batch")});
-    if (!parsed)
-        return kExitBadArguments;
-    const Args& args = *parsed;
     FormulaEvaluator evaluator;
-    if (args.has(QStringLiteral("batch"))) {
-        if (!args.positional.isEmpty() || args.has(QStringLiteral("values"))) {
+    if (words.contains(QStringLiteral("--batch"))) {
+        const Args plain = parseArgs(words, {QStringLiteral("batch")});
+        if (!plain.positional.isEmpty() || plain.has(QStringLiteral("values"))) {
             io.err << "formula --batch reads FORMULA<TAB>V1,...,V18 lines on stdin and takes no other arguments\n";
             return kExitBadArguments;
         }
+        if (!commandArgs(words, formulaForms()[1], io))
+            return kExitBadArguments;
         int lineNumber = 0;
         while (!io.in.atEnd()) {
             const QString line = io.in.readLine();
@@ -125,25 +146,35 @@ int cmdFormula(const QStringList& words, Io& io)
         }
         return kExitOk;
     }
-    if (args.positional.size() != 1 || !args.has(QStringLiteral("values"))) {
-        io.err << "usage: formula --values V1,...,V18 'FORMULA' | formula --batch\n";
+    const std::optional<Args> args = commandArgs(words, formulaForms()[0], io);
+    if (!args)
         return kExitBadArguments;
-    }
-    const std::optional<WorkingValues> values = parseValues(args.value(QStringLiteral("values")));
-    if (!values) {
-        io.err << "--values must be 18 whole numbers separated by commas\n";
-        return kExitBadArguments;
-    }
-    printFormulaValue(evaluator, args.positional.first(), *values, io);
+    printFormulaValue(evaluator, args->positional.first(), *parseValues(args->value(QStringLiteral("values"))), io);
     return kExitOk;
+}
+
+const std::vector<CommandForm>& storeForms()
+{
+    static const std::vector<CommandForm> forms{
+        {QStringLiteral("store decode"), QStringLiteral("[PATH]"), {}, {}},
+        {QStringLiteral("store encode"),
+         QStringLiteral("[PATH]"),
+         {},
+         QStringLiteral("without PATH: the program's data file")},
+    };
+    return forms;
 }
 
 int cmdStore(const QStringList& words, Io& io)
 {
+    // The action is the first positional word; the store takes no options.
     const Args args = parseArgs(words);
-    if (!args.error.isEmpty() || args.positional.isEmpty() || args.positional.size() > 2 ||
+    if (!args.error.isEmpty() || !args.options.isEmpty() || args.positional.isEmpty() || args.positional.size() > 2 ||
         (args.positional[0] != QLatin1String("decode") && args.positional[0] != QLatin1String("encode"))) {
-        io.err << "usage: store decode [PATH] | store encode [PATH]\n";
+        QStringList usages;
+        for (const CommandForm& form : storeForms())
+            usages << form.words + u' ' + form.positional;
+        io.err << "usage: " << usages.join(QLatin1String(" | ")) << '\n';
         return kExitBadArguments;
     }
     // Without a PATH: the data file the desktop program uses, carried over from beside an installed
@@ -196,60 +227,68 @@ int cmdStore(const QStringList& words, Io& io)
     return kExitOk;
 }
 
+const CommandForm& searchForm()
+{
+    static const CommandForm form{
+        QStringLiteral("search"),
+        {},
+        joined(feedOptions(),
+               {{QStringLiteral("mode"), QStringLiteral("mixed|simple"), true,
+                 checks::oneOf({QStringLiteral("mixed"), QStringLiteral("simple")},
+                               QStringLiteral("--mode must be mixed or simple")),
+                 QStringLiteral("mixed: + - * / between the tokens; simple: + only")},
+                rangeOption(
+                    QStringLiteral("criterion"), QStringLiteral("0..3"), 0, 3,
+                    QStringLiteral("what must reach the threshold: 0 right, 1 wrong, 2 win streak, 3 loss streak")),
+                {QStringLiteral("threshold"), QStringLiteral("T"), true,
+                 checks::anyWholeNumber(QStringLiteral("threshold")),
+                 QStringLiteral("the value the criterion must reach")},
+                rangeOption(QStringLiteral("window"), QStringLiteral("W"), 1, kPeriodCount,
+                            QStringLiteral("how many periods are judged")),
+                rangeOption(QStringLiteral("bet"), QStringLiteral("CODE"), 1, kCustomBetTypeCount,
+                            QStringLiteral("the custom bet type")),
+                {QStringLiteral("seed"), QStringLiteral("S"), false,
+                 [](const std::optional<QString>& value, const Args&) {
+                     bool ok = false;
+                     value.value_or(QString()).toULongLong(&ok);
+                     return ok ? QString()
+                               : QStringLiteral("--seed must be a whole number from 0 to 18446744073709551615");
+                 },
+                 QStringLiteral("the random seed (from the clock without it)")},
+                {QStringLiteral("max-attempts"), QStringLiteral("N"), false,
+                 [](const std::optional<QString>& value, const Args&) {
+                     bool ok = false;
+                     const long long attempts = value.value_or(QString()).toLongLong(&ok);
+                     return ok && attempts >= 1 ? QString()
+                                                : QStringLiteral("--max-attempts must be a positive whole number");
+                 },
+                 QStringLiteral("gives up after this many formulas")},
+                {QStringLiteral("threads"), QStringLiteral("N"), false,
+                 checks::wholeNumber(QStringLiteral("threads"), 1, 256),
+                 QStringLiteral("how many threads search (1..256)")}}),
+        {}};
+    return form;
+}
+
 int cmdSearch(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
+    const std::optional<Args> parsed = commandArgs(words, searchForm(), io);
     if (!parsed)
         return kExitBadArguments;
     const Args& args = *parsed;
     SearchSettings settings;
-    const QString mode = args.value(QStringLiteral("mode"));
-    if (mode != QLatin1String("mixed") && mode != QLatin1String("simple")) {
-        io.err << "--mode must be mixed or simple\n";
-        return kExitBadArguments;
-    }
-    settings.mode = mode == QLatin1String("mixed") ? SearchMode::Mixed : SearchMode::Simple;
-    const std::optional<int> criterion = rangedOption(args, QStringLiteral("criterion"), 0, 3, io);
-    if (!criterion)
-        return kExitBadArguments;
-    const std::optional<int> threshold = args.intValue(QStringLiteral("threshold"));
-    if (!threshold) {
-        io.err << "--threshold must be a whole number\n";
-        return kExitBadArguments;
-    }
-    const std::optional<int> window = rangedOption(args, QStringLiteral("window"), 1, kPeriodCount, io);
-    if (!window)
-        return kExitBadArguments;
-    const std::optional<int> code = rangedOption(args, QStringLiteral("bet"), 1, kCustomBetTypeCount, io);
-    if (!code)
-        return kExitBadArguments;
-    settings.criterion = *criterion;
-    settings.threshold = *threshold;
-    settings.window = *window;
-    settings.code = *code;
-    if (args.has(QStringLiteral("seed"))) {
-        bool ok = false;
-        settings.seed = args.value(QStringLiteral("seed")).toULongLong(&ok);
-        if (!ok) {
-            io.err << "--seed must be a whole number from 0 to 18446744073709551615\n";
-            return kExitBadArguments;
-        }
-    }
-    if (args.has(QStringLiteral("max-attempts"))) {
-        bool ok = false;
-        const long long maxAttempts = args.value(QStringLiteral("max-attempts")).toLongLong(&ok);
-        if (!ok || maxAttempts < 1) {
-            io.err << "--max-attempts must be a positive whole number\n";
-            return kExitBadArguments;
-        }
-        settings.maxAttempts = maxAttempts;
-    }
-    if (args.has(QStringLiteral("threads"))) {
-        const std::optional<int> threads = rangedOption(args, QStringLiteral("threads"), 1, 256, io);
-        if (!threads)
-            return kExitBadArguments;
-        settings.threads = *threads;
-    }
+    settings.mode =
+        args.value(QStringLiteral("mode")) == QLatin1String("mixed") ? SearchMode::Mixed : SearchMode::Simple;
+    settings.criterion = *args.intValue(QStringLiteral("criterion"));
+    settings.threshold = *args.intValue(QStringLiteral("threshold"));
+    settings.window = *args.intValue(QStringLiteral("window"));
+    settings.code = *args.intValue(QStringLiteral("bet"));
+    if (args.has(QStringLiteral("seed")))
+        settings.seed = args.value(QStringLiteral("seed")).toULongLong();
+    if (args.has(QStringLiteral("max-attempts")))
+        settings.maxAttempts = args.value(QStringLiteral("max-attempts")).toLongLong();
+    if (args.has(QStringLiteral("threads")))
+        settings.threads = *args.intValue(QStringLiteral("threads"));
     int exitCode = kExitOk;
     const std::optional<DrawHistory> history = loadFeedArg(args, io, exitCode);
     if (!history)
@@ -269,6 +308,16 @@ int cmdSearch(const QStringList& words, Io& io)
     io.out << result.formulas[0] << '\t' << result.formulas[1] << '\t' << result.formulas[2] << '\t'
            << statsFields(result.stats) << '\t' << result.attempts << '\t' << rateText << '\n';
     return kExitOk;
+}
+
+const CommandForm& pathsForm()
+{
+    static const CommandForm form{
+        QStringLiteral("paths"),
+        {},
+        {},
+        QStringLiteral("where the program keeps its data file, settings, cookies and draw archive")};
+    return form;
 }
 
 int cmdPaths(const QStringList& words, Io& io)

@@ -38,13 +38,9 @@ std::optional<QByteArray> readBodyFile(const QString& path, Io& io)
 // or both are given or the file cannot be read.
 std::optional<QByteArray> bodyArg(const Args& args, Io& io)
 {
-    const bool hasUrl = args.has(QStringLiteral("url"));
-    const bool hasFile = args.has(QStringLiteral("file"));
-    if (hasUrl == hasFile) {
-        io.err << "give either --url URL or --file PATH\n";
+    if (!oneSourceArg(args, io))
         return std::nullopt;
-    }
-    if (hasUrl)
+    if (args.has(QStringLiteral("url")))
         return fetchText(args.value(QStringLiteral("url")));
     return readBodyFile(args.value(QStringLiteral("file")), io);
 }
@@ -56,17 +52,20 @@ QString escapeLineBreaks(QString text)
 
 } // namespace
 
+bool oneSourceArg(const Args& args, Io& io)
+{
+    if (args.has(QStringLiteral("url")) != args.has(QStringLiteral("file")))
+        return true;
+    io.err << "give either --url URL or --file PATH\n";
+    return false;
+}
+
 std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
 {
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
-        exitCode = kExitBadArguments;
-        return std::nullopt;
-    }
+    const LotteryKind kind = lotteryArg(args).value(); // the command's table has checked it
     if (args.has(QStringLiteral("url")) && !args.has(QStringLiteral("file"))) {
         // A fetched feed says why it gave nothing: the fetch's reason, as the window shows it.
-        FeedFetchResult fetched = readDrawFeed(*kind, fetchResponse(args.value(QStringLiteral("url"))));
+        FeedFetchResult fetched = readDrawFeed(kind, fetchResponse(args.value(QStringLiteral("url"))));
         if (!fetched.history && fetched.failure == FetchFailure::TooFewRecords) {
             io.err << "the feed holds fewer than " << kMinimumRecords << " records\n";
             exitCode = kExitNothing;
@@ -85,7 +84,7 @@ std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
         exitCode = kExitBadArguments;
         return std::nullopt;
     }
-    std::optional<DrawHistory> history = parseDrawFeed(*kind, *body);
+    std::optional<DrawHistory> history = parseDrawFeed(kind, *body);
     if (!history) {
         io.err << "the feed holds fewer than " << kMinimumRecords << " records\n";
         exitCode = kExitNothing;
@@ -95,9 +94,52 @@ std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
     return history;
 }
 
+const CommandForm& historyForm()
+{
+    static const CommandForm form{QStringLiteral("history"), {}, feedOptions(), {}};
+    return form;
+}
+
+const CommandForm& noticeForm()
+{
+    static const CommandForm form{
+        QStringLiteral("notice"),
+        {},
+        {{QStringLiteral("url"), QStringLiteral("URL"), false, {}, QStringLiteral("the notice document fetched")},
+         {QStringLiteral("file"),
+          QStringLiteral("PATH"),
+          false,
+          {},
+          QStringLiteral("the notice document read from a file")}},
+        {}};
+    return form;
+}
+
+const CommandForm& countdownForm()
+{
+    static const CommandForm form{
+        QStringLiteral("countdown"),
+        {},
+        {lotteryOption(),
+         {QStringLiteral("newest"), QStringLiteral("HH:MM[:SS]"), true,
+          [](const std::optional<QString>& value, const Args&) {
+              return value ? QString() : QStringLiteral("--newest HH:MM is missing");
+          },
+          QStringLiteral("the time of the newest draw")},
+         {QStringLiteral("now"), QStringLiteral("HH:MM:SS"), true,
+          [](const std::optional<QString>& value, const Args&) {
+              return QTime::fromString(value.value_or(QString()), QStringLiteral("HH:mm:ss")).isValid()
+                         ? QString()
+                         : QStringLiteral("--now must be HH:MM:SS");
+          },
+          QStringLiteral("the clock, today")}},
+        {}};
+    return form;
+}
+
 int cmdHistory(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
+    const std::optional<Args> parsed = commandArgs(words, historyForm(), io);
     if (!parsed)
         return kExitBadArguments;
     const Args& args = *parsed;
@@ -117,7 +159,7 @@ int cmdHistory(const QStringList& words, Io& io)
 
 int cmdNotice(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
+    const std::optional<Args> parsed = commandArgs(words, noticeForm(), io);
     if (!parsed)
         return kExitBadArguments;
     const Args& args = *parsed;
@@ -137,28 +179,16 @@ int cmdNotice(const QStringList& words, Io& io)
 
 int cmdCountdown(const QStringList& words, Io& io)
 {
-    const std::optional<Args> parsed = commandArgs(words, io);
+    const std::optional<Args> parsed = commandArgs(words, countdownForm(), io);
     if (!parsed)
         return kExitBadArguments;
     const Args& args = *parsed;
-    const std::optional<LotteryKind> kind = lotteryArg(args);
-    if (!kind) {
-        io.err << "--lottery must be lucky28 or canada28\n";
-        return kExitBadArguments;
-    }
-    if (!args.has(QStringLiteral("newest"))) {
-        io.err << "--newest HH:MM is missing\n";
-        return kExitBadArguments;
-    }
+    const LotteryKind kind = lotteryArg(args).value();
     const QTime nowTime = QTime::fromString(args.value(QStringLiteral("now")), QStringLiteral("HH:mm:ss"));
-    if (!nowTime.isValid()) {
-        io.err << "--now must be HH:MM:SS\n";
-        return kExitBadArguments;
-    }
     const QDateTime now(QDate::currentDate(), nowTime);
     // The first Lucky 28 draw of a day comes from the program's settings, as the window reads it.
     const int countdown =
-        computeCountdown(*kind, args.value(QStringLiteral("newest")), now, loadCountdownSchedule(endpointsIniPath()));
+        computeCountdown(kind, args.value(QStringLiteral("newest")), now, loadCountdownSchedule(endpointsIniPath()));
     io.out << countdown << '\t' << countdownLabelText(countdown) << '\n';
     return kExitOk;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/drawseries.h"
+#include "drawbuilders.h"
 
 #include <QList>
 
@@ -11,15 +12,11 @@ namespace seriesbuilder {
 inline tandor28::DrawSeries randomSeries(int count, qint64 firstIssue = 1000, unsigned seed = 7)
 {
     tandor28::DrawSeries series;
-    unsigned state = seed;
-    auto next = [&state] {
-        state = state * 1103515245u + 12345u;
-        return static_cast<int>((state >> 16) % 10);
-    };
+    tandor28::testsupport::DigitSequence digits(seed);
     for (int i = 0; i < count; ++i) {
-        const int d1 = next();
-        const int d2 = next();
-        const int d3 = next();
+        const int d1 = digits.next();
+        const int d2 = digits.next();
+        const int d3 = digits.next();
         series.push_back({firstIssue + i, d1, d2, d3});
     }
     return series;
@@ -37,9 +34,8 @@ inline tandor28::DrawSeries seriesOfSums(const QList<int>& sums, qint64 firstIss
 {
     tandor28::DrawSeries series;
     for (const int sum : sums) {
-        const int d1 = sum > 9 ? 9 : sum;
-        const int d2 = sum - d1 > 9 ? 9 : sum - d1;
-        series.push_back({firstIssue++, d1, d2, sum - d1 - d2});
+        const std::array<int, 3> d = tandor28::testsupport::highDigitsOfSum(sum);
+        series.push_back({firstIssue++, d[0], d[1], d[2]});
     }
     return series;
 }
