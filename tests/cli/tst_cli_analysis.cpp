@@ -5,6 +5,7 @@
 #include "custom/formula.h"
 
 #include "cliruns.h"
+#include "fixtures.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void initTestCase();
     void backtest_data();
     void backtest();
+    void backtestAgreesWithStats_data();
+    void backtestAgreesWithStats();
     void missed();
     void hotcold();
     void badArguments_data();
@@ -118,6 +121,51 @@ void TestCliAnalysis::backtest()
                                            .arg(expected->skipped)});
     // The missing issue skips the rows whose sources it lies in; the shorter windows end after them.
     QCOMPARE(expected->skipped, last > 0 ? 0 : (tab == QLatin1String("custom") ? 6 : 4));
+}
+
+// The two command-line paths to a plan's hits: `stats` judges the plan table of a feed, `backtest`
+// judges the same draws once imported into an archive. Over the same window they must agree.
+void TestCliAnalysis::backtestAgreesWithStats_data()
+{
+    QTest::addColumn<QString>("feed");
+    QTest::addColumn<QStringList>("plan"); // --tab .. --plan .. --bet .. [--formulas ..]
+    QTest::addColumn<int>("window");
+    // clang-format off
+    QTest::newRow("lucky28 member 5 组合 100") << "lucky28_120.txt" << QStringList{"--tab", "member", "--plan", "5", "--bet", "1"} << 100;
+    QTest::newRow("lucky28 member 56 双项 50") << "lucky28_120.txt" << QStringList{"--tab", "member", "--plan", "56", "--bet", "8"} << 50;
+    QTest::newRow("canada28 member 29 杀3N 100") << "canada28_120.json" << QStringList{"--tab", "member", "--plan", "29", "--bet", "5"} << 100;
+    QTest::newRow("canada28 member 1 杀双组 30") << "canada28_120.json" << QStringList{"--tab", "member", "--plan", "1", "--bet", "9"} << 30;
+    QTest::newRow("lucky28 custom 大小 100") << "lucky28_120.txt" << QStringList{"--tab", "custom", "--bet", "2", "--formulas", "[1]+[5]|[9]*2|[14]-[3]"} << 100;
+    QTest::newRow("canada28 custom 杀双组 80") << "canada28_120.json" << QStringList{"--tab", "custom", "--bet", "7", "--formulas", "[2]%7|[6]+3|[1]*[3]+[5]"} << 80;
+    // clang-format on
+}
+
+void TestCliAnalysis::backtestAgreesWithStats()
+{
+    QFETCH(QString, feed);
+    QFETCH(QStringList, plan);
+    QFETCH(int, window);
+    const QString lottery = feed.section(u'_', 0, 0);
+    const QString file = testsupport::feedPath(qPrintable(feed));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString db = dir.filePath(QStringLiteral("draws.sqlite3"));
+    const auto imported = run({"archive", "import", "--db", db, "--lottery", lottery, "--file", file});
+    QVERIFY2(imported.status == 0, qPrintable(imported.err));
+
+    const auto stats =
+        run(QStringList{"stats", "--lottery", lottery, "--file", file, "--window", QString::number(window)} + plan);
+    const auto backtest =
+        run(QStringList{"backtest", "--db", db, "--lottery", lottery, "--last", QString::number(window)} + plan);
+    QVERIFY2(stats.status == 0 && stats.lines.size() == 1, qPrintable(stats.err));
+    QVERIFY2(backtest.status == 0 && backtest.lines.size() == 1, qPrintable(backtest.err));
+    // stats: right, wrong, accuracy, current win and loss streaks;
+    // backtest: right, wrong, accuracy, longest win and loss streaks, rows skipped.
+    const QStringList fromStats = stats.lines[0].split(u'\t');
+    const QStringList fromBacktest = backtest.lines[0].split(u'\t');
+    QCOMPARE(fromBacktest.mid(0, 3), fromStats.mid(0, 3));
+    QCOMPARE(fromBacktest.value(0).toInt() + fromBacktest.value(1).toInt(), window);
+    QCOMPARE(fromBacktest.value(5), "0");
 }
 
 void TestCliAnalysis::missed()

@@ -1,5 +1,6 @@
 #include "writerlists.h"
 
+#include "archive/drawarchive.h"
 #include "custom/algorithmstore.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <random>
 
 using namespace tandor28;
@@ -66,10 +68,56 @@ Writer dataFileWriter(const QString& dir)
     return writer;
 }
 
+// The archive only grows: after a kill it must open without being moved aside, hold whole batches
+// only, each draw as written. 0 when the killed run added nothing, 1 when it added batches.
+Writer archiveWriter(const QString& dir)
+{
+    const QString path = QDir(dir).filePath(QStringLiteral("draws.sqlite3"));
+    Writer writer;
+    writer.arguments = {QStringLiteral("archive"), path};
+    auto kept = std::make_shared<qint64>(0);
+    writer.prepare = [path, kept](const QString&) {
+        const ArchiveOpening opening = DrawArchive::open(path);
+        if (!opening.archive)
+            return false;
+        std::vector<DatedDraw> batch;
+        for (int i = 0; i < durability::kArchiveBatch; ++i)
+            batch.push_back(durability::archiveDraw(durability::kArchiveFirstIssue + i));
+        *kept = durability::kArchiveBatch;
+        return opening.archive->addDraws(LotteryKind::Lucky28, batch, QStringLiteral("prepare")).ok;
+    };
+    writer.state = [path, kept](const QString& dir) {
+        const ArchiveOpening opening = DrawArchive::open(path);
+        if (!opening.archive || !opening.problem.isEmpty() || !opening.movedAside.isEmpty() ||
+            QDir(dir).entryList({QStringLiteral("*.corrupt-*")}).size() > 0)
+            return -1;
+        // Counting is cheap; the rows are compared where this run may have written, from the last
+        // batch checked before it on.
+        const qint64 count = opening.archive->drawCount(LotteryKind::Lucky28);
+        if (count < *kept || count % durability::kArchiveBatch != 0 ||
+            opening.archive->newestIssue(LotteryKind::Lucky28) != durability::kArchiveFirstIssue + count - 1)
+            return -1;
+        const qint64 from = durability::kArchiveFirstIssue + *kept - durability::kArchiveBatch;
+        const std::vector<DatedDraw> draws =
+            opening.archive->loadIssues(LotteryKind::Lucky28, from, durability::kArchiveFirstIssue + count - 1);
+        if (static_cast<qint64>(draws.size()) != count - *kept + durability::kArchiveBatch)
+            return -1;
+        for (std::size_t i = 0; i < draws.size(); ++i)
+            if (draws[i] != durability::archiveDraw(from + static_cast<qint64>(i)))
+                return -1;
+        const int state = count > *kept ? 1 : 0;
+        *kept = count;
+        return state;
+    };
+    return writer;
+}
+
 Writer writerNamed(const QString& name, const QString& dir)
 {
     if (name == QLatin1String("datafile"))
         return dataFileWriter(dir);
+    if (name == QLatin1String("archive"))
+        return archiveWriter(dir);
     return {};
 }
 
@@ -88,6 +136,7 @@ void TestKillSave::killedWriterLeavesOldOrNew_data()
 {
     QTest::addColumn<QString>("writer");
     QTest::newRow("saved algorithms") << QStringLiteral("datafile");
+    QTest::newRow("draw archive") << QStringLiteral("archive");
 }
 
 void TestKillSave::killedWriterLeavesOldOrNew()

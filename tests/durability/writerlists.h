@@ -1,6 +1,7 @@
 #pragma once
 
 #include "custom/algorithmlist.h"
+#include "model/dateddraw.h"
 
 #include <QString>
 
@@ -21,6 +22,19 @@ inline std::vector<CustomAlgorithm> writerList(bool second)
         list.push_back(std::move(item));
     }
     return list;
+}
+
+// The archive writer adds batches of consecutive issues of this size, each in one transaction, so a
+// kill can only leave whole batches behind.
+inline constexpr int kArchiveBatch = 400;
+inline constexpr qint64 kArchiveFirstIssue = 3000000;
+
+// The draw the archive writer stores for an issue: a kept draw can be checked against it.
+inline DatedDraw archiveDraw(qint64 issue)
+{
+    const QDateTime first(QDate(2026, 1, 1), QTime(9, 5));
+    const auto index = issue - kArchiveFirstIssue;
+    return {issue, first.addSecs(index * 300), int(issue % 10), int(issue / 10 % 10), int(issue / 100 % 10), {}};
 }
 
 } // namespace tandor28::durability

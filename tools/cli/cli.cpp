@@ -12,48 +12,44 @@ namespace tandor28::cli {
 
 namespace {
 
-// A command: its name, its forms (the tables of its options) and what runs it.
+// A command: its name, its form or its forms (the tables of its options) and what runs it.
 struct Command
 {
     const char* name;
-    std::function<std::vector<CommandForm>()> forms;
+    const CommandForm& (*form)();
+    const std::vector<CommandForm>& (*forms)();
     int (*run)(const QStringList&, Io&);
+
+    [[nodiscard]] std::vector<CommandForm> allForms() const { return form ? std::vector{form()} : forms(); }
 };
 
-std::vector<CommandForm> one(const CommandForm& form)
-{
-    return {form};
-}
-
-const std::vector<Command>& commands()
-{
-    static const std::vector<Command> list = {
-        {"history", [] { return one(historyForm()); }, cmdHistory},
-        {"table", [] { return one(tableForm()); }, cmdTable},
-        {"stats", [] { return one(statsForm()); }, cmdStats},
-        {"mark", [] { return one(markForm()); }, cmdMark},
-        {"formula", formulaForms, cmdFormula},
-        {"trend", [] { return one(trendForm()); }, cmdTrend},
-        {"alarm", [] { return one(alarmForm()); }, cmdAlarm},
-        {"countdown", [] { return one(countdownForm()); }, cmdCountdown},
-        {"notice", [] { return one(noticeForm()); }, cmdNotice},
-        {"store", storeForms, cmdStore},
-        {"paths", [] { return one(pathsForm()); }, cmdPaths},
-        {"search", [] { return one(searchForm()); }, cmdSearch},
-        {"archive", archiveForms, cmdArchive},
-        {"derive", [] { return one(deriveForm()); }, cmdDerive},
-        {"backtest", [] { return one(backtestForm()); }, cmdBacktest},
-        {"missed", [] { return one(missedForm()); }, cmdMissed},
-        {"hotcold", [] { return one(hotColdForm()); }, cmdHotCold},
-    };
-    return list;
-}
+// clang-format off
+const Command kCommands[] = {
+    {"history",   historyForm,   nullptr,      cmdHistory},
+    {"table",     tableForm,     nullptr,      cmdTable},
+    {"stats",     statsForm,     nullptr,      cmdStats},
+    {"mark",      markForm,      nullptr,      cmdMark},
+    {"formula",   nullptr,       formulaForms, cmdFormula},
+    {"trend",     trendForm,     nullptr,      cmdTrend},
+    {"alarm",     alarmForm,     nullptr,      cmdAlarm},
+    {"countdown", countdownForm, nullptr,      cmdCountdown},
+    {"notice",    noticeForm,    nullptr,      cmdNotice},
+    {"store",     nullptr,       storeForms,   cmdStore},
+    {"paths",     pathsForm,     nullptr,      cmdPaths},
+    {"search",    searchForm,    nullptr,      cmdSearch},
+    {"archive",   nullptr,       archiveForms, cmdArchive},
+    {"derive",    deriveForm,    nullptr,      cmdDerive},
+    {"backtest",  backtestForm,  nullptr,      cmdBacktest},
+    {"missed",    missedForm,    nullptr,      cmdMissed},
+    {"hotcold",   hotColdForm,   nullptr,      cmdHotCold},
+};
+// clang-format on
 
 // The command's forms joined: "archive import ... | archive export ... | archive gaps ...".
 QString commandUsage(const Command& command)
 {
     QStringList usages;
-    for (const CommandForm& form : command.forms())
+    for (const CommandForm& form : command.allForms())
         usages << formUsage(form);
     return usages.join(QLatin1String(" | "));
 }
@@ -62,13 +58,13 @@ void printUsage(QTextStream& stream)
 {
     stream << "usage: tandor28-cli COMMAND [OPTIONS]\n"
            << "FEED is --lottery lucky28|canada28 with --url URL or --file PATH; --verbose logs what happens\n";
-    for (const Command& command : commands())
+    for (const Command& command : kCommands)
         stream << "  " << commandUsage(command) << '\n';
 }
 
 void printCommandHelp(const Command& command, QTextStream& out)
 {
-    const std::vector<CommandForm> forms = command.forms();
+    const std::vector<CommandForm> forms = command.allForms();
     out << "usage: tandor28-cli " << commandUsage(command) << '\n';
     for (const CommandForm& form : forms) {
         if (forms.size() > 1 && !form.options.empty())
@@ -92,7 +88,7 @@ int runCli(const QStringList& arguments, Io io)
         io.err.flush();
         return arguments.isEmpty() ? kExitBadArguments : kExitOk;
     }
-    for (const Command& command : commands()) {
+    for (const Command& command : kCommands) {
         if (arguments.first() == QLatin1String(command.name)) {
             if (arguments.contains(QLatin1String("--help"))) {
                 printCommandHelp(command, io.out);
