@@ -16,6 +16,9 @@
 
 #include <httplib.h>
 
+#include "feedbodies.h"
+#include "localserver.h"
+
 #include <mutex>
 #include <thread>
 
@@ -31,29 +34,25 @@ class LocalDrawServer
 public:
     LocalDrawServer()
     {
-        m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& res) {
+        m_server.routes().Get("/notice.txt", [this](const httplib::Request&, httplib::Response& res) {
             const QString notice = QStringLiteral("欢迎使用\r\n版本:1.4.0]1\r\n公告:测试]4\r\n更新:无]5\r\nJK1:") +
                                    baseUrl() + QStringLiteral("/lucky28.txt]7\r\n");
             QStringEncoder gbk("GBK");
             const QByteArray body = gbk.encode(notice);
             res.set_content(body.constData(), static_cast<std::size_t>(body.size()), "text/plain");
         });
-        m_server.Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& res) {
+        m_server.routes().Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& res) {
             const QByteArray body = feedBody();
             res.set_content(body.constData(), static_cast<std::size_t>(body.size()), "text/plain");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
+        m_serving = m_server.start();
+        // stop() before the accept loop runs would be lost; the loop must have started.
+        while (m_serving && !m_server.routes().is_running())
             std::this_thread::yield();
     }
-    ~LocalDrawServer()
-    {
-        m_server.stop();
-        m_thread.join();
-    }
 
-    [[nodiscard]] QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    [[nodiscard]] bool isServing() const { return m_serving; }
+    [[nodiscard]] QString baseUrl() const { return m_server.url(QString()); }
 
     // Newest first.
     void setDraws(const QList<QList<int>>& draws)
@@ -63,32 +62,22 @@ public:
     }
 
 private:
+    // Five minutes apart, the newest at 12:00.
     QByteArray feedBody()
     {
         const std::lock_guard lock(m_mutex);
-        QByteArray body;
-        int issue = 3000000 + static_cast<int>(m_draws.size());
-        int minutes = 12 * 60;
-        for (const QList<int>& d : m_draws) {
-            body += QStringLiteral("%1-2026-12-10 %2:%3:00-%4 + %5 + %6 = %7\r\n")
-                        .arg(issue--)
-                        .arg(minutes / 60, 2, 10, QLatin1Char('0'))
-                        .arg(minutes % 60, 2, 10, QLatin1Char('0'))
-                        .arg(d[0])
-                        .arg(d[1])
-                        .arg(d[2])
-                        .arg(d[0] + d[1] + d[2])
-                        .toUtf8();
-            minutes -= 5;
-        }
-        return body;
+        std::vector<testsupport::FeedDraw> draws = testsupport::feedDraws(
+            m_draws, 3000000 + static_cast<int>(m_draws.size()), QDateTime(QDate(2026, 12, 10), QTime(12, 0)));
+        for (std::size_t i = 0; i < draws.size(); ++i)
+            draws[i].time = draws[i].time.addSecs(-300 * static_cast<int>(i));
+        return testsupport::feedBody(LotteryKind::Lucky28, draws);
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
     std::mutex m_mutex;
     QList<QList<int>> m_draws;
+    // Last: it stops serving before the members its handlers read go away.
+    testsupport::LocalServer m_server;
+    bool m_serving = false;
 };
 
 } // namespace
@@ -114,6 +103,7 @@ void TestAlertsWindow::initTestCase()
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY(m_dir.isValid());
     m_server = std::make_unique<LocalDrawServer>();
+    QVERIFY(m_server->isServing());
     m_iniPath = m_dir.filePath(QStringLiteral("tandor28.ini"));
     QFile ini(m_iniPath);
     QVERIFY(ini.open(QIODevice::WriteOnly));

@@ -30,6 +30,9 @@
 
 #include <httplib.h>
 
+#include "feedbodies.h"
+#include "localserver.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -51,50 +54,29 @@ int digitOf(int issue, int salt)
     return (issue * (salt * 2 + 3) + salt) % 10;
 }
 
-// Lucky 28 text lines, newest first: `count` draws, the newest `newestIssue` at `newestTime`,
-// each earlier one five minutes before.
-QByteArray luckyFeed(int newestIssue, QTime newestTime, int count)
+// Feed draws newest first: `count` draws, the newest `newestIssue` at `newestTime` on 2026-12-10,
+// each earlier one `step` seconds before (the time of day wraps, the day stays), digits made from
+// the issue with the salts `firstSalt` to `firstSalt + 2`.
+std::vector<testsupport::FeedDraw> feedDraws(int newestIssue, QTime newestTime, int count, int step, int firstSalt)
 {
-    QByteArray body;
+    std::vector<testsupport::FeedDraw> draws;
     for (int i = 0; i < count; ++i) {
         const int issue = newestIssue - i;
-        const QTime time = newestTime.addSecs(-300 * i);
-        const int a = digitOf(issue, 1);
-        const int b = digitOf(issue, 2);
-        const int c = digitOf(issue, 3);
-        body += QStringLiteral("%1-2026-12-10 %2-%3 + %4 + %5 = %6\r\n")
-                    .arg(issue)
-                    .arg(time.toString(QStringLiteral("HH:mm:ss")))
-                    .arg(a)
-                    .arg(b)
-                    .arg(c)
-                    .arg(a + b + c)
-                    .toLatin1();
+        draws.push_back({issue, QDateTime(QDate(2026, 12, 10), newestTime.addSecs(-step * i)),
+                         digitOf(issue, firstSalt), digitOf(issue, firstSalt + 1), digitOf(issue, firstSalt + 2)});
     }
-    return body;
+    return draws;
+}
+
+// Lucky 28 text lines, newest first, five minutes apart.
+QByteArray luckyFeed(int newestIssue, QTime newestTime, int count)
+{
+    return testsupport::feedBody(LotteryKind::Lucky28, feedDraws(newestIssue, newestTime, count, 300, 1));
 }
 
 QByteArray canadaFeed(int newestIssue, QTime newestTime, int count)
 {
-    QByteArray body = "[";
-    for (int i = 0; i < count; ++i) {
-        const int issue = newestIssue - i;
-        const QTime time = newestTime.addSecs(-210 * i);
-        const int a = digitOf(issue, 4);
-        const int b = digitOf(issue, 5);
-        const int c = digitOf(issue, 6);
-        if (i > 0)
-            body += ',';
-        body += QStringLiteral(R"({"issue":"%1","date":"2026-12-10 %2","c1":"%3","c2":"%4","c3":"%5","c4":"%6"})")
-                    .arg(issue)
-                    .arg(time.toString(QStringLiteral("HH:mm")))
-                    .arg(a)
-                    .arg(b)
-                    .arg(c)
-                    .arg(a + b + c)
-                    .toLatin1();
-    }
-    return body + "]";
+    return testsupport::feedBody(LotteryKind::Canada28Night, feedDraws(newestIssue, newestTime, count, 210, 4));
 }
 
 // A notice server and both feeds on 127.0.0.1, on a free port. Feed answers can be held back
@@ -104,20 +86,19 @@ class DrawServer
 public:
     DrawServer()
     {
-        m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
             std::lock_guard lock(m_mutex);
             response.set_content(m_notice.toStdString(), "text/plain");
         });
-        m_server.Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& response) {
             answerFeed(response, [this] { return m_lucky; });
         });
-        m_server.Get("/api.php", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/api.php", [this](const httplib::Request&, httplib::Response& response) {
             answerFeed(response, [this] { return m_canada; });
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        m_serving = m_server.start();
         // stop() before the accept loop runs would be lost; the loop must have started.
-        while (!m_server.is_running())
+        while (m_serving && !m_server.routes().is_running())
             std::this_thread::yield();
     }
 
@@ -125,15 +106,10 @@ public:
     {
         release();
         m_server.stop();
-        m_thread.join();
     }
 
-    [[nodiscard]] int port() const { return m_port; }
-    [[nodiscard]] QString url(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
-    }
-
+    [[nodiscard]] bool isServing() const { return m_serving; }
+    [[nodiscard]] QString url(const QString& path) const { return m_server.url(path); }
     void setNotice(const QByteArray& body)
     {
         std::lock_guard lock(m_mutex);
@@ -177,9 +153,6 @@ private:
         response.set_content(body().toStdString(), "text/plain");
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
     std::mutex m_mutex;
     std::condition_variable m_released;
     bool m_holding = false;
@@ -188,6 +161,9 @@ private:
     QByteArray m_notice;
     QByteArray m_lucky;
     QByteArray m_canada;
+    // Last: it stops serving before the members its handlers read go away.
+    testsupport::LocalServer m_server;
+    bool m_serving = false;
 };
 
 const QDate kToday(2026, 12, 10);
@@ -260,6 +236,7 @@ void TestMainWindow::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_server = std::make_unique<DrawServer>();
+    QVERIFY(m_server->isServing());
     m_server->setNotice(goodNotice());
     m_server->setLucky(luckyFeed(5000, QTime(12, 5), 120));
     m_server->setCanada(canadaFeed(8000, QTime(12, 3, 30), 120));
