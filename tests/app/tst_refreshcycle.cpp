@@ -27,6 +27,10 @@
 
 #include <httplib.h>
 
+#include "fakeclock.h"
+#include "feedbodies.h"
+#include "localserver.h"
+
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -106,39 +110,13 @@ private:
     }
 };
 
-QByteArray feedBody(LotteryKind kind, const std::vector<ScheduledDraw>& draws)
+// The feed of a lottery with the scheduled draws, digits made from each issue.
+QByteArray scheduledFeed(LotteryKind kind, const std::vector<ScheduledDraw>& draws)
 {
-    QByteArray body = kind == LotteryKind::Lucky28 ? QByteArray() : QByteArray("[");
-    bool first = true;
-    for (const ScheduledDraw& draw : draws) {
-        const int a = digitOf(draw.issue, 1);
-        const int b = digitOf(draw.issue, 2);
-        const int c = digitOf(draw.issue, 3);
-        if (kind == LotteryKind::Lucky28) {
-            body += QStringLiteral("%1-%2-%3 + %4 + %5 = %6\r\n")
-                        .arg(draw.issue)
-                        .arg(draw.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-                        .arg(a)
-                        .arg(b)
-                        .arg(c)
-                        .arg(a + b + c)
-                        .toLatin1();
-        } else {
-            // The Canada 28 feed gives the time to the minute only.
-            if (!first)
-                body += ',';
-            body += QStringLiteral(R"({"issue":"%1","date":"%2","c1":"%3","c2":"%4","c3":"%5","c4":"%6"})")
-                        .arg(draw.issue)
-                        .arg(draw.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-                        .arg(a)
-                        .arg(b)
-                        .arg(c)
-                        .arg(a + b + c)
-                        .toLatin1();
-        }
-        first = false;
-    }
-    return kind == LotteryKind::Lucky28 ? body : body + "]";
+    std::vector<testsupport::FeedDraw> feed;
+    for (const ScheduledDraw& draw : draws)
+        feed.push_back({draw.issue, draw.time, digitOf(draw.issue, 1), digitOf(draw.issue, 2), digitOf(draw.issue, 3)});
+    return testsupport::feedBody(kind, feed);
 }
 
 // The notice and both feeds on 127.0.0.1, answering by the test's clock. Its answers can also be
@@ -146,9 +124,10 @@ QByteArray feedBody(LotteryKind kind, const std::vector<ScheduledDraw>& draws)
 class ClockServer
 {
 public:
-    explicit ClockServer(const DrawSchedule& schedule) : m_schedule(schedule)
+    ClockServer(const DrawSchedule& schedule, const testsupport::FakeClock& clock)
+        : m_schedule(schedule), m_clock(clock)
     {
-        m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
             if (m_dripNotice) {
                 drip(response);
                 return;
@@ -158,30 +137,21 @@ public:
                                                      .arg(url(QStringLiteral("/lucky28.txt"))));
             response.set_content(notice.toStdString(), "text/plain");
         });
-        m_server.Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/lucky28.txt", [this](const httplib::Request&, httplib::Response& response) {
             answerFeed(LotteryKind::Lucky28, response);
         });
-        m_server.Get("/api.php", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.routes().Get("/api.php", [this](const httplib::Request&, httplib::Response& response) {
             answerFeed(LotteryKind::Canada28Night, response);
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
+        m_started = m_server.start();
+        // A stop before the accept loop runs would be lost and leave the stop waiting: some tests
+        // end this server right after making it.
+        while (m_started && !m_server.routes().is_running())
             std::this_thread::yield();
     }
 
-    ~ClockServer()
-    {
-        m_stopping = true;
-        m_server.stop();
-        m_thread.join();
-    }
-
-    [[nodiscard]] QString url(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
-    }
-    void setNow(const QDateTime& now) { m_nowMs = now.toMSecsSinceEpoch(); }
+    [[nodiscard]] bool isServing() const { return m_started; }
+    [[nodiscard]] QString url(const QString& path) const { return m_server.url(path); }
     // An HTTP status for the feeds' answers, or kDrip for feeds that drip.
     void setStatus(int status) { m_status = status; }
     static constexpr int kDrip = -1;
@@ -194,36 +164,25 @@ private:
             drip(response);
             return;
         }
-        const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_nowMs);
         response.status = m_status;
         if (m_status != 200) {
             response.set_content("<html><body>error</body></html>", "text/html");
             return;
         }
-        response.set_content(feedBody(kind, m_schedule.published(kind, now, 120)).toStdString(), "text/plain");
+        response.set_content(scheduledFeed(kind, m_schedule.published(kind, m_clock.now(), 120)).toStdString(),
+                             "text/plain");
     }
 
     // One byte a second, fifteen in all.
-    void drip(httplib::Response& response)
-    {
-        response.set_chunked_content_provider("text/plain", [this](std::size_t offset, httplib::DataSink& sink) {
-            if (offset >= 15 || m_stopping) {
-                sink.done();
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-            return sink.write("x", 1);
-        });
-    }
+    void drip(httplib::Response& response) { m_server.drip(response, 15, std::chrono::seconds(1)); }
 
     const DrawSchedule& m_schedule;
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    std::atomic<qint64> m_nowMs = 0;
+    const testsupport::FakeClock& m_clock;
     std::atomic<int> m_status = 200;
     std::atomic<bool> m_dripNotice = false;
-    std::atomic<bool> m_stopping = false;
+    // Last: it stops serving before the members its handlers read go away.
+    testsupport::LocalServer m_server;
+    bool m_started = false;
 };
 
 } // namespace
@@ -264,9 +223,10 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     DrawSchedule m_schedule;
+    // Before the server, whose handlers read it.
+    testsupport::FakeClock m_clock;
     std::unique_ptr<ClockServer> m_server;
     std::unique_ptr<MainWindow> m_window;
-    QDateTime m_now;
     QStringList m_informed;
     QStringList m_asked;
 };
@@ -283,7 +243,8 @@ void TestRefreshCycle::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_schedule = DrawSchedule();
-    m_server = std::make_unique<ClockServer>(m_schedule);
+    m_server = std::make_unique<ClockServer>(m_schedule, m_clock);
+    QVERIFY(m_server->isServing());
     setNow(QDateTime(kDay, QTime(12, 7, 0)));
     QFile ini(m_dir->filePath(QStringLiteral("tandor28.ini")));
     QVERIFY(ini.open(QIODevice::WriteOnly));
@@ -303,14 +264,13 @@ void TestRefreshCycle::cleanup()
 
 void TestRefreshCycle::setNow(const QDateTime& now)
 {
-    m_now = now;
-    m_server->setNow(now);
+    m_clock.set(now);
 }
 
 MainWindow& TestRefreshCycle::makeWindow(bool injectAsk)
 {
     MainWindowServices services;
-    services.clock = [this] { return m_now; };
+    services.clock = m_clock.function();
     services.inform = [this](const QString& caption, const QString& text) { m_informed << caption + u'|' + text; };
     if (injectAsk) {
         services.ask = [this](const QString& caption, const QString& text) {
@@ -339,7 +299,7 @@ bool TestRefreshCycle::startAndWait()
 
 bool TestRefreshCycle::tick()
 {
-    setNow(m_now.addSecs(1));
+    setNow(m_clock.now().addSecs(1));
     const int before = m_window->refreshCount();
     m_window->onTimerTick();
     if (!m_window->isRefreshing())
@@ -386,18 +346,18 @@ void TestRefreshCycle::wholeNight()
 
     // Every draw the feed publishes from here on must be in the window within ten seconds.
     QString shown = issueShown();
-    QCOMPARE(shown, QString::number(m_schedule.published(kind, m_now, 1).front().issue));
+    QCOMPARE(shown, QString::number(m_schedule.published(kind, m_clock.now(), 1).front().issue));
     int seen = 0;
-    while (m_now < until) {
+    while (m_clock.now() < until) {
         QVERIFY(tick());
-        const ScheduledDraw newest = m_schedule.published(kind, m_now, 1).front();
-        const qint64 waited = m_schedule.publishedAt(kind, newest).secsTo(m_now);
+        const ScheduledDraw newest = m_schedule.published(kind, m_clock.now(), 1).front();
+        const qint64 waited = m_schedule.publishedAt(kind, newest).secsTo(m_clock.now());
         if (QString::number(newest.issue) != issueShown()) {
             QVERIFY2(waited <= 10, qPrintable(QStringLiteral("draw %1 of %2, published at %3, still missing at %4")
                                                   .arg(newest.issue)
                                                   .arg(newest.time.toString(Qt::ISODate),
                                                        m_schedule.publishedAt(kind, newest).toString(Qt::ISODate),
-                                                       m_now.toString(Qt::ISODate))));
+                                                       m_clock.now().toString(Qt::ISODate))));
         } else {
             if (issueShown() != shown) {
                 shown = issueShown();
@@ -408,15 +368,15 @@ void TestRefreshCycle::wholeNight()
                                    : newest.time.time() < QTime(23, 55)
                                        ? newest.time.addSecs(300)
                                        : QDateTime(newest.time.date().addDays(1), QTime(9, 5));
-            if (m_now < next)
+            if (m_clock.now() < next)
                 QVERIFY2(child<QLabel>(QStringLiteral("countdownLabel"))->text() != QStringLiteral("开奖中"),
-                         qPrintable(m_now.toString(Qt::ISODate)));
+                         qPrintable(m_clock.now().toString(Qt::ISODate)));
         }
     }
     QVERIFY(seen >= 2);
     if (kind == LotteryKind::Lucky28 && until.time() == QTime(9, 10)) {
         // The night's last draw, then the morning's first without a click.
-        const std::vector<ScheduledDraw> draws = m_schedule.published(kind, m_now, 2);
+        const std::vector<ScheduledDraw> draws = m_schedule.published(kind, m_clock.now(), 2);
         QCOMPARE(draws.front().time.time(), QTime(9, 5));
         QCOMPARE(issueShown(), QString::number(draws.front().issue));
     }
