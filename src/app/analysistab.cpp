@@ -126,16 +126,27 @@ std::pair<QBarSet*, QBarSet*> addSumBars(QChart* chart, const QString& first, co
     bars->append(b);
     bars->setBarWidth(0.9);
     chart->addSeries(bars);
-    auto* x = new QBarCategoryAxis;
+    // The bars hang on a category axis of the 28 sums, but 28 labels do not fit the chart's width
+    // (Qt shows "…" for each); a value axis below labels every third sum in their place.
+    auto* categories = new QBarCategoryAxis;
     QStringList sums;
     for (int sum = 0; sum < kSumCount; ++sum)
         sums << QString::number(sum);
-    x->append(sums);
+    categories->append(sums);
+    categories->setVisible(false);
+    auto* x = new QValueAxis;
+    x->setRange(-0.5, kSumCount - 0.5);
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0);
+    x->setTickInterval(3);
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setGridLineVisible(false);
     auto* y = new QValueAxis;
     y->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(categories, Qt::AlignBottom);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    bars->attachAxis(x);
+    bars->attachAxis(categories);
     bars->attachAxis(y);
     return {a, b};
 }
@@ -162,6 +173,16 @@ double niceCeiling(double value)
 }
 
 // Free plans sort first, then member plans, then saved algorithms in list order.
+// The smallest 1, 2 or 5 times a power of ten that is at least `value`.
+double roundStep(double value)
+{
+    const double power = std::pow(10.0, std::floor(std::log10(std::max(value, 1.0))));
+    for (const double factor : {1.0, 2.0, 5.0})
+        if (factor * power >= value)
+            return factor * power;
+    return 10 * power;
+}
+
 int planKey(PlanTab tab, int plan)
 {
     return (tab == PlanTab::Free ? 0 : tab == PlanTab::Member ? 100 : 200) + plan;
@@ -211,7 +232,14 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
                           QStringLiteral("判定期数"), QStringLiteral("%"));
     m_sumsLine =
         addLine(makeChart(m_ui->sumsChart, QStringLiteral("近期和值")), QStringLiteral("期"), QStringLiteral("和值"));
-    valueAxis(sumsChart(), Qt::Vertical)->setRange(0, 27);
+    QValueAxis* sumAxis = valueAxis(sumsChart(), Qt::Vertical);
+    sumAxis->setRange(0, 27);
+    sumAxis->setTickType(QValueAxis::TicksDynamic);
+    sumAxis->setTickAnchor(0);
+    sumAxis->setTickInterval(9);
+    // Until a plan is clicked the curve chart shows the scale of a curve, not five zeros.
+    valueAxis(curveChart(), Qt::Vertical)->setRange(0, 100);
+    valueAxis(curveChart(), Qt::Horizontal)->setRange(0, 1000);
     std::tie(m_missedCurrent, m_missedLongest) =
         addSumBars(makeChart(m_ui->missedChart, QStringLiteral("和值遗漏")), QStringLiteral("当前"),
                    QStringLiteral("最大"), QColor(220, 60, 40), QColor(160, 170, 190));
@@ -443,7 +471,9 @@ void AnalysisTab::drawMissed(const AnalysisSnapshot& snapshot)
     }
     setBars(m_missedCurrent, current);
     setBars(m_missedLongest, longest);
-    valueAxis(missedChart(), Qt::Vertical)->setRange(0, niceCeiling(top));
+    QValueAxis* axis = valueAxis(missedChart(), Qt::Vertical);
+    axis->setRange(0, niceCeiling(top));
+    axis->applyNiceNumbers();
 }
 
 void AnalysisTab::drawHotCold(const AnalysisSnapshot& snapshot)
@@ -458,7 +488,9 @@ void AnalysisTab::drawHotCold(const AnalysisSnapshot& snapshot)
     }
     setBars(m_hotCount, counts);
     setBars(m_hotExpected, expected);
-    valueAxis(hotColdChart(), Qt::Vertical)->setRange(0, niceCeiling(top));
+    QValueAxis* axis = valueAxis(hotColdChart(), Qt::Vertical);
+    axis->setRange(0, niceCeiling(top));
+    axis->applyNiceNumbers();
 }
 
 void AnalysisTab::showPlanCurve(int row)
@@ -499,8 +531,12 @@ void AnalysisTab::onCurveFinished()
         points.append(QPointF(double(i + kCurveWindow), curve.rates[std::size_t(i)]));
     m_curveLine->replace(points);
     curveChart()->setTitle(curve.rates.empty() ? curve.title + QStringLiteral("（判定不足 100 期）") : curve.title);
-    valueAxis(curveChart(), Qt::Horizontal)
-        ->setRange(kCurveWindow, double(std::max<qsizetype>(size, 2) + kCurveWindow));
+    QValueAxis* periods = valueAxis(curveChart(), Qt::Horizontal);
+    periods->setRange(kCurveWindow, double(std::max<qsizetype>(size, 2) + kCurveWindow));
+    // Ticks at round numbers of periods: the range's own quarters (2575, 5050, ...) read badly.
+    periods->setTickType(QValueAxis::TicksDynamic);
+    periods->setTickAnchor(0);
+    periods->setTickInterval(roundStep(double(size) / 4));
     double low = 100;
     double high = 0;
     for (const QPointF& point : points) {
