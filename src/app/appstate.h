@@ -13,7 +13,9 @@ namespace tandor28 {
 // tab needs to know the main window or read another widget to learn what happened. A QObject of
 // its own rather than signals of the main window: tabs and their tests use it without a main window.
 //
-// The facts are public for reading; writes go through the setters, which announce the change.
+// The facts are public for reading. The ones others react to change through the setters, which
+// announce the change; the rest (period count, notice texts) the main window sets in place, and so
+// the raw countdown of a tick whose refresh is still to come (the label waits for that refresh).
 class AppState : public QObject
 {
     Q_OBJECT
