@@ -46,9 +46,6 @@ public:
             res.set_content(body.constData(), static_cast<std::size_t>(body.size()), "text/plain");
         });
         m_serving = m_server.start();
-        // stop() before the accept loop runs would be lost; the loop must have started.
-        while (m_serving && !m_server.routes().is_running())
-            std::this_thread::yield();
     }
 
     [[nodiscard]] bool isServing() const { return m_serving; }

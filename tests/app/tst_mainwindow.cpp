@@ -97,9 +97,6 @@ public:
             answerFeed(response, [this] { return m_canada; });
         });
         m_serving = m_server.start();
-        // stop() before the accept loop runs would be lost; the loop must have started.
-        while (m_serving && !m_server.routes().is_running())
-            std::this_thread::yield();
     }
 
     ~DrawServer()

@@ -2,6 +2,8 @@
 
 #include <QTcpServer>
 
+#include <thread>
+
 namespace tandor28::testsupport {
 
 LocalServer::LocalServer() : LocalServer(std::make_unique<httplib::Server>(), QStringLiteral("http")) {}
@@ -23,6 +25,10 @@ bool LocalServer::start()
     if (m_port <= 0)
         return false;
     m_thread = std::thread([this] { m_server->listen_after_bind(); });
+    // httplib's stop() does nothing until the accept loop runs, so a stop right after the start
+    // would be lost and its join would wait for ever: start() returns once the loop runs.
+    while (!m_server->is_running())
+        std::this_thread::yield();
     return true;
 }
 
