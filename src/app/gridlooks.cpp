@@ -28,6 +28,16 @@ void setColumnWidths(QTableView* view, const QList<int>& widths)
         view->setColumnWidth(column, widths.at(column));
 }
 
+// The rows below the header of the draw and prediction tables: centred, bold, larger.
+CellLook boldDataLook()
+{
+    CellLook look;
+    look.centred = true;
+    look.bold = true;
+    look.fontHeight = kDataRowFontHeight;
+    return look;
+}
+
 } // namespace
 
 CellLook drawTableLook(int row, int column)
@@ -35,10 +45,7 @@ CellLook drawTableLook(int row, int column)
     Q_UNUSED(column);
     if (row == kHeaderRow)
         return headerLook();
-    CellLook look;
-    look.centred = true;
-    look.bold = true;
-    look.fontHeight = kDataRowFontHeight;
+    CellLook look = boldDataLook();
     look.foreground = kSpecialBlue;
     return look;
 }
@@ -47,10 +54,7 @@ CellLook predictionTableLook(int row, int column)
 {
     if (row == kHeaderRow)
         return headerLook();
-    CellLook look;
-    look.centred = true;
-    look.bold = true;
-    look.fontHeight = kDataRowFontHeight;
+    CellLook look = boldDataLook();
     if (row == kNextIssueRow || column <= kLastDrawColumn)
         look.foreground = kSpecialBlue;
     return look;
