@@ -53,10 +53,16 @@ int main(int argc, char** argv)
         return 1;
     }
     window.waitForArchive();
+    // The long-run analysis computes on a worker thread; its picture shows the finished result.
+    if (!QTest::qWaitFor([&] { return window.analysisTab()->shownCount() >= 1; }, 60000)) {
+        err << "the long-run analysis did not finish\n";
+        return 1;
+    }
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabControl"));
     const QDir out(args.at(2));
     for (int i = 0; tabs && i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
+        // A turn of the event loop lays out and paints the tab just shown.
         QTest::qWait(200);
         const QString file = out.filePath(QStringLiteral("tab%1.png").arg(i));
         if (!window.grab().save(file)) {
