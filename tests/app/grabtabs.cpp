@@ -62,8 +62,9 @@ int main(int argc, char** argv)
     const QDir out(args.at(2));
     for (int i = 0; tabs && i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
-        // A turn of the event loop lays out and paints the tab just shown.
-        QTest::qWait(200);
+        // The tab just shown is laid out by posted events; grab() then paints it.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         const QString file = out.filePath(QStringLiteral("tab%1.png").arg(i));
         if (!window.grab().save(file)) {
             err << "cannot write " << file << "\n";

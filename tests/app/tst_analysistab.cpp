@@ -2,6 +2,7 @@
 #include "analysis/missed.h"
 #include "app/analysistab.h"
 #include "custom/formula.h"
+#include "seriesbuilder.h"
 
 #include <QBarSeries>
 #include <QBarSet>
@@ -17,21 +18,9 @@ using namespace tandor28;
 namespace {
 
 // `count` draws of consecutive issues with pseudo-random digits, oldest first.
-DrawSeries archiveSeries(int count, qint64 firstIssue = 2000000)
+DrawSeries archiveSeries(int count)
 {
-    DrawSeries series;
-    unsigned state = 11;
-    auto digit = [&state] {
-        state = state * 1103515245u + 12345u;
-        return static_cast<int>((state >> 16) % 10);
-    };
-    for (int i = 0; i < count; ++i) {
-        const int d1 = digit();
-        const int d2 = digit();
-        const int d3 = digit();
-        series.push_back({firstIssue + i, d1, d2, d3});
-    }
-    return series;
+    return seriesbuilder::randomSeries(count, 2000000, 11);
 }
 
 // The feed's view of a series: its newest 110 draws, newest first.
