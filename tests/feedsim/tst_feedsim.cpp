@@ -230,6 +230,7 @@ private Q_SLOTS:
     void badArguments_data();
     void badArguments();
     void help();
+    void busyPortRefused();
     void kenoMatchesCanadaFeed_data();
     void kenoMatchesCanadaFeed();
     void kenoMisbehaves_data();
@@ -864,6 +865,22 @@ void TestFeedsim::help()
                              "/notice.txt", "/lucky28.txt", "/api.php?t=jnd28", "/control", "reset=1"}) {
         QVERIFY2(text.contains(QLatin1String(word)), word);
     }
+}
+
+void TestFeedsim::busyPortRefused()
+{
+    // A second server on a port the first one holds would share its requests: it must not start.
+    tandor28::testsupport::FeedsimProcess first = feedsim({});
+    QVERIFY2(first.port() > 0, qPrintable(first.line()));
+    QProcess second;
+    second.start(QStringLiteral(TANDOR28_FEEDSIM), {QStringLiteral("--port"), QString::number(first.port())});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY(second.readAllStandardOutput().isEmpty());
+    QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(QString::number(first.port())));
+    const Reply reply = fetch(first.port(), QStringLiteral("/"));
+    QVERIFY(reply.ok);
 }
 
 void TestFeedsim::kenoMatchesCanadaFeed_data()

@@ -37,6 +37,12 @@ public:
     {
         // Delayed answers each hold a worker, so keep enough of them for the control route to stay reachable.
         m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+        // The library's default also sets SO_REUSEPORT, which lets a second server listen on the same
+        // port and take half of its requests; a busy port must refuse the second server instead.
+        m_server.set_socket_options([](socket_t sock) {
+            int yes = 1;
+            setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+        });
         m_server.Get("/notice.txt", [this](const httplib::Request&, httplib::Response& res) { serveNotice(res); });
         m_server.Get("/lucky28.txt",
                      [this](const httplib::Request&, httplib::Response& res) { serveFeed(Lottery::Lucky28, res); });
