@@ -1,11 +1,13 @@
 #include "cliruns.h"
 #include "fixtures.h"
 #include "kenobodies.h"
+#include "localserver.h"
 #include "timezone.h"
 
 #include "keno/kenoformats.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,6 +44,12 @@ private Q_SLOTS:
     void importKeno();
     void badArguments_data();
     void badArguments();
+    void importUrlSaysWhyItGotNothing_data();
+    void importUrlSaysWhyItGotNothing();
+    void importKenoJsonBaseUrl();
+    void readersRefuseAMissingArchive_data();
+    void readersRefuseAMissingArchive();
+    void gapsSaysWhenThereAreNone();
 
 private:
     QTemporaryDir m_dir;
@@ -192,6 +200,94 @@ void TestCliArchive::badArguments()
     QCOMPARE(result.status, status);
     QCOMPARE(result.err, err);
     QVERIFY(result.out.isEmpty());
+}
+
+void TestCliArchive::importUrlSaysWhyItGotNothing_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("said");
+    // clang-format off
+    QTest::newRow("zip 404")        << "keno-csv"  << "/missing.zip" << ": the fetch failed: HTTP status 404\n";
+    QTest::newRow("keno-json 500")  << "keno-json" << "/broken"      << ": the fetch failed: HTTP status 500\n";
+    QTest::newRow("feed 404")       << "feed"      << "/missing.txt" << ": the fetch failed: HTTP status 404\n";
+    QTest::newRow("refused")        << "keno-csv"  << "refused"      << ": the fetch failed: connection refused\n";
+    // clang-format on
+}
+
+void TestCliArchive::importUrlSaysWhyItGotNothing()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, path);
+    QFETCH(QString, said);
+    testsupport::LocalServer server;
+    server.serve("/missing.zip", "not found", "text/plain", 404);
+    server.serve("/missing.txt", "not found", "text/plain", 404);
+    server.serve(R"(/broken/\d+/\d+)", "oops", "text/plain", 500);
+    QVERIFY(server.start());
+    const QString url = path == QLatin1String("refused")
+                            ? QStringLiteral("http://127.0.0.1:%1/KenoCurrentYear.zip").arg(testsupport::closedPort())
+                            : server.url(path);
+    const QString db =
+        m_dir.filePath(QStringLiteral("url-%1.sqlite3").arg(QString::fromLatin1(QTest::currentDataTag())));
+    const clitest::CliRun result =
+        run({"archive", "import", "--db", db, "--lottery", "canada28", "--url", url, "--format", format});
+    QCOMPARE(result.status, 3);
+    QVERIFY2(result.err.endsWith(said), qPrintable(result.err));
+    QVERIFY2(result.err.startsWith(QStringLiteral("http://127.0.0.1:")), qPrintable(result.err));
+    QVERIFY(result.out.isEmpty());
+}
+
+void TestCliArchive::importKenoJsonBaseUrl()
+{
+    // The base URL of a keno-json source, as [sources] names it; the pages are asked for below it.
+    testsupport::LocalServer server;
+    server.serve(R"(/services2/keno/draw/latest/\d+/0)", testsupport::kenoJsonPage(3463830, 10), "application/json");
+    QVERIFY(server.start());
+    const QString db = m_dir.filePath(QStringLiteral("base-url.sqlite3"));
+    for (const QString& url : {server.url("/services2/keno/draw/latest"), server.url("/services2/keno/draw/latest/"),
+                               server.url("/services2/keno/draw/latest/120/0")}) {
+        const clitest::CliRun result =
+            run({"archive", "import", "--db", db, "--lottery", "canada28", "--url", url, "--format", "keno-json"});
+        QCOMPARE(result.status, 0);
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+        QVERIFY2(result.out.startsWith(QStringLiteral("added ")), qPrintable(result.out));
+    }
+    QCOMPARE(run({"archive", "export", "--db", db, "--lottery", "canada28"}).lines.size(), 11);
+}
+
+void TestCliArchive::readersRefuseAMissingArchive_data()
+{
+    QTest::addColumn<QStringList>("command");
+    // clang-format off
+    QTest::newRow("export")   << QStringList{"archive", "export"};
+    QTest::newRow("gaps")     << QStringList{"archive", "gaps"};
+    QTest::newRow("missed")   << QStringList{"missed"};
+    QTest::newRow("hotcold")  << QStringList{"hotcold", "--last", "10"};
+    QTest::newRow("backtest") << QStringList{"backtest", "--tab", "member", "--plan", "1", "--bet", "1"};
+    // clang-format on
+}
+
+void TestCliArchive::readersRefuseAMissingArchive()
+{
+    QFETCH(QStringList, command);
+    const QString db = m_dir.filePath(QStringLiteral("nowhere/none.sqlite3"));
+    const clitest::CliRun result = run(command + QStringList{"--db", db, "--lottery", "canada28"});
+    QCOMPARE(result.status, 2);
+    QCOMPARE(result.err, db + QStringLiteral(": no archive there (the file does not exist)\n"));
+    QVERIFY(result.out.isEmpty());
+    QVERIFY(!QFile::exists(db));
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("nowhere"))));
+}
+
+void TestCliArchive::gapsSaysWhenThereAreNone()
+{
+    const QString db = m_dir.filePath(QStringLiteral("no-gaps.sqlite3"));
+    QCOMPARE(run({"archive", "import", "--db", db, "--lottery", "canada28", "--file", kFeed}).status, 0);
+    const clitest::CliRun result = run({"archive", "gaps", "--db", db, "--lottery", "canada28"});
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.out.isEmpty());
+    QVERIFY2(result.err.startsWith(QStringLiteral("no gaps")), qPrintable(result.err));
 }
 
 QTEST_GUILESS_MAIN(TestCliArchive)

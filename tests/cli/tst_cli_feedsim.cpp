@@ -181,7 +181,9 @@ void TestCliFeedsim::history()
         if (position <= realDraws) {
             QVERIFY(!expected.issue.isEmpty());
         }
-        QCOMPARE(lines[position - 1], historyLine(position, expected));
+        // A position without a draw is a blank line, as the window shows it.
+        QCOMPARE(lines[position - 1], position <= realDraws ? historyLine(position, expected)
+                                                            : QString::number(position) + QString(14, u'\t'));
     }
 }
 

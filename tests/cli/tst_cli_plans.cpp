@@ -43,6 +43,10 @@ private Q_SLOTS:
     void badArguments_data();
     void badArguments();
     void shortFeedYieldsNothing();
+    void betByName_data();
+    void betByName();
+    void helpListsEachTabsBetCodes_data();
+    void helpListsEachTabsBetCodes();
 };
 
 void TestCliPlans::tableEqualsCore_data()
@@ -183,6 +187,57 @@ void TestCliPlans::shortFeedYieldsNothing()
     const Run result = run(QStringList{"table", "--tab", "member", "--plan", "1", "--bet", "1"} + feedArgs(kShortFeed));
     QCOMPARE(result.status, 3);
     QVERIFY(result.lines.isEmpty());
+}
+
+void TestCliPlans::betByName_data()
+{
+    QTest::addColumn<QStringList>("byName");
+    QTest::addColumn<QStringList>("byCode");
+    // clang-format off
+    QTest::newRow("free 大小")      << QStringList{"table", "--tab", "free", "--plan", "3", "--bet", "大小"} << QStringList{"table", "--tab", "free", "--plan", "3", "--bet", "2"};
+    QTest::newRow("member 杀双组")  << QStringList{"table", "--tab", "member", "--plan", "21", "--bet", "杀双组"} << QStringList{"table", "--tab", "member", "--plan", "21", "--bet", "9"};
+    QTest::newRow("custom 双项")    << QStringList{"table", "--tab", "custom", "--plan", "1", "--bet", "双项"} << QStringList{"table", "--tab", "custom", "--plan", "1", "--bet", "8"};
+    QTest::newRow("custom 杀双组")  << QStringList{"stats", "--tab", "custom", "--plan", "1", "--bet", "杀双组", "--window", "20"} << QStringList{"stats", "--tab", "custom", "--plan", "1", "--bet", "7", "--window", "20"};
+    QTest::newRow("mark 组合")      << QStringList{"mark", "--bet", "组合", "--window", "20", "--criterion", "2", "--compare", "0", "--threshold", "50"} << QStringList{"mark", "--bet", "1", "--window", "20", "--criterion", "2", "--compare", "0", "--threshold", "50"};
+    // clang-format on
+}
+
+void TestCliPlans::betByName()
+{
+    QFETCH(QStringList, byName);
+    QFETCH(QStringList, byCode);
+    const Run named = run(byName + feedArgs());
+    const Run coded = run(byCode + feedArgs());
+    QCOMPARE(coded.status, 0);
+    QCOMPARE(named.status, 0);
+    QCOMPARE(named.err, QString());
+    QCOMPARE(named.out, coded.out);
+}
+
+void TestCliPlans::helpListsEachTabsBetCodes_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("codes");
+    const QStringList free{"1 组合 2 大小 3 单双 4 杀组 5 杀3N"};
+    const QStringList member{"1 组合 2 大小 3 单双 4 杀组 5 杀3N 6 杀4N 7 双组 8 双项 9 杀双组"};
+    const QStringList custom{"1 组合 2 大小 3 单双 4 杀组 5 杀3N 6 杀4N 7 杀双组 8 双项"};
+    QTest::newRow("table") << "table" << (free + member + custom);
+    QTest::newRow("stats") << "stats" << (member + custom);
+    QTest::newRow("mark") << "mark" << member;
+    QTest::newRow("search") << "search" << custom;
+}
+
+void TestCliPlans::helpListsEachTabsBetCodes()
+{
+    QFETCH(QString, command);
+    QFETCH(QStringList, codes);
+    const Run help = run({command, QStringLiteral("--help")});
+    QCOMPARE(help.status, 0);
+    const auto betLine = std::find_if(help.lines.begin(), help.lines.end(),
+                                      [](const QString& line) { return line.startsWith(QStringLiteral("  --bet ")); });
+    QVERIFY2(betLine != help.lines.end(), qPrintable(help.out));
+    for (const QString& list : codes)
+        QVERIFY2(betLine->contains(list), qPrintable(*betLine));
 }
 
 QTEST_GUILESS_MAIN(TestCliPlans)

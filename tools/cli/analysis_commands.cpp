@@ -21,6 +21,10 @@ namespace {
 std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode)
 {
     const QString path = args.value(QStringLiteral("db"));
+    if (!archiveExistsArg(args, io)) {
+        exitCode = kExitBadArguments;
+        return std::nullopt;
+    }
     ArchiveOpening opening = DrawArchive::open(path);
     if (!opening.archive) {
         io.err << path << ": " << opening.problem << '\n';

@@ -4,16 +4,22 @@
 #include "archive/drawarchive.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
+#include "feed/sources.h"
 #include "keno/kenoformats.h"
 #include "keno/kenoscheme.h"
 #include "model/classification.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace tandor28::cli {
 
 namespace {
+
+// The draws a keno-json base URL is asked for at once, as many as a refresh of the window asks for.
+constexpr int kKenoImportPage = kHistoryLength + 10;
 
 // Opens the archive named by --db; nullptr after a message. A read-only archive is refused when
 // the command writes.
@@ -30,16 +36,41 @@ std::unique_ptr<DrawArchive> openArchiveArg(const Args& args, Io& io, bool write
     return std::move(opening.archive);
 }
 
-// The whole body named by --url or --file, zero bytes included (a zipped CSV holds them).
-std::optional<QByteArray> rawBodyArg(const Args& args, Io& io)
+// The URL to fetch for --url: a keno-json source is named by its base URL, as in [sources], and
+// the first page of the draws is asked for as the window asks for it; a URL that already names a
+// page (".../COUNT/OFFSET") is fetched as it is.
+QString importUrl(const QString& url, const QString& format)
 {
+    static const QRegularExpression page(QStringLiteral("/[0-9]+/[0-9]+/?$"));
+    if (format != QLatin1String("keno-json") || page.match(url).hasMatch())
+        return url;
+    return kenoPageUrl(url, kKenoImportPage, 0);
+}
+
+// The whole body named by --url or --file, zero bytes included (a zipped CSV holds them); nullopt
+// after a message, with the exit status, when there is none: an HTTP error or a failed connection
+// is said as such, never read as an empty or malformed body.
+std::optional<QByteArray> rawBodyArg(const Args& args, Io& io, int& exitCode)
+{
+    exitCode = kExitBadArguments;
     if (!oneSourceArg(args, io))
         return std::nullopt;
     if (args.has(QStringLiteral("url"))) {
         HttpRequest request;
-        request.url = args.value(QStringLiteral("url"));
+        request.url = importUrl(args.value(QStringLiteral("url")), args.value(QStringLiteral("format")));
         const HttpResponse response = httpRequest(request);
-        return response.completed ? response.body : QByteArray();
+        exitCode = kExitNothing;
+        if (!response.completed) {
+            io.err << request.url << ": the fetch failed: " << fetchFailureWords(response.failure, response.status)
+                   << '\n';
+            return std::nullopt;
+        }
+        if (response.status >= 400) {
+            io.err << request.url
+                   << ": the fetch failed: " << fetchFailureWords(FetchFailure::HttpStatus, response.status) << '\n';
+            return std::nullopt;
+        }
+        return response.body;
     }
     QFile file(args.value(QStringLiteral("file")));
     if (!file.open(QIODevice::ReadOnly)) {
@@ -64,9 +95,10 @@ int archiveImport(const Args& args, Io& io)
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
     if (!archive)
         return kExitBadArguments;
-    const std::optional<QByteArray> body = rawBodyArg(args, io);
+    int bodyExit = kExitOk;
+    const std::optional<QByteArray> body = rawBodyArg(args, io, bodyExit);
     if (!body)
-        return kExitBadArguments;
+        return bodyExit;
     std::vector<DatedDraw> draws;
     int rejected = 0;
     if (format == QLatin1String("feed")) {
@@ -105,6 +137,8 @@ struct ArchiveTarget
 
 std::optional<ArchiveTarget> readTargetArgs(const Args& args, Io& io)
 {
+    if (!archiveExistsArg(args, io))
+        return std::nullopt;
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, false);
     if (!archive)
         return std::nullopt;
@@ -136,12 +170,27 @@ int archiveGaps(const Args& args, Io& io)
     const std::optional<ArchiveTarget> target = readTargetArgs(args, io);
     if (!target)
         return kExitBadArguments;
-    for (const IssueGap& gap : target->archive->gaps(target->kind))
+    const std::vector<IssueGap> gaps = target->archive->gaps(target->kind);
+    for (const IssueGap& gap : gaps)
         io.out << gap.first << '\t' << gap.last << '\t' << gap.count() << '\n';
+    // Nothing on the output would look like a failure; the message says what it means.
+    if (gaps.empty() && !target->archive->newestIssue(target->kind))
+        io.err << "no gaps: the archive holds no draw of this lottery\n";
+    else if (gaps.empty())
+        io.err << "no gaps: the archive holds every issue from its oldest to its newest draw of this lottery\n";
     return kExitOk;
 }
 
 } // namespace
+
+bool archiveExistsArg(const Args& args, Io& io)
+{
+    const QString path = args.value(QStringLiteral("db"));
+    if (QFileInfo(path).isFile())
+        return true;
+    io.err << path << ": no archive there (the file does not exist)\n";
+    return false;
+}
 
 const std::vector<CommandForm>& archiveForms()
 {

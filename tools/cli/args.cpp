@@ -99,15 +99,16 @@ std::optional<Args> parseForm(const QStringList& words, const CommandForm& form,
             flagNames << option.name;
     }
     Args args = parseArgs(words, flagNames);
-    if (!args.error.isEmpty()) {
-        err << args.error << '\n';
-        return std::nullopt;
-    }
+    // An option the command does not have is named as unknown, even when no value follows it.
     for (const QString& name : args.optionOrder) {
         if (!findOption(form, name)) {
             err << "unknown option --" << name << " (" << form.words << " --help lists the options)\n";
             return std::nullopt;
         }
+    }
+    if (!args.error.isEmpty()) {
+        err << args.error << '\n';
+        return std::nullopt;
     }
     if (form.positional.isEmpty() && !args.positional.isEmpty()) {
         err << "unexpected argument: " << args.positional.first() << '\n';

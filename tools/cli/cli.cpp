@@ -101,7 +101,10 @@ int runCli(const QStringList& arguments, Io io)
             return status;
         }
     }
-    io.err << "unknown command: " << arguments.first() << '\n';
+    if (arguments.first().startsWith(QLatin1String("--")))
+        io.err << "unknown option " << arguments.first() << '\n';
+    else
+        io.err << "unknown command: " << arguments.first() << '\n';
     printUsage(io.err);
     io.err.flush();
     return kExitBadArguments;
@@ -126,6 +129,14 @@ Option planOption()
                 .arg(kMemberPlanCount)};
 }
 
+QString betCodesHelp(const QStringList& labels)
+{
+    QStringList codes;
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        codes << QStringLiteral("%1 %2").arg(i + 1).arg(labels.at(i));
+    return codes.join(u' ');
+}
+
 Option betOption()
 {
     return {QStringLiteral("bet"), QStringLiteral("CODE"), true,
@@ -136,10 +147,9 @@ Option betOption()
                                                                                 : kCustomBetTypeCount;
                                       return std::pair(1, codes);
                                   }),
-            QStringLiteral("the bet type (free 1..%1, member 1..%2, custom 1..%3)")
-                .arg(kFreeBetTypeCount)
-                .arg(kMemberBetTypeCount)
-                .arg(kCustomBetTypeCount)};
+            QStringLiteral("the bet type, its code or its name (free: %1; member: %2; custom: %3)")
+                .arg(betCodesHelp(freeBetTypeLabels()), betCodesHelp(memberBetTypeLabels()),
+                     betCodesHelp(customBetTypeLabels()))};
 }
 
 const CommandForm& tableForm()
@@ -193,9 +203,43 @@ int cmdStats(const QStringList& words, Io& io)
     return isTab(*args, "custom") ? cmdStatsCustom(*args, io) : cmdStatsPlans(*args, io);
 }
 
+namespace {
+
+// The bet types of the tab a command line works on: its --tab, or the tab of the command itself.
+QStringList betLabelsOf(const QStringList& words, const CommandForm& form)
+{
+    if (form.words == QLatin1String("mark"))
+        return memberBetTypeLabels();
+    if (form.words == QLatin1String("search"))
+        return customBetTypeLabels();
+    const qsizetype tab = words.indexOf(QStringLiteral("--tab"));
+    const QString name = tab >= 0 ? words.value(tab + 1) : QString();
+    if (name == QLatin1String("free"))
+        return freeBetTypeLabels();
+    if (name == QLatin1String("member"))
+        return memberBetTypeLabels();
+    if (name == QLatin1String("custom"))
+        return customBetTypeLabels();
+    return {};
+}
+
+// "--bet 组合" as "--bet 1": a bet type is given by its code or by the name on its button.
+QStringList withBetCodes(QStringList words, const CommandForm& form)
+{
+    const qsizetype bet = words.indexOf(QStringLiteral("--bet"));
+    if (bet < 0 || bet + 1 >= words.size())
+        return words;
+    const qsizetype code = betLabelsOf(words, form).indexOf(words.at(bet + 1));
+    if (code >= 0)
+        words[bet + 1] = QString::number(code + 1);
+    return words;
+}
+
+} // namespace
+
 std::optional<Args> commandArgs(const QStringList& words, const CommandForm& form, Io& io)
 {
-    return parseForm(words, form, io.err);
+    return parseForm(withBetCodes(words, form), form, io.err);
 }
 
 std::vector<Option> feedOptions()

@@ -4,7 +4,9 @@
 #include "cli.h"
 
 #include "custom/customtable.h"
+#include "feed/http.h"
 #include "model/draw.h"
+#include "plans/bettype.h"
 #include "plans/planstats.h"
 #include "plans/predictiontable.h"
 
@@ -57,6 +59,13 @@ int cmdTableCustom(const Args& args, Io& io);
 int cmdStatsPlans(const Args& args, Io& io);
 int cmdStatsCustom(const Args& args, Io& io);
 
+// A fetch failure in English words, for the companion's messages ("connection refused",
+// "HTTP status 404").
+[[nodiscard]] QString fetchFailureWords(FetchFailure failure, int status);
+// Readers of an archive refuse a path where none exists rather than create an empty one; false
+// after saying so.
+[[nodiscard]] bool archiveExistsArg(const Args& args, Io& io);
+
 // The options of one command line, parsed and checked by the form's table; writes the reason to
 // io.err and returns nullopt when they do not pass.
 [[nodiscard]] std::optional<Args> commandArgs(const QStringList& words, const CommandForm& form, Io& io);
@@ -75,6 +84,8 @@ void printPredictionTable(const PredictionTable& table, Io& io);
 // --plan P of the plan tabs (not checked on the custom tab) and --bet CODE of the tab's bet types.
 [[nodiscard]] Option planOption();
 [[nodiscard]] Option betOption();
+// "1 组合 2 大小 ...": the codes and names of a tab's bet types, for the help.
+[[nodiscard]] QString betCodesHelp(const QStringList& labels);
 // --NAME N, required, a whole number in [low, high].
 [[nodiscard]] Option rangeOption(const QString& name, const QString& value, int low, int high, const QString& help);
 // The forms' options one after the other, for tables that start from shared ones.

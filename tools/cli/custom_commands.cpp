@@ -169,7 +169,11 @@ int cmdStore(const QStringList& words, Io& io)
 {
     // The action is the first positional word; the store takes no options.
     const Args args = parseArgs(words);
-    if (!args.error.isEmpty() || !args.options.isEmpty() || args.positional.isEmpty() || args.positional.size() > 2 ||
+    if (!args.optionOrder.isEmpty()) {
+        io.err << "unknown option --" << args.optionOrder.first() << " (store --help lists the options)\n";
+        return kExitBadArguments;
+    }
+    if (!args.error.isEmpty() || args.positional.isEmpty() || args.positional.size() > 2 ||
         (args.positional[0] != QLatin1String("decode") && args.positional[0] != QLatin1String("encode"))) {
         QStringList usages;
         for (const CommandForm& form : storeForms())
@@ -246,7 +250,8 @@ const CommandForm& searchForm()
                 rangeOption(QStringLiteral("window"), QStringLiteral("W"), 1, kPeriodCount,
                             QStringLiteral("how many periods are judged")),
                 rangeOption(QStringLiteral("bet"), QStringLiteral("CODE"), 1, kCustomBetTypeCount,
-                            QStringLiteral("the custom bet type")),
+                            QStringLiteral("the custom bet type, its code or its name: ") +
+                                betCodesHelp(customBetTypeLabels())),
                 {QStringLiteral("seed"), QStringLiteral("S"), false,
                  [](const std::optional<QString>& value, const Args&) {
                      bool ok = false;

@@ -52,6 +52,39 @@ QString escapeLineBreaks(QString text)
 
 } // namespace
 
+QString fetchFailureWords(FetchFailure failure, int status)
+{
+    switch (failure) {
+    case FetchFailure::None:
+        return {};
+    case FetchFailure::BadUrl:
+        return QStringLiteral("not an http:// or https:// URL");
+    case FetchFailure::Refused:
+        return QStringLiteral("connection refused");
+    case FetchFailure::NameNotFound:
+        return QStringLiteral("host not found");
+    case FetchFailure::Timeout:
+        return QStringLiteral("timed out");
+    case FetchFailure::TooBig:
+        return QStringLiteral("body too large");
+    case FetchFailure::Network:
+        return QStringLiteral("network error");
+    case FetchFailure::HttpStatus:
+        return QStringLiteral("HTTP status %1").arg(status);
+    case FetchFailure::CertificateUntrusted:
+        return QStringLiteral("certificate not trusted");
+    case FetchFailure::CertificateWrongHost:
+        return QStringLiteral("certificate for another host");
+    case FetchFailure::CertificateExpired:
+        return QStringLiteral("certificate expired or not yet valid");
+    case FetchFailure::CertificateInvalid:
+        return QStringLiteral("certificate invalid");
+    case FetchFailure::TooFewRecords:
+        return QStringLiteral("fewer than %1 records").arg(kMinimumRecords);
+    }
+    return {};
+}
+
 bool oneSourceArg(const Args& args, Io& io)
 {
     if (args.has(QStringLiteral("url")) != args.has(QStringLiteral("file")))
@@ -72,7 +105,7 @@ std::optional<DrawHistory> loadFeedArg(const Args& args, Io& io, int& exitCode)
             return std::nullopt;
         }
         if (!fetched.history) {
-            io.err << "the fetch failed: " << fetchFailureText(fetched.failure, fetched.status) << '\n';
+            io.err << "the fetch failed: " << fetchFailureWords(fetched.failure, fetched.status) << '\n';
             exitCode = kExitNothing;
             return std::nullopt;
         }
@@ -123,7 +156,12 @@ const CommandForm& countdownForm()
         {lotteryOption(),
          {QStringLiteral("newest"), QStringLiteral("HH:MM[:SS]"), true,
           [](const std::optional<QString>& value, const Args&) {
-              return value ? QString() : QStringLiteral("--newest HH:MM is missing");
+              if (!value)
+                  return QStringLiteral("--newest HH:MM is missing");
+              // A time of day: 25:00 or 12:60 is no draw time.
+              const bool valid = QTime::fromString(*value, QStringLiteral("HH:mm")).isValid() ||
+                                 QTime::fromString(*value, QStringLiteral("HH:mm:ss")).isValid();
+              return valid ? QString() : QStringLiteral("--newest must be a time of day HH:MM or HH:MM:SS");
           },
           QStringLiteral("the time of the newest draw")},
          {QStringLiteral("now"), QStringLiteral("HH:MM:SS"), true,
@@ -149,6 +187,11 @@ int cmdHistory(const QStringList& words, Io& io)
         return exitCode;
     for (int position = 1; position <= history->size(); ++position) {
         const Draw& draw = history->at(position);
+        // A position without a draw is shown blank, as the window shows it.
+        if (draw.isEmpty()) {
+            io.out << position << QString(14, u'\t') << '\n';
+            continue;
+        }
         io.out << position << '\t' << draw.issue << '\t' << draw.time << '\t' << draw.d1 << '\t' << draw.d2 << '\t'
                << draw.d3 << '\t' << draw.sum << '\t' << draw.resultText << '\t' << sizeLabel(draw.sum) << '\t'
                << parityLabel(draw.sum) << '\t' << comboLabel(draw.sum) << '\t' << middleEdgeLabel(draw.sum) << '\t'

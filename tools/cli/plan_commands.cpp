@@ -56,7 +56,8 @@ const CommandForm& markForm()
         joined(
             feedOptions(),
             {rangeOption(QStringLiteral("bet"), QStringLiteral("CODE"), 1, kMemberBetTypeCount,
-                         QStringLiteral("the member bet type")),
+                         QStringLiteral("the member bet type, its code or its name: ") +
+                             betCodesHelp(memberBetTypeLabels())),
              rangeOption(QStringLiteral("window"), QStringLiteral("W"), 1, kPeriodCount,
                          QStringLiteral("how many periods are judged")),
              rangeOption(QStringLiteral("criterion"), QStringLiteral("0..4"), 0, 4,
