@@ -20,21 +20,27 @@ QString issueOfTitle(const QString& title)
 
 bool isNewDraw(const QString& oldIssue, const DrawHistory& history)
 {
-    if (history.isEmpty())
+    // No newest draw is no new draw.
+    if (history.isEmpty() || history.at(1).isEmpty())
         return false;
     return oldIssue != history.at(1).issue;
 }
 
 QString drawPopupDrawText(const Draw& newest)
 {
+    if (newest.isEmpty())
+        return {};
     return newest.resultText + QLatin1Char(' ') + comboLabel(newest.sum);
 }
 
 QString drawPopupHistoryText(const DrawHistory& history)
 {
     QString text = QStringLiteral("历史：");
-    for (int position = 10; position >= 1; --position)
-        text += twoDigit(history.at(position).sum) + QLatin1Char(' ');
+    for (int position = 10; position >= 1; --position) {
+        // Positions without a draw are left out, not shown as a sum of 00.
+        if (!history.at(position).isEmpty())
+            text += twoDigit(history.at(position).sum) + QLatin1Char(' ');
+    }
     return text;
 }
 

@@ -83,7 +83,7 @@ std::optional<QString> streakValue(StreakCategory category, const Draw& draw)
 
 int streakRunLength(StreakCategory category, const DrawHistory& history)
 {
-    if (history.isEmpty())
+    if (history.isEmpty() || history.at(1).isEmpty())
         return 0;
     const std::optional<QString> newest = streakValue(category, history.at(1));
     if (!newest)
@@ -92,6 +92,9 @@ int streakRunLength(StreakCategory category, const DrawHistory& history)
     const int last = std::min(kMaxRunLength, history.size());
     for (int position = 2; position <= last; ++position) {
         const Draw& draw = history.at(position);
+        // A position without a draw ends the run: nothing is known of what came there.
+        if (draw.isEmpty())
+            break;
         if (category == StreakCategory::Pair && isTriple(draw))
             continue;
         if (streakValue(category, draw) != newest)
@@ -126,7 +129,9 @@ std::optional<StreakAlarmResult> evaluateStreakAlarm(const DrawHistory& history,
     StreakAlarmResult result;
     const int threshold = settings.threshold();
     const Draw& newest = history.at(1);
-    for (int i = 0; i < kStreakCategoryCount; ++i) {
+    // Without a newest draw no category has a run.
+    const int categories = newest.isEmpty() ? 0 : kStreakCategoryCount;
+    for (int i = 0; i < categories; ++i) {
         const auto category = static_cast<StreakCategory>(i);
         if (!settings.isWatched(category))
             continue;

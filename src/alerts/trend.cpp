@@ -45,6 +45,11 @@ const std::array<QString, kTrendColumnCount>& trendHeaders()
 TrendRow trendRow(const Draw& draw)
 {
     TrendRow row;
+    // An empty position has no categories: blank cells on white.
+    if (draw.isEmpty()) {
+        row.backgrounds.fill(kWhite);
+        return row;
+    }
     row.cells = {
         draw.issue,
         draw.resultText,
@@ -99,8 +104,13 @@ std::array<CategoryRow, kCategoryCount> categoryList(const DrawHistory& history,
 {
     std::array<int, kCategoryCount> counts{};
     const int last = std::min(periodCount, history.size());
+    // Only draws that happened are counted, and the shares are of them.
+    int counted = 0;
     for (int position = 1; position <= last; ++position) {
         const Draw& draw = history.at(position);
+        if (draw.isEmpty())
+            continue;
+        ++counted;
         const int sum = draw.sum;
         countLabel(counts, sizeLabel(sum));
         countLabel(counts, parityLabel(sum));
@@ -117,7 +127,7 @@ std::array<CategoryRow, kCategoryCount> categoryList(const DrawHistory& history,
     std::array<CategoryRow, kCategoryCount> rows;
     const auto& labels = categoryLabels();
     for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i] = CategoryRow{labels[i], counts[i], shareText(counts[i], periodCount)};
+        rows[i] = CategoryRow{labels[i], counts[i], shareText(counts[i], counted)};
     return rows;
 }
 

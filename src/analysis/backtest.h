@@ -4,6 +4,7 @@
 
 #include "custom/customtable.h"
 #include "plans/judgement.h"
+#include "plans/planrules.h"
 
 #include <QStringList>
 
@@ -27,9 +28,8 @@ enum class PlanTab
 // The rolling windows whose newest hit rate a backtest reports.
 inline constexpr std::array<int, 3> kRollingWindows = {100, 500, 1000};
 
-// Plans predict from the four draws before the judged one, formulas from the six before it.
-inline constexpr int kPlanSourceDraws = 4;
-inline constexpr int kCustomSourceDraws = 6;
+// Plans predict from the four draws before the judged one (kPlanSourceDraws), formulas from the six
+// before it (kCustomSourceDraws).
 
 // One judged row, oldest first.
 struct BacktestRow

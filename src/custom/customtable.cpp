@@ -33,11 +33,18 @@ std::optional<PredictionTable> generateCustomTable(FormulaEvaluator& evaluator, 
     table.rows.reserve(static_cast<std::size_t>(n) + 1);
     PredictionRow next;
     const auto [first, second] = predictionCells(*betType, table.predictions[0].a, table.predictions[0].b);
-    next[4].text = first;
-    next[5].text = second;
+    // The coming issue is predicted only from draws that happened.
+    const bool predicted = history.holdsAll(1, kCustomSourceDraws);
+    next[4].text = predicted ? first : QString();
+    next[5].text = predicted ? second : QString();
     table.rows.push_back(next);
     table.verdicts.reserve(static_cast<std::size_t>(n));
     for (int k = 1; k <= n; ++k) {
+        if (!history.holdsAll(k, k + kCustomSourceDraws)) {
+            table.rows.push_back(unjudgedRow(history.at(k)));
+            table.verdicts.push_back(std::nullopt);
+            continue;
+        }
         Verdict verdict = Verdict::Miss;
         table.rows.push_back(
             judgedRow(history.at(k), *betType, table.predictions[static_cast<std::size_t>(k)], &verdict));
@@ -47,6 +54,9 @@ std::optional<PredictionTable> generateCustomTable(FormulaEvaluator& evaluator, 
 }
 
 namespace {
+
+// The mask of a row that is not judged: every custom number 0..27 counts as no miss.
+constexpr std::uint32_t kEveryNumber = (1u << 28) - 1;
 
 // Bit n set when the custom number n, predicted from a draw of issue `sourceIssue`, hits `draw`.
 std::uint32_t hitMask(BetType betType, const QString& sourceIssue, const Draw& draw)
@@ -93,9 +103,14 @@ std::optional<CustomStatsWindow> prepareCustomStatsWindow(const DrawHistory& his
     prepared.window = std::max(window, 0);
     prepared.columns = historyColumns(history, 1, prepared.window);
     prepared.hitMasks.reserve(static_cast<std::size_t>(prepared.window));
+    prepared.judged.reserve(static_cast<std::size_t>(prepared.window));
     HitMasks masks(*betType);
-    for (int k = 1; k <= prepared.window; ++k)
-        prepared.hitMasks.push_back(masks.of(history.at(k + 1).issue, history.at(k)));
+    for (int k = 1; k <= prepared.window; ++k) {
+        const bool judged = history.holdsAll(k, k + kCustomSourceDraws);
+        prepared.hitMasks.push_back(judged ? masks.of(history.at(k + 1).issue, history.at(k)) : kEveryNumber);
+        prepared.judged.push_back(judged);
+        prepared.judgedRows += judged ? 1 : 0;
+    }
     return prepared;
 }
 
@@ -116,6 +131,9 @@ std::optional<CustomStatsWindow> prepareCustomSeries(const std::vector<Draw>& ne
         const auto judged = static_cast<std::size_t>(k - 1);
         prepared.hitMasks.push_back(masks.of(newestFirst[judged + 1].issue, newestFirst[judged]));
     }
+    // A stored series holds only draws that happened.
+    prepared.judged.assign(static_cast<std::size_t>(prepared.window), true);
+    prepared.judgedRows = prepared.window;
     return prepared;
 }
 
@@ -125,15 +143,23 @@ PlanStats windowStats(const CustomStatsWindow& prepared, const int* numbers)
     const int rows = prepared.window;
     const std::uint32_t* masks = prepared.hitMasks.data();
     stats.wrong = countMisses(masks, numbers, rows);
-    // The streak that ends at the newest row (row 0).
-    if (rows > 0) {
-        const bool newestHit = ((masks[0] >> numbers[0]) & 1u) != 0;
-        int streak = 1;
-        while (streak < rows && (((masks[streak] >> numbers[streak]) & 1u) != 0) == newestHit)
+    // The streak that ends at the newest judged row; rows not judged are passed over.
+    int row = 0;
+    while (row < rows && !prepared.judged[static_cast<std::size_t>(row)])
+        ++row;
+    if (row < rows) {
+        const bool newestHit = ((masks[row] >> numbers[row]) & 1u) != 0;
+        int streak = 0;
+        for (; row < rows; ++row) {
+            if (!prepared.judged[static_cast<std::size_t>(row)])
+                continue;
+            if ((((masks[row] >> numbers[row]) & 1u) != 0) != newestHit)
+                break;
             ++streak;
+        }
         (newestHit ? stats.winStreak : stats.lossStreak) = streak;
     }
-    finishWindow(stats, rows);
+    finishWindow(stats, prepared.judgedRows);
     return stats;
 }
 
@@ -158,6 +184,8 @@ PlanStats customStatsByRows(FormulaEvaluator& evaluator, const CustomStatsWindow
     PlanStats stats;
     // Oldest row of the window first, so the streaks end at the newest draw.
     for (int k = prepared.window; k >= 1; --k) {
+        if (!prepared.judged[static_cast<std::size_t>(k - 1)])
+            continue;
         const WorkingValues values = prepared.columns.rowValues(k - 1);
         int number = 0;
         for (const CompiledFormula* formula : formulas)
@@ -165,7 +193,7 @@ PlanStats customStatsByRows(FormulaEvaluator& evaluator, const CustomStatsWindow
         countVerdict(stats, ((prepared.hitMasks[static_cast<std::size_t>(k - 1)] >> number) & 1u) != 0 ? Verdict::Hit
                                                                                                        : Verdict::Miss);
     }
-    finishWindow(stats, prepared.window);
+    finishWindow(stats, prepared.judgedRows);
     return stats;
 }
 
@@ -186,12 +214,17 @@ std::optional<PlanStats> evaluateCustomAlgorithm(FormulaEvaluator& evaluator, co
     // One set of formulas needs one verdict per row, so the rows are judged directly rather than
     // preparing every possible number.
     PlanStats stats;
+    int judged = 0;
     for (int k = rows; k >= 1; --k) {
+        // Empty positions, and predictions made from them, are not judged and not counted.
+        if (!history.holdsAll(k, k + kCustomSourceDraws))
+            continue;
+        ++judged;
         const int number = numbers[static_cast<std::size_t>(k - 1)];
         countVerdict(
             stats, judgeVerdict(*betType, predictionValues(*betType, number, history.at(k + 1).issue), history.at(k)));
     }
-    finishWindow(stats, rows);
+    finishWindow(stats, judged);
     return stats;
 }
 

@@ -18,6 +18,8 @@ namespace tandor28 {
 
 // The custom tab needs this many draws before it predicts or counts anything.
 inline constexpr int kMinimumDrawsForCustom = 10;
+// A custom prediction for a draw is made from this many draws before it.
+inline constexpr int kCustomSourceDraws = 6;
 
 // The three formula boxes, in box order.
 using FormulaTriple = std::array<QString, 3>;
@@ -40,6 +42,11 @@ struct CustomStatsWindow
     int window = 0;
     FormulaColumns columns;              // row k - 1: the prediction for position k
     std::vector<std::uint32_t> hitMasks; // bit n of hitMasks[k - 1]: the custom number n hits
+    // judged[k - 1]: the row's draw and the six its prediction is made from happened. A row that is
+    // not judged has every bit of its mask set (it never counts as a miss) and is left out of the
+    // right count and the streaks.
+    std::vector<bool> judged;
+    int judgedRows = 0;
 };
 
 // nullopt when the history holds fewer than 10 draws, or for a code the tab does not offer.

@@ -33,4 +33,22 @@ struct DatedDraw
 // when fewer than five draws came; otherwise periodCount + 10 positions, empty draws after the records.
 [[nodiscard]] std::optional<DrawHistory> historyFromDated(std::vector<DatedDraw> draws, int periodCount = kPeriodCount);
 
+// The kept draws a history's empty positions after its last record would hold: issues (issue of the
+// last record) - 1 and down, one a position, to the end of the history. nullopt when the history has
+// no such positions or its last record has no numeric issue.
+struct IssueRange
+{
+    qint64 first = 0;
+    qint64 last = 0;
+};
+[[nodiscard]] std::optional<IssueRange> emptyTailIssues(const DrawHistory& history);
+
+// The history with its empty positions after the last record filled from `kept` where it holds the
+// issue that position stands for; positions whose issue is not kept stay empty.
+[[nodiscard]] DrawHistory fillEmptyTail(const DrawHistory& history, const std::vector<DatedDraw>& kept);
+
+// A history of `length` positions from kept draws (any order), newest issue first, empty positions
+// after them; all empty when none are kept.
+[[nodiscard]] DrawHistory historyOfKept(std::vector<DatedDraw> kept, int length = kHistoryLength);
+
 } // namespace tandor28

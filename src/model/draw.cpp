@@ -41,4 +41,21 @@ const Draw& DrawHistory::at(int position) const
     return m_draws[static_cast<std::size_t>(position - 1)];
 }
 
+bool DrawHistory::holdsAll(int first, int last) const
+{
+    for (int position = first; position <= last; ++position) {
+        if (at(position).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+int DrawHistory::heldCount(int last) const
+{
+    int held = 0;
+    for (int position = 1; position <= last; ++position)
+        held += at(position).isEmpty() ? 0 : 1;
+    return held;
+}
+
 } // namespace tandor28

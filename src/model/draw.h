@@ -24,7 +24,8 @@ inline constexpr int kHistoryLength = kPeriodCount + kHistoryExtra;
 // "PC蛋蛋幸运28" / "加拿大夜场28", as the lottery chooser lists them.
 [[nodiscard]] QString lotteryChooserName(LotteryKind kind);
 
-// One result. A default-constructed Draw is the empty draw that stands where the feed had no record.
+// One result. A default-constructed Draw is the empty draw that stands where no record came: it has
+// no issue, shows blank, and is never judged, counted or used as a source of a prediction.
 struct Draw
 {
     QString issue;
@@ -33,7 +34,10 @@ struct Draw
     int d2 = 0;
     int d3 = 0;
     int sum = 0;
-    QString resultText = QStringLiteral("0 + 0 + 0 = 00");
+    QString resultText;
+
+    // The one test of an empty position: a draw without an issue never happened.
+    [[nodiscard]] bool isEmpty() const { return issue.isEmpty(); }
 
     friend bool operator==(const Draw&, const Draw&) = default;
 };
@@ -56,6 +60,10 @@ public:
     void append(Draw draw) { m_draws.push_back(std::move(draw)); }
     void clear() { m_draws.clear(); }
     [[nodiscard]] const std::vector<Draw>& draws() const { return m_draws; }
+    // Whether positions first..last all hold a draw (none is empty and none lies outside).
+    [[nodiscard]] bool holdsAll(int first, int last) const;
+    // How many of positions 1..last hold a draw.
+    [[nodiscard]] int heldCount(int last) const;
 
     friend bool operator==(const DrawHistory&, const DrawHistory&) = default;
 

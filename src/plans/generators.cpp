@@ -38,8 +38,19 @@ std::optional<PredictionTable> generateTable(Tab tab, const DrawHistory& history
 
     table.rows.reserve(static_cast<std::size_t>(n) + 1);
     table.verdicts.reserve(static_cast<std::size_t>(n));
-    table.rows.push_back(nextIssueRow(history, *betType, table.predictions.front()));
+    // The coming issue is predicted only from draws that happened.
+    PredictionRow blank;
+    for (PredictionCell& cell : blank)
+        cell.text = QString();
+    table.rows.push_back(
+        history.holdsAll(1, kPlanSourceDraws) ? nextIssueRow(history, *betType, table.predictions.front()) : blank);
     for (int k = 1; k <= n; ++k) {
+        // A row is judged only when its draw and the four draws its prediction is made from happened.
+        if (!history.holdsAll(k, k + kPlanSourceDraws)) {
+            table.rows.push_back(unjudgedRow(history.at(k)));
+            table.verdicts.push_back(std::nullopt);
+            continue;
+        }
         Verdict verdict = Verdict::Miss;
         table.rows.push_back(
             judgedRow(history.at(k), *betType, table.predictions[static_cast<std::size_t>(k)], &verdict));

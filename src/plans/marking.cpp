@@ -43,7 +43,12 @@ PlanStats evaluateRule(const DrawHistory& history, const PlanRule& rule, BetType
                        const WindowInputs& inputs)
 {
     PlanStats stats;
+    int judged = 0;
     for (int k = window; k >= 1; --k) {
+        // Empty positions, and predictions made from them, are not judged and not counted.
+        if (!history.holdsAll(k, k + kPlanSourceDraws))
+            continue;
+        ++judged;
         const auto row = static_cast<std::size_t>(k);
         // planNumber always lies in 0..27, so the table covers every prediction.
         const int n = planNumber(rule, inputs.sources[row]);
@@ -51,7 +56,7 @@ PlanStats evaluateRule(const DrawHistory& history, const PlanRule& rule, BetType
             inputs.valuesByNumber[static_cast<std::size_t>(n)][inputs.sourceIssueEven[row] ? 1 : 0];
         countVerdict(stats, judgeVerdict(betType, values, history.at(k)));
     }
-    finishWindow(stats, window);
+    finishWindow(stats, judged);
     return stats;
 }
 

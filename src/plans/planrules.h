@@ -22,6 +22,8 @@ inline constexpr int kMemberPlanCount = 56;
 // Fills slots 1..12 from the digits of the draws at history positions k, k+1, k+2, k+3 (three slots
 // per draw, d1 d2 d3). Slots 13..18 are left alone. Positions beyond the history read as empty draws.
 void fillPlanSlots(WorkingValues& values, const DrawHistory& history, int k);
+// A plan's prediction for a draw is made from this many draws before it.
+inline constexpr int kPlanSourceDraws = 4;
 
 // A rule line parsed once: three terms, each a list of positions. A term whose sum is taken over no
 // position is 0.

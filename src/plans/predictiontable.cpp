@@ -30,6 +30,9 @@ QString nextIssueText(const QString& newestIssue)
 
 std::array<QString, 3> nextIssueCells(const DrawHistory& history)
 {
+    // Without a newest draw there is no coming issue to name.
+    if (history.at(1).isEmpty())
+        return {};
     return {nextIssueText(history.at(1).issue), QStringLiteral("00:00"), QStringLiteral("  ?")};
 }
 
@@ -43,6 +46,19 @@ PredictionRow nextIssueRow(const DrawHistory& history, BetType betType, const Pr
     const auto [first, second] = predictionCells(betType, values.a, values.b);
     row[4].text = first;
     row[5].text = second;
+    return row;
+}
+
+PredictionRow unjudgedRow(const Draw& draw)
+{
+    PredictionRow row;
+    row[0].text = draw.issue;
+    row[1].text = draw.time.left(5);
+    row[2].text = draw.resultText;
+    for (int column = 3; column < kPredictionColumns; ++column) {
+        row[static_cast<std::size_t>(column)].text = QString();
+        row[static_cast<std::size_t>(column)].colour = kBlack;
+    }
     return row;
 }
 

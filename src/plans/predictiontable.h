@@ -35,8 +35,9 @@ struct PredictionTable
     std::vector<PredictionRow> rows;
     // predictions[0] is prediction 1 (the next issue), predictions[k] the one for position k.
     std::vector<PredictionValues> predictions;
-    // verdicts[k - 1] is the verdict of the draw at position k (newest first).
-    std::vector<Verdict> verdicts;
+    // verdicts[k - 1] is the verdict of the draw at position k (newest first); none for a row that
+    // is not judged (an empty position, or a prediction made from one).
+    std::vector<std::optional<Verdict>> verdicts;
 };
 
 // Column 0 of the next-issue row: the newest issue read as an integer (leading digits, 64-bit), plus 1.
@@ -47,6 +48,10 @@ struct PredictionTable
 
 // Grid row 1: columns 0..2 as nextIssueCells, column 3 the special number, columns 4 and 5 the
 // prediction cells; column 6 and all colours unwritten.
+// A row that is not judged: columns 0..2 from the draw (blank for an empty position), columns 3..6
+// blank in the plain text colour, so nothing of an earlier judgement stays.
+[[nodiscard]] PredictionRow unjudgedRow(const Draw& draw);
+
 [[nodiscard]] PredictionRow nextIssueRow(const DrawHistory& history, BetType betType, const PredictionValues& values);
 
 // A judged row: columns 0..2 from the draw (issue, first five characters of the time, result text),

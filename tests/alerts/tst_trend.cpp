@@ -29,6 +29,7 @@ private Q_SLOTS:
     void comboBigOddSharesSmallBlue();
     void trendRowsCoverThePeriod_data();
     void trendRowsCoverThePeriod();
+    void positionsWithoutADrawAreNotCounted();
 };
 
 void TestTrend::categoryCountsOfOneDraw_data()
@@ -172,7 +173,7 @@ void TestTrend::zeroOrShortPeriod_data()
     // five big draws; the history holds only them unless padded
     QTest::newRow("period 0 counts nothing") << 5 << 0 << 0 << "0%";
     QTest::newRow("negative period counts nothing") << 5 << -1 << 0 << "0%";
-    QTest::newRow("history shorter than the period: shares of the period") << 5 << 100 << 5 << "5%";
+    QTest::newRow("history shorter than the period: shares of the draws that happened") << 5 << 100 << 5 << "100%";
     QTest::newRow("period shorter than the history") << 5 << 2 << 2 << "100%";
     QTest::newRow("empty history") << 0 << 100 << 0 << "0%";
 }
@@ -265,6 +266,24 @@ void TestTrend::trendRowsCoverThePeriod()
         QCOMPARE(trend.front().cells[0], QStringLiteral("1000"));
         QCOMPARE(trend.back().cells[1], history.at(rows).resultText);
     }
+}
+
+void TestTrend::positionsWithoutADrawAreNotCounted()
+{
+    // Five draws padded with empty positions to the 110 of a history: the empty ones are neither
+    // small, even nor a triple, and the shares are of the five draws.
+    const auto rows = categoryList(historyOfSums({20, 20, 20, 20, 20}), 100);
+    QCOMPARE(rows[0].count, 5);
+    QCOMPARE(rows[0].share, QStringLiteral("100%"));
+    QCOMPARE(rows[1].count, 0);
+    QCOMPARE(rows[3].count, 5);
+    QCOMPARE(rows[12].label, QStringLiteral("豹子"));
+    QCOMPARE(rows[12].count, 0);
+    const TrendRow blank = trendRow(Draw{});
+    for (const QString& cell : blank.cells)
+        QCOMPARE(cell, QString());
+    for (const Rgb background : blank.backgrounds)
+        QCOMPARE(background, kWhite);
 }
 
 QTEST_GUILESS_MAIN(TestTrend)

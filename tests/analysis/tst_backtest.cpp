@@ -109,9 +109,9 @@ void TestBacktest::agreesWithThePlanTables()
         for (int k = window; k >= 1; --k) {
             const BacktestRow& row = result->rows[std::size_t(window - k)];
             QCOMPARE(QString::number(row.issue), history.at(k).issue);
-            QCOMPARE(row.verdict, table->verdicts[std::size_t(k - 1)]);
+            QCOMPARE(std::optional<Verdict>(row.verdict), table->verdicts[std::size_t(k - 1)]);
             QVERIFY(!row.afterGap);
-            oldestFirst.push_back(table->verdicts[std::size_t(k - 1)]);
+            oldestFirst.push_back(table->verdicts[std::size_t(k - 1)].value());
         }
         // The statistics label's figures over the same window.
         PlanStats expected = statsFromVerdicts(oldestFirst);

@@ -86,6 +86,8 @@ class TestCustomTable : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void emptyPositionsAreNotJudged_data();
+    void emptyPositionsAreNotJudged();
     void nextIssueRowOfTheExample_data();
     void nextIssueRowOfTheExample();
     void nextIssueRowLeavesTheOtherCellsAlone();
@@ -290,7 +292,7 @@ void TestCustomTable::statsAgreeWithTheTable()
         QVERIFY(table);
         std::vector<Verdict> oldestToNewest;
         for (int k = window; k >= 1; --k)
-            oldestToNewest.push_back(table->verdicts[static_cast<std::size_t>(k - 1)]);
+            oldestToNewest.push_back(table->verdicts[static_cast<std::size_t>(k - 1)].value());
         const std::optional<PlanStats> stats = evaluateCustomAlgorithm(evaluator, history, formulas, code, window);
         QVERIFY(stats);
         QCOMPARE(*stats, statsFromVerdicts(oldestToNewest));
@@ -338,6 +340,56 @@ void TestCustomTable::savedAlgorithmStatsWithFewDraws()
         QCOMPARE(algorithm.accuracy, QStringLiteral("0"));
         QCOMPARE(algorithm.winStreak, QStringLiteral("0"));
         QCOMPARE(algorithm.lossStreak, QStringLiteral("0"));
+    }
+}
+
+void TestCustomTable::emptyPositionsAreNotJudged_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("judged");
+    // A row is judged when its draw and the six draws its prediction comes from happened.
+    QTest::newRow("7 records, window 20") << 7 << 20 << 1;
+    QTest::newRow("6 records, window 20") << 6 << 20 << 0;
+    QTest::newRow("30 records, window 20") << 30 << 20 << 20;
+    QTest::newRow("30 records, window 100") << 30 << 100 << 24;
+}
+
+void TestCustomTable::emptyPositionsAreNotJudged()
+{
+    QFETCH(int, records);
+    QFETCH(int, window);
+    QFETCH(int, judged);
+    std::vector<Draw> draws;
+    for (int position = 1; position <= kHistoryLength; ++position) {
+        draws.push_back(position <= records
+                            ? makeDraw(QString::number(5000 - position), QStringLiteral("12:00"),
+                                       QString::number(position * 7 % 10), QString::number(position * 3 % 10),
+                                       QString::number(position % 10))
+                            : Draw{});
+    }
+    const DrawHistory history(std::move(draws));
+    const FormulaTriple formulas{QStringLiteral("[1]+[5]"), QStringLiteral("[9]*[2]"), QStringLiteral("[13]")};
+    FormulaEvaluator evaluator;
+    for (int code = 1; code <= 8; ++code) {
+        const std::optional<PlanStats> direct = evaluateCustomAlgorithm(evaluator, history, formulas, code, window);
+        QVERIFY(direct);
+        QCOMPARE(direct->right + direct->wrong, judged);
+        // The prepared window (saved list, search) counts the same rows.
+        const std::optional<CustomStatsWindow> prepared = prepareCustomStatsWindow(history, code, window);
+        QVERIFY(prepared);
+        QCOMPARE(prepared->judgedRows, judged);
+        const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {
+            evaluator.compiled(formulas[0]), evaluator.compiled(formulas[1]), evaluator.compiled(formulas[2])};
+        const std::array<const CompiledFormula*, 3> raw{compiled[0].get(), compiled[1].get(), compiled[2].get()};
+        QCOMPARE(customStats(evaluator, *prepared, raw), *direct);
+        QCOMPARE(customStatsByRows(evaluator, *prepared, raw), *direct);
+        const std::optional<PredictionTable> table =
+            generateCustomTable(evaluator, history, formulas, code, kPeriodCount);
+        QVERIFY(table);
+        for (int position = 1; position <= kPeriodCount; ++position)
+            QCOMPARE(table->verdicts[std::size_t(position - 1)].has_value(), position + 6 <= records);
+        QCOMPARE(table->rows[0][5].text.value_or(QString()).isEmpty(), records < 6);
     }
 }
 

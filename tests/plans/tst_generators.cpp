@@ -47,6 +47,7 @@ private Q_SLOTS:
     void rejectsPlansAndCodesTheTabLacks();
     void nextIssueRow_data();
     void nextIssueRow();
+    void noNewestDrawNoComingIssue();
     void judgedRowsUseTheFourEarlierDraws_data();
     void judgedRowsUseTheFourEarlierDraws();
     void periodCountSetsRows_data();
@@ -141,10 +142,10 @@ void TestGenerators::nextIssueRow_data()
                                                              << "3255102"
                                                              << ""
                                                              << "大";
-    QTest::newRow("empty issue gives 1") << "member" << 1 << ""
-                                         << "1"
-                                         << "大"
-                                         << "单";
+    QTest::newRow("issue without digits gives 1") << "member" << 1 << "abc"
+                                                  << "1"
+                                                  << "大"
+                                                  << "单";
     QTest::newRow("issue beyond 32 bits") << "free" << 1 << "99999999999"
                                           << "100000000000"
                                           << "大"
@@ -174,6 +175,22 @@ void TestGenerators::nextIssueRow()
     for (const PredictionCell& cell : row)
         QVERIFY(!cell.colour.has_value());
     QCOMPARE(nextIssueCells(DrawHistory(draws)), (std::array<QString, 3>{nextIssue, "00:00", "  ?"}));
+}
+
+void TestGenerators::noNewestDrawNoComingIssue()
+{
+    // Position 1 without a draw (no issue): nothing is predicted for a coming issue nobody can name.
+    std::vector<Draw> draws = sampleHistory(110).draws();
+    draws[0] = Draw{};
+    const DrawHistory history(draws);
+    QCOMPARE(nextIssueCells(history), (std::array<QString, 3>{}));
+    for (const QString& tab : {QStringLiteral("free"), QStringLiteral("member")}) {
+        const std::optional<PredictionTable> table = generate(tab, history, sumOfSourceRules(56), 1, 1, 100);
+        QVERIFY(table);
+        for (int column = 0; column < 7; ++column)
+            QCOMPARE(text(table->rows.front(), column), QString());
+        QVERIFY(!table->verdicts.front().has_value());
+    }
 }
 
 void TestGenerators::judgedRowsUseTheFourEarlierDraws_data()
@@ -216,7 +233,7 @@ void TestGenerators::judgedRowsUseTheFourEarlierDraws()
         QVERIFY(!row[0].colour && !row[1].colour && !row[2].colour);
         for (int i = 0; i < 4; ++i)
             QCOMPARE(row[static_cast<std::size_t>(3 + i)].colour, judgement.colours[static_cast<std::size_t>(i)]);
-        QCOMPARE(table->verdicts[static_cast<std::size_t>(k - 1)], judgement.verdict);
+        QCOMPARE(table->verdicts[static_cast<std::size_t>(k - 1)], std::optional<Verdict>(judgement.verdict));
         hits += judgement.verdict == Verdict::Hit ? 1 : 0;
     }
     QVERIFY(hits > 0 && hits < 100);

@@ -58,6 +58,8 @@ private Q_SLOTS:
     void passWithoutComparisonLeavesCaptions();
     void passBelowTenDrawsComparesZero_data();
     void passBelowTenDrawsComparesZero();
+    void emptyPositionsAreNotJudged_data();
+    void emptyPositionsAreNotJudged();
 };
 
 void TestMarking::evaluatesKnownSeries_data()
@@ -104,7 +106,9 @@ void TestMarking::statsMatchTheMemberTable()
     const QStringList rules = loadPlanRules().member;
     const std::optional<PredictionTable> table = generateMemberTable(history, rules, plan, code, 100);
     QVERIFY(table);
-    std::vector<Verdict> oldestFirst(table->verdicts.begin(), table->verdicts.begin() + window);
+    std::vector<Verdict> oldestFirst;
+    for (auto verdict = table->verdicts.begin(); verdict != table->verdicts.begin() + window; ++verdict)
+        oldestFirst.push_back(verdict->value());
     std::reverse(oldestFirst.begin(), oldestFirst.end());
     const std::optional<PlanStats> stats = evaluateMemberPlan(history, rules, plan, code, window);
     QVERIFY(stats);
@@ -119,9 +123,10 @@ void TestMarking::nothingEvaluatedBelowTenDraws()
     QVERIFY(evaluateMemberPlan(sampleHistory(10), rules, 1, 1, 20));
     QVERIFY(!evaluateMemberPlan(sampleHistory(110), rules, 57, 1, 20));
     QVERIFY(!evaluateMemberPlan(sampleHistory(110), rules, 1, 10, 20));
-    // A window longer than the history is cut to it; an empty window has no accuracy.
+    // A window longer than the history is cut to it, and its oldest rows, whose four source draws lie
+    // beyond the history, are not judged; an empty window has no accuracy.
     const std::optional<PlanStats> longWindow = evaluateMemberPlan(sampleHistory(110), rules, 1, 1, 1000000);
-    QCOMPARE(longWindow->right + longWindow->wrong, 110);
+    QCOMPARE(longWindow->right + longWindow->wrong, 106);
     QCOMPARE(*evaluateMemberPlan(sampleHistory(110), rules, 1, 1, 0), PlanStats{});
 }
 
@@ -221,6 +226,45 @@ void TestMarking::passBelowTenDrawsComparesZero()
     for (const PlanMark& mark : marks) {
         QCOMPARE(mark.stats, PlanStats{});
         QCOMPARE(mark.marked, std::optional<bool>(marked));
+    }
+}
+
+void TestMarking::emptyPositionsAreNotJudged_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("judged");
+    // A row is judged when its draw and the four draws its prediction comes from happened.
+    QTest::newRow("7 records, window 20") << 7 << 20 << 3;
+    QTest::newRow("5 records, window 20") << 5 << 20 << 1;
+    QTest::newRow("30 records, window 20") << 30 << 20 << 20;
+    QTest::newRow("30 records, window 100") << 30 << 100 << 26;
+}
+
+void TestMarking::emptyPositionsAreNotJudged()
+{
+    QFETCH(int, records);
+    QFETCH(int, window);
+    QFETCH(int, judged);
+    // The feed's records, then the empty positions of a history of 110.
+    DrawHistory history = sampleHistory(records);
+    while (history.size() < kHistoryLength)
+        history.append(Draw{});
+    const QStringList rules = loadPlanRules().member;
+    for (int code = 1; code <= kMemberBetTypeCount; ++code) {
+        const std::optional<PlanStats> stats = evaluateMemberPlan(history, rules, 1, code, window);
+        QVERIFY(stats);
+        QCOMPARE(stats->right + stats->wrong, judged);
+        QCOMPARE(stats->accuracy, judged > 0 ? stats->right * 100 / judged : 0);
+        const std::optional<PredictionTable> table = generateMemberTable(history, rules, 1, code, kPeriodCount);
+        QVERIFY(table);
+        for (int position = 1; position <= kPeriodCount; ++position) {
+            const bool rowJudged = position + 4 <= records;
+            QCOMPARE(table->verdicts[std::size_t(position - 1)].has_value(), rowJudged);
+            const PredictionRow& row = table->rows[std::size_t(position)];
+            QCOMPARE(row[6].text.value_or(QString()).isEmpty(), !rowJudged);
+            QCOMPARE(row[2].text.value_or(QString()).isEmpty(), position > records);
+        }
     }
 }
 
