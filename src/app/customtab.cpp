@@ -89,6 +89,9 @@ void CustomTab::styleTable()
 void CustomTab::writeDrawRows()
 {
     writeDrawColumns(m_ui->customPredictionTable, m_state.history);
+    // The coming issue's row names its issue as the plan tabs do (the CLI prints the same cells).
+    const std::array<QString, 3> head = nextIssueCells(m_state.history);
+    writeRowTexts(m_ui->customPredictionTable, 1, 0, {head[0], head[1], head[2]});
 }
 
 CustomTab::~CustomTab() = default;
@@ -259,6 +262,13 @@ void CustomTab::startSearch()
     settings.threshold = leadingInt(m_ui->searchThresholdEdit->text());
     settings.window = statsWindow();
     settings.code = m_code;
+    if (const std::optional<QString> refusal =
+            unreachableThresholdRefusal(settings.criterion, settings.threshold, settings.window)) {
+        m_dialogs.inform(*refusal);
+        return;
+    }
+    m_stoppedByOverdueDraw = false;
+    m_ui->searchOutcomeLabel->setText(QStringLiteral("搜索中…"));
     m_ui->searchButton->setText(kStopSearch);
     // The worker gets its own copy of the history: a refresh may replace it meanwhile.
     m_searchThread = std::jthread([this, history = m_state.history, settings](std::stop_token stop) {
@@ -276,8 +286,10 @@ void CustomTab::stopSearch()
 void CustomTab::stopSearchForOverdueDraw()
 {
     // A search runs on a history that is about to change.
-    if (isSearching())
+    if (isSearching()) {
+        m_stoppedByOverdueDraw = true;
         stopSearch();
+    }
 }
 
 void CustomTab::onSearchFinished(const SearchResult& result)
@@ -288,6 +300,7 @@ void CustomTab::onSearchFinished(const SearchResult& result)
         setFormulaBoxes(result.formulas);
         generateCustomTable();
     }
+    m_ui->searchOutcomeLabel->setText(searchOutcomeText(result, m_stoppedByOverdueDraw));
     m_ui->searchButton->setText(kStartSearch);
     Q_EMIT searchEnded();
 }

@@ -108,6 +108,7 @@ private:
     QList<QPushButton*> m_betTypeButtons;
     QMenu* m_savedListMenu = nullptr;
     int m_code = 1;
+    bool m_stoppedByOverdueDraw = false;
     FormulaEvaluator m_evaluator;
     RandomSource m_random;
     AlgorithmList m_list;

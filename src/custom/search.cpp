@@ -303,6 +303,36 @@ std::optional<QString> searchRefusal(int countdown)
     return std::nullopt;
 }
 
+std::optional<QString> unreachableThresholdRefusal(int criterion, int threshold, int window)
+{
+    static const std::array<QString, 4> kNames{QStringLiteral("正确"), QStringLiteral("错误"),
+                                               QStringLiteral("当前连中"), QStringLiteral("当前连挂")};
+    // Every criterion counts rows of the window, so none exceeds the window.
+    if (criterion < 0 || criterion >= static_cast<int>(kNames.size()) || threshold <= window)
+        return std::nullopt;
+    return QStringLiteral("搜索条件无法达到：统计%1期时%2最多为%1，条件%3永远不会满足，请把条件调到%1以内")
+        .arg(window)
+        .arg(kNames[static_cast<std::size_t>(criterion)])
+        .arg(threshold);
+}
+
+QString searchOutcomeText(const SearchResult& result, bool byOverdueDraw)
+{
+    QString how;
+    switch (result.outcome) {
+    case SearchResult::Outcome::Found:
+        how = QStringLiteral("搜索结束：已找到满足条件的算法");
+        break;
+    case SearchResult::Outcome::AttemptsExhausted:
+        how = QStringLiteral("搜索结束：尝试次数已用完");
+        break;
+    case SearchResult::Outcome::Stopped:
+        how = byOverdueDraw ? QStringLiteral("搜索结束：开奖中，搜索已停止") : QStringLiteral("搜索结束：已手动停止");
+        break;
+    }
+    return how + QStringLiteral("（尝试%1次）").arg(result.attempts);
+}
+
 SearchResult runSearch(const DrawHistory& history, const SearchSettings& settings, std::stop_token stop)
 {
     const auto startTime = std::chrono::steady_clock::now();

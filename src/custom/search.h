@@ -65,6 +65,10 @@ void buildRandomFormulaProgram(const RandomFormulaDraw& formula, ArithmeticProgr
 // nullopt when a search may start.
 [[nodiscard]] std::optional<QString> searchRefusal(int countdown);
 
+// The message shown instead of starting a search whose threshold no window of `window` rows can
+// reach (正确 21 of 20): such a search would never end; nullopt when the threshold can be reached.
+[[nodiscard]] std::optional<QString> unreachableThresholdRefusal(int criterion, int threshold, int window);
+
 struct SearchSettings
 {
     SearchMode mode = SearchMode::Mixed;
@@ -92,6 +96,10 @@ struct SearchResult
     long long attempts = 0;
     double seconds = 0;
 };
+
+// What the window says when a search ends: how it ended and how many attempts it made.
+// `byOverdueDraw`: a stop asked for because the next draw became overdue.
+[[nodiscard]] QString searchOutcomeText(const SearchResult& result, bool byOverdueDraw);
 
 // Invents random formula triples on worker threads until one meets the criterion over the window,
 // the stop token is triggered or maxAttempts ran out. Blocks until then. The history, bet code and

@@ -4,9 +4,12 @@
 #include "plantabfixture.h"
 
 #include "../cli/cliruns.h"
+#include "app/appstate.h"
+#include "app/customtab.h"
 #include "feed/feedparser.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
@@ -60,6 +63,8 @@ class TestCliWindowTables : public QObject
 private Q_SLOTS:
     void sameRows_data();
     void sameRows();
+    void sameCustomRows_data();
+    void sameCustomRows();
 };
 
 void TestCliWindowTables::sameRows_data()
@@ -110,6 +115,42 @@ void TestCliWindowTables::sameRows()
     const QTableView* grid = free ? f.freeTable : f.memberTable;
     for (int row = 1; row <= kPeriodCount + 1; ++row) {
         const QString why = mismatch(grid, row, lines.at(row - 1));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+    }
+}
+
+void TestCliWindowTables::sameCustomRows_data()
+{
+    QTest::addColumn<int>("code");
+    for (int code = 1; code <= 8; ++code)
+        QTest::addRow("custom code %d", code) << code;
+}
+
+void TestCliWindowTables::sameCustomRows()
+{
+    QFETCH(int, code);
+
+    QFile file(kFeed);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    std::optional<DrawHistory> history = parseDrawFeed(LotteryKind::Lucky28, file.readAll());
+    QVERIFY(history);
+
+    QTemporaryDir dir;
+    AppState state;
+    state.setCountdown(200);
+    CustomTab tab(state);
+    tab.setStorePath(dir.filePath(QStringLiteral("TandorData.ini")));
+    tab.setDialogs({[](const QString&) {}, [](const QString&) { return true; }, [](const QString&) {}});
+    tab.loadAlgorithms();
+    tab.show();
+    // A new history as the refresh brings it, then the tab's own button.
+    state.setHistory(std::move(*history));
+    QTest::mouseClick(tab.betTypeButtons().at(code - 1), Qt::LeftButton);
+
+    const QStringList lines = cliTable(QStringLiteral("custom"), 0, code);
+    QCOMPARE(lines.size(), kPeriodCount + 1);
+    for (int row = 1; row <= kPeriodCount + 1; ++row) {
+        const QString why = mismatch(tab.table(), row, lines.at(row - 1));
         QVERIFY2(why.isEmpty(), qPrintable(why));
     }
 }

@@ -105,6 +105,15 @@ struct CustomTabFixture
 
     void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 
+    // A criterion no window can reach is refused; this one can be reached but never is in practice:
+    // right in each of 100 rows.
+    void setSearchThatNeverEnds() const
+    {
+        child<QComboBox>("customWindowCombo")->setCurrentIndex(child<QComboBox>("customWindowCombo")->count() - 1);
+        child<QComboBox>("searchCriterionCombo")->setCurrentIndex(0); // 正确≥
+        child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("100"));
+    }
+
     void clickListItem(int index) const
     {
         QTreeWidget* list = tab->savedList();
@@ -196,6 +205,10 @@ private Q_SLOTS:
     void searchRefusedAt19StartsAt20_data();
     void searchRefusedAt19StartsAt20();
     void overdueDrawEndsTheSearch();
+    void unreachableThresholdRefused_data();
+    void unreachableThresholdRefused();
+    void endedSearchSaysHowItEnded_data();
+    void endedSearchSaysHowItEnded();
 };
 
 void TestCustomTab::initTestCase()
@@ -623,8 +636,7 @@ void TestCustomTab::searchLossStreakZeroWinsAtOnce()
 void TestCustomTab::unmeetableSearchRunsUntilStopped()
 {
     CustomTabFixture f;
-    f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(0); // 正确≥
-    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    f.setSearchThatNeverEnds();
     const FormulaTriple before = f.boxes();
     QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
     f.click("searchButton");
@@ -659,7 +671,7 @@ void TestCustomTab::searchRefusedAt19StartsAt20()
     QFETCH(bool, starts);
     CustomTabFixture f;
     f.state.countdown = countdown;
-    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    f.setSearchThatNeverEnds();
     QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
     f.click("searchButton");
     QCOMPARE(f.tab->isSearching(), starts);
@@ -678,7 +690,7 @@ void TestCustomTab::searchRefusedAt19StartsAt20()
 void TestCustomTab::overdueDrawEndsTheSearch()
 {
     CustomTabFixture f;
-    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    f.setSearchThatNeverEnds();
     QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
     f.click("searchButton");
     QVERIFY(f.tab->isSearching());
@@ -691,6 +703,83 @@ void TestCustomTab::overdueDrawEndsTheSearch()
     QVERIFY(f.tab->isSearching());
     f.click("searchButton");
     QVERIFY(ended.wait(10000));
+}
+
+void TestCustomTab::unreachableThresholdRefused_data()
+{
+    QTest::addColumn<int>("criterion");
+    QTest::addColumn<int>("windowIndex");
+    QTest::addColumn<QString>("threshold");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("right 21 of 20") << 0 << 0 << "21" << false;
+    QTest::newRow("right 20 of 20") << 0 << 0 << "20" << true;
+    QTest::newRow("wrong 31 of 30") << 1 << 1 << "31" << false;
+    QTest::newRow("win streak 101 of 100") << 2 << 8 << "101" << false;
+    QTest::newRow("loss streak 1000 of 20") << 3 << 0 << "1000" << false;
+}
+
+void TestCustomTab::unreachableThresholdRefused()
+{
+    QFETCH(int, criterion);
+    QFETCH(int, windowIndex);
+    QFETCH(QString, threshold);
+    QFETCH(bool, starts);
+    CustomTabFixture f;
+    f.child<QComboBox>("customWindowCombo")->setCurrentIndex(windowIndex);
+    f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(criterion);
+    f.child<QLineEdit>("searchThresholdEdit")->setText(threshold);
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QCOMPARE(f.tab->isSearching(), starts);
+    if (!starts) {
+        QCOMPARE(f.informed.size(), 1);
+        QVERIFY2(f.informed.front().startsWith(QStringLiteral("搜索条件无法达到")), qPrintable(f.informed.front()));
+        QVERIFY2(f.informed.front().contains(threshold), qPrintable(f.informed.front()));
+        QCOMPARE(f.button("searchButton")->text(), QStringLiteral("开始搜索"));
+        return;
+    }
+    QVERIFY(f.informed.isEmpty());
+    f.click("searchButton");
+    QVERIFY(ended.wait(10000));
+}
+
+void TestCustomTab::endedSearchSaysHowItEnded_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("found") << "found"
+                           << "搜索结束：已找到满足条件的算法（尝试";
+    QTest::newRow("stopped by the user") << "stop"
+                                         << "搜索结束：已手动停止（尝试";
+    QTest::newRow("ended by an overdue draw") << "overdue"
+                                              << "搜索结束：开奖中，搜索已停止（尝试";
+}
+
+void TestCustomTab::endedSearchSaysHowItEnded()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, said);
+    CustomTabFixture f;
+    if (how == QLatin1String("found")) {
+        f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(3); // 当前连挂
+        f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("0"));
+    } else {
+        f.setSearchThatNeverEnds();
+    }
+    QSignalSpy ended(f.tab.get(), &CustomTab::searchEnded);
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching() || !ended.isEmpty());
+    if (how == QLatin1String("stop"))
+        f.click("searchButton");
+    else if (how == QLatin1String("overdue"))
+        f.state.setCountdown(-1);
+    QVERIFY(!ended.isEmpty() || ended.wait(10000));
+    const QString text = f.child<QLabel>("searchOutcomeLabel")->text();
+    QVERIFY2(text.startsWith(said), qPrintable(text));
+    static const QRegularExpression attempts(QStringLiteral("（尝试([0-9]+)次）$"));
+    const QRegularExpressionMatch match = attempts.match(text);
+    QVERIFY2(match.hasMatch(), qPrintable(text));
+    QVERIFY(match.captured(1).toLongLong() >= 1 || how != QLatin1String("found"));
 }
 
 QTEST_MAIN(TestCustomTab)
