@@ -425,6 +425,27 @@ void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
         table->sortItems(sortColumn, order);
     table->resizeColumnsToContents();
     table->setUpdatesEnabled(true);
+    followShownCurve();
+}
+
+void AnalysisTab::followShownCurve()
+{
+    // The curve shown belongs to the table shown: after a new computation (another 玩法, another
+    // range) the same plan's curve is drawn anew, or cleared when the plan is no longer listed.
+    if (!m_curvePlan)
+        return;
+    QTableWidget* table = m_ui->backtestTable;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QTableWidgetItem* item = table->item(row, 0);
+        if (item && item->data(TabRole).toInt() == m_curvePlan->tab && item->data(PlanRole).toInt() == m_curvePlan->plan &&
+            item->data(FormulasRole).toString() == m_curvePlan->formulas) {
+            showPlanCurve(row);
+            return;
+        }
+    }
+    m_curvePlan.reset();
+    m_curveLine->clear();
+    curveChart()->setTitle(QStringLiteral("滚动命中率（点击回测表的计划）"));
 }
 
 void AnalysisTab::fillMissedTable(const AnalysisSnapshot& snapshot)
@@ -502,6 +523,7 @@ void AnalysisTab::showPlanCurve(int row)
     const int plan = item->data(PlanRole).toInt();
     const int code = item->data(CodeRole).toInt();
     const QString formulas = item->data(FormulasRole).toString();
+    m_curvePlan = CurvePlan{int(tab), plan, formulas};
     const QStringList rules = tab == PlanTab::Free ? m_rules.free : m_rules.member;
     const std::shared_ptr<const DrawSeries> series = m_series;
     const int last = m_shownRequest.backtestLast;

@@ -93,6 +93,7 @@ private:
     void drawSums(const AnalysisSnapshot& snapshot);
     void drawMissed(const AnalysisSnapshot& snapshot);
     void drawHotCold(const AnalysisSnapshot& snapshot);
+    void followShownCurve();
 
     const std::unique_ptr<Ui::AnalysisTab> m_ui;
     const AppState& m_state;
@@ -113,6 +114,14 @@ private:
     std::size_t m_nextPart = 0;
     QTimer m_partTimer;
 
+    // The plan whose curve is shown, so a new table can show that plan's curve again.
+    struct CurvePlan
+    {
+        int tab = 0;
+        int plan = 0;
+        QString formulas;
+    };
+    std::optional<CurvePlan> m_curvePlan;
     QLineSeries* m_curveLine = nullptr;
     QLineSeries* m_sumsLine = nullptr;
     QBarSet* m_missedCurrent = nullptr;

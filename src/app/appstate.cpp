@@ -32,6 +32,9 @@ void AppState::setShownIssue(const QString& issue)
 
 QString AppState::headlineIssueText() const
 {
+    // Before any draw of the lottery is known the headline names the lottery alone.
+    if (shownIssue.isEmpty())
+        return lotteryShortName(lottery) + QStringLiteral(" 暂无开奖");
     return lotteryShortName(lottery) + QStringLiteral(" 第") + shownIssue + QStringLiteral("期");
 }
 

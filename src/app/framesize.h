@@ -15,4 +15,15 @@ inline constexpr int kFrameBorder = 3;
     return {frame.width() - 2 * kFrameBorder, frame.height() - kTitleBarHeight - kFrameBorder};
 }
 
+// The frame a window of the layout's size `frame` opens at on a screen whose available area (the
+// screen less its panels) is `available`: the layout's size where it fits, else no larger than
+// the available area, so that no part of the window (the status bar least of all) lies off screen.
+[[nodiscard]] constexpr QSize fittedFrameSize(QSize frame, QSize available)
+{
+    if (available.isEmpty())
+        return frame;
+    return {frame.width() < available.width() ? frame.width() : available.width(),
+            frame.height() < available.height() ? frame.height() : available.height()};
+}
+
 } // namespace tandor28

@@ -2,6 +2,7 @@
 
 #include "alerts/drawnotice.h"
 #include "app/alarmtab.h"
+#include "app/applog.h"
 #include "app/customtab.h"
 #include "app/framesize.h"
 #include "app/freeplanstab.h"
@@ -14,6 +15,7 @@
 #include "feed/feedfetch.h"
 #include "feed/http.h"
 #include "feed/sources.h"
+#include "model/dateddraw.h"
 #include "model/textnum.h"
 #include "ui_mainwindow.h"
 
@@ -31,6 +33,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
@@ -39,6 +43,9 @@
 namespace tandor28 {
 
 namespace {
+
+// The main window's frame in the layout.
+constexpr QSize kMainWindowFrame(1129, 802);
 
 constexpr auto kProductTitle = "Tandor28综合预测软件多功能版";
 constexpr auto kSiteUrl = "https://www.tandor28.example/";
@@ -115,7 +122,7 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>()), m_services(withDefaults(std::move(services), this))
 {
     m_ui->setupUi(this);
-    setFixedSize(clientSizeForFrame(QSize(1129, 802)));
+    setFixedSize(clientSizeForFrame(kMainWindowFrame));
     m_ui->bannerLabel->setPixmap(bannerPicture(m_ui->bannerLabel->size()));
     for (QLabel* label : {m_ui->digitLabel1, m_ui->digitLabel2, m_ui->digitLabel3, m_ui->sumLabel}) {
         label->setAlignment(Qt::AlignCenter);
@@ -138,6 +145,9 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     exportButton->setFixedHeight(m_statusLabel->sizeHint().height());
     statusBar()->addPermanentWidget(exportButton);
     connect(exportButton, &QPushButton::clicked, this, &MainWindow::exportArchive);
+    m_busyTimer.setSingleShot(true);
+    m_busyTimer.setInterval(1000);
+    connect(&m_busyTimer, &QTimer::timeout, this, &MainWindow::showFetchBusy);
     m_archivePool.setMaxThreadCount(1);
     connect(&m_archiveWatcher, &QFutureWatcher<ArchiveAdd>::finished, this, &MainWindow::onArchiveWritten);
 
@@ -156,8 +166,11 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     m_analysisTab = new AnalysisTab(m_state, m_services.archive);
     m_analysisTab->setAlgorithmReader([this] { return m_customTab->algorithms().items; });
     tabs->addTab(m_analysisTab, QStringLiteral("长期分析"));
-    connect(this, &MainWindow::refreshFinished, m_analysisTab, &AnalysisTab::onRefreshFinished);
+    // The long-run analysis reads the archive: it starts once the refresh's draws are written there.
+    connect(this, &MainWindow::refreshFinished, this, &MainWindow::analyseAfterArchiveWrites);
+    connect(&m_archiveBarrier, &QFutureWatcher<void>::finished, m_analysisTab, &AnalysisTab::onRefreshFinished);
     tabs->setCurrentIndex(0);
+    fitToScreen();
 
     setUpGrid(m_ui->drawTable, new GridModel(kPeriodCount + 1, kDrawTableColumns, this));
 
@@ -285,6 +298,9 @@ void MainWindow::refreshAll()
 void MainWindow::beginRefresh()
 {
     m_refreshing = true;
+    // A fetch that takes longer than a second is said to be running, so a slow source never looks
+    // like a dead window.
+    m_busyTimer.start();
     if (m_ui->periodsBox->boxText() != QLatin1String("100")) {
         m_services.inform(noticeCaption(), QStringLiteral("当前版本不支持使用更多期数，等待更新！！"));
         m_ui->periodsBox->setBoxText(QStringLiteral("100"));
@@ -320,16 +336,17 @@ void MainWindow::beginRefresh()
         result.status = fetch.history ? 200 : 0;
         result.history = std::move(fetch.history);
         result.draws = std::move(fetch.draws);
-        result.source =
-            fetch.history || fetch.failures.isEmpty() ? fetch.answeredBy : fetch.failures.join(QStringLiteral("; "));
-        if (!result.history)
-            result.source = fetch.failures.join(QStringLiteral("; "));
+        // The status bar says why in Chinese; the English detail goes to the log.
+        for (const QString& failure : std::as_const(fetch.failures))
+            qCInfo(lcApp) << "source failed:" << failure;
+        result.source = fetch.history ? fetch.answeredBy : fetch.failureTexts.join(QStringLiteral("；"));
         return result;
     }));
 }
 
 void MainWindow::onFetchFinished()
 {
+    m_busyTimer.stop();
     disconnect(&m_fetchWatcher, nullptr, this, nullptr);
     // A failed fetch or fewer than five records leave the previous history and tables as they are.
     FeedFetchResult fetched = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
@@ -350,22 +367,52 @@ void MainWindow::onFetchFinished()
     }
     if (!fetched.history && !fetched.source.isEmpty() && m_sourceNote.isEmpty())
         m_sourceNote = fetched.source;
+    if (fetched.history) {
+        // Positions the feed left empty show the draws the archive keeps for them (read before this
+        // fetch's draws are queued for writing, so the read never waits for that write).
+        fetched.history = withKeptDraws(m_refreshLottery, std::move(*fetched.history));
+        m_shownNote.clear();
+    }
     if (fetched.history && !fetched.draws.empty())
         keepInArchive(m_refreshLottery, std::move(fetched.draws),
                       fetched.source.isEmpty()
                           ? QStringLiteral("feed ") + feedUrl(m_refreshLottery, m_endpoints, m_notice)
                           : fetched.source);
+    if (!fetched.history && m_shownLottery != m_refreshLottery) {
+        // After a switch the window never shows the other lottery's draws under this one's name:
+        // until this lottery's first good fetch, its newest kept draws stand in, else nothing.
+        fetched.history = keptHistory(m_refreshLottery);
+    }
     if (fetched.history)
         m_shownLottery = m_refreshLottery;
-    // The first history of a run is no new draw: the statistics label waits for its first pass.
-    m_newDraw =
-        fetched.history && !m_state.history.isEmpty() && fetched.history->at(1).issue != m_state.history.at(1).issue;
+    // Marks and statistics follow every change of the history (a new draw, a refill, a switch); the
+    // first history of a run is no change: the statistics label waits for its first pass.
+    m_historyChanged = fetched.history && !m_state.history.isEmpty() && *fetched.history != m_state.history;
     // Every tab writes the draw rows of its own table as the new history is announced.
     if (fetched.history)
         m_state.setHistory(std::move(*fetched.history));
     m_lastFetch = {std::nullopt, fetched.failure, fetched.status, {}, {}};
     writeFetchStatus();
     finishRefresh();
+}
+
+DrawHistory MainWindow::withKeptDraws(LotteryKind kind, DrawHistory history) const
+{
+    const std::optional<IssueRange> range = emptyTailIssues(history);
+    if (!range || !m_archive)
+        return history;
+    return fillEmptyTail(history, m_archive->loadIssues(kind, range->first, range->last));
+}
+
+DrawHistory MainWindow::keptHistory(LotteryKind kind)
+{
+    DrawHistory history = historyOfKept(m_archive ? m_archive->loadDraws(kind, m_state.periodCount + kHistoryExtra)
+                                                  : std::vector<DatedDraw>{},
+                                        m_state.periodCount + kHistoryExtra);
+    m_shownNote = history.at(1).isEmpty()
+                      ? QStringLiteral("没有%1的开奖可显示：获取失败，开奖存档中也没有").arg(lotteryShortName(kind))
+                      : QStringLiteral("显示的是开奖存档中的开奖（最新第%1期）").arg(history.at(1).issue);
+    return history;
 }
 
 void MainWindow::finishRefresh()
@@ -377,7 +424,7 @@ void MainWindow::finishRefresh()
     m_memberPlansTab->runMemberGenerator();
     // A pass takes well under a millisecond, so a new draw updates the marks and the statistics
     // label with the table beside them.
-    if (m_newDraw)
+    if (m_historyChanged)
         m_memberPlansTab->markAutomatically();
     if (m_ui->trainAlarmCheck->isChecked())
         m_alarmTab->evaluateStreakAlarm();
@@ -407,6 +454,25 @@ void MainWindow::finishRefresh()
     }
 }
 
+void MainWindow::fitToScreen()
+{
+    const QScreen* shownOn = screen();
+    const QSize fitted = shownOn ? fittedFrameSize(kMainWindowFrame, shownOn->availableGeometry().size())
+                                 : kMainWindowFrame;
+    if (fitted == kMainWindowFrame)
+        return;
+    // A screen smaller than the window: the window takes the available area and its content, at the
+    // layout's size, scrolls inside it; the status bar stays in view below it.
+    QWidget* content = takeCentralWidget();
+    content->setFixedSize(clientSizeForFrame(kMainWindowFrame) - QSize(0, statusBar()->sizeHint().height()));
+    auto* scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("contentScroller"));
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidget(content);
+    setCentralWidget(scroller);
+    setFixedSize(clientSizeForFrame(fitted));
+}
+
 void MainWindow::writeDrawRows()
 {
     const DrawHistory& history = m_state.history;
@@ -422,10 +488,12 @@ void MainWindow::writeHeadline()
     const Draw& newest = m_state.history.at(1);
     m_state.setShownIssue(newest.issue);
     m_ui->issueLabel->setText(m_state.headlineIssueText());
-    m_ui->digitLabel1->setText(QString::number(newest.d1));
-    m_ui->digitLabel2->setText(QString::number(newest.d2));
-    m_ui->digitLabel3->setText(QString::number(newest.d3));
-    m_ui->sumLabel->setText(QString::number(newest.sum));
+    // Without a draw to show the digits stay blank rather than claim a draw of 0 + 0 + 0.
+    const auto digit = [&newest](int value) { return newest.isEmpty() ? QString() : QString::number(value); };
+    m_ui->digitLabel1->setText(digit(newest.d1));
+    m_ui->digitLabel2->setText(digit(newest.d2));
+    m_ui->digitLabel3->setText(digit(newest.d3));
+    m_ui->sumLabel->setText(digit(newest.sum));
 }
 
 void MainWindow::writeFetchStatus()
@@ -435,11 +503,25 @@ void MainWindow::writeFetchStatus()
         m_lastFetch.failure == FetchFailure::None
             ? connectedStatusText(m_state.latestVersion)
             : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion);
-    for (const QString& note : {m_sourceNote, m_archiveNote}) {
+    for (const QString& note : {m_shownNote, m_sourceNote, m_archiveNote}) {
         if (!note.isEmpty())
             text += QStringLiteral(" | ") + note;
     }
     m_statusLabel->setText(text);
+    // The announcement strip may claim a working connection ("服务器已连接"): while fetches fail it
+    // says what is wrong instead, and the announcement comes back with the next good fetch.
+    QString strip = m_notice.announcement;
+    if (m_lastFetch.failure != FetchFailure::None)
+        strip = fetchFailedAnnouncementText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status));
+    if (!m_shownNote.isEmpty())
+        strip += QStringLiteral("，") + m_shownNote;
+    m_ui->announcementLabel->setText(strip);
+}
+
+void MainWindow::showFetchBusy()
+{
+    if (m_refreshing)
+        m_statusLabel->setText(fetchBusyStatusText(m_state.latestVersion));
 }
 
 void MainWindow::showCountdown()
@@ -536,6 +618,17 @@ void MainWindow::onArchiveWritten()
     else if (m_archiveNote.contains(QLatin1String("locked")))
         m_archiveNote.clear();
     writeFetchStatus();
+}
+
+void MainWindow::analyseAfterArchiveWrites()
+{
+    if (!m_archive || m_archive->isReadOnly()) {
+        m_analysisTab->onRefreshFinished();
+        return;
+    }
+    // The archive's one thread runs its jobs in order: this empty one ends after every write asked
+    // for so far.
+    m_archiveBarrier.setFuture(QtConcurrent::run(&m_archivePool, [] {}));
 }
 
 void MainWindow::waitForArchive()

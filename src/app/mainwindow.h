@@ -116,20 +116,27 @@ private:
     void openArchive();
     void keepInArchive(LotteryKind lottery, std::vector<DatedDraw> draws, const QString& source);
     void onArchiveWritten();
+    void analyseAfterArchiveWrites();
     void exportArchive();
     void backfillArchive();
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
+    void fitToScreen();
     void styleTabTables();
     void selectLotteryByHour();
     void onLotteryChanged(int index);
     void beginRefresh();
     void onFetchFinished();
     void finishRefresh();
+    // The history with the draws the archive keeps for the positions the fetch left empty.
+    [[nodiscard]] DrawHistory withKeptDraws(LotteryKind kind, DrawHistory history) const;
+    // The newest kept draws of a lottery as a history (all empty without any), and the note saying so.
+    [[nodiscard]] DrawHistory keptHistory(LotteryKind kind);
     void writeDrawRows();
     void writeHeadline();
     void writeFetchStatus();
+    void showFetchBusy();
     void showCountdown();
     void writeCaption();
     void showContact();
@@ -149,13 +156,16 @@ private:
     Endpoints m_endpoints;
     ServerNotice m_notice;
     QTimer m_refreshTimer;
+    QTimer m_busyTimer; // one second into a fetch: the status bar says it is still running
     CountdownSchedule m_schedule;
     QFutureWatcher<FeedFetchResult> m_fetchWatcher;
     // The lottery the running refresh fetched, whatever the chooser shows meanwhile.
     LotteryKind m_refreshLottery = LotteryKind::Lucky28;
     bool m_refreshFromTick = false;
-    // The running refresh's fetch brought a newest draw other than the one shown before.
-    bool m_newDraw = false;
+    // The running refresh brought a history other than the one shown before.
+    bool m_historyChanged = false;
+    // What the shown history is when it is not a fetch's: the archive's draws, or none.
+    QString m_shownNote;
     FeedFetchResult m_lastFetch{std::nullopt, FetchFailure::Network, 0, {}, {}};
     bool m_refreshing = false;
     bool m_refreshPending = false;
@@ -166,6 +176,7 @@ private:
     std::optional<LotteryKind> m_shownLottery;
     QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
     QFutureWatcher<ArchiveAdd> m_archiveWatcher;
+    QFutureWatcher<void> m_archiveBarrier; // finished: the writes asked for so far are done
     bool m_settingLottery = false;
 };
 

@@ -69,6 +69,16 @@ QString connectedStatusText(const QString& latestVersion)
     return QStringLiteral("当前状态：连接服务器成功，当前版本:") + latestVersion;
 }
 
+QString fetchBusyStatusText(const QString& latestVersion)
+{
+    return QStringLiteral("当前状态：正在获取开奖…，当前版本:") + latestVersion;
+}
+
+QString fetchFailedAnnouncementText(const QString& reason)
+{
+    return QStringLiteral("获取开奖失败（") + reason + QStringLiteral("），显示的不是最新开奖");
+}
+
 QString fetchFailedStatusText(const QString& reason, const QString& latestVersion)
 {
     return QStringLiteral("当前状态：获取开奖失败（") + reason + QStringLiteral("），当前版本:") + latestVersion;

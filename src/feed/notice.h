@@ -44,6 +44,10 @@ enum class NoticeOutcome
 [[nodiscard]] QString connectedStatusText(const QString& latestVersion);
 // Status bar text after a draw fetch that failed, with its reason in a few words.
 [[nodiscard]] QString fetchFailedStatusText(const QString& reason, const QString& latestVersion);
+// The status bar while a fetch has run for more than a second: "当前状态：正在获取开奖…".
+[[nodiscard]] QString fetchBusyStatusText(const QString& latestVersion);
+// What the announcement strip shows instead of the announcement while fetches fail.
+[[nodiscard]] QString fetchFailedAnnouncementText(const QString& reason);
 // Where the newest version is offered.
 [[nodiscard]] QString downloadSiteUrl();
 // The maker's contact line shown in the update question.

@@ -16,6 +16,16 @@ namespace {
 // records it rejects.
 constexpr int kKenoPageCount = kHistoryLength + 10;
 
+const QString kNoAnswerText = QStringLiteral("没有应答");
+const QString kTooFewText = QStringLiteral("开奖记录不足五条");
+const QString kUnreadableText = QStringLiteral("数据无法读取");
+
+// "来源2（URL）：没有应答": which source of the list failed and why, in the window's language.
+QString sourceFailureText(std::size_t index, const DrawSource& source, const QString& reason)
+{
+    return QStringLiteral("来源%1（%2）：%3").arg(index + 1).arg(source.url, reason);
+}
+
 QByteArray fetchBody(const DrawSource& source)
 {
     if (source.format == SourceFormat::Feed)
@@ -142,18 +152,22 @@ SourceRead readSourceBody(const DrawSource& source, LotteryKind kind, const QByt
         // The history comes from the feed exactly as described; the dated records only feed the archive.
         read.history = parseDrawFeed(kind, body, periodCount);
         read.draws = parseDatedRecords(kind, body);
-        if (!read.history)
+        if (!read.history) {
             read.problem = body.isEmpty() ? QStringLiteral("no answer") : QStringLiteral("fewer than five records");
+            read.problemText = body.isEmpty() ? kNoAnswerText : kTooFewText;
+        }
         return read;
     }
     KenoRead keno = source.format == SourceFormat::KenoJson ? parseKenoJson(body, source.scheme)
                                                             : parseKenoCsvBody(body, source.scheme);
     read.draws = std::move(keno.draws);
     read.history = historyFromDated(read.draws, periodCount);
-    if (!read.history)
+    if (!read.history) {
         read.problem = body.isEmpty()           ? QStringLiteral("no answer")
                        : keno.problem.isEmpty() ? QStringLiteral("fewer than five records")
                                                 : keno.problem;
+        read.problemText = body.isEmpty() ? kNoAnswerText : keno.problem.isEmpty() ? kTooFewText : kUnreadableText;
+    }
     return read;
 }
 
@@ -171,6 +185,8 @@ SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& so
                 fetch.wentBack = true;
                 fetch.failures << describeSource(source) + QStringLiteral(": went back in time to issue ") +
                                       QString::number(newest);
+                fetch.failureTexts << sourceFailureText(i, source,
+                                                        QStringLiteral("开奖回到了过去（第%1期）").arg(newest));
                 continue;
             }
             fetch.history = std::move(read.history);
@@ -180,6 +196,7 @@ SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& so
             return fetch;
         }
         fetch.failures << describeSource(source) + QStringLiteral(": ") + read.problem;
+        fetch.failureTexts << sourceFailureText(i, source, read.problemText);
     }
     return fetch;
 }

@@ -64,7 +64,8 @@ struct SourceRead
 {
     std::optional<DrawHistory> history; // nullopt when fewer than five records came
     std::vector<DatedDraw> draws;       // the records with dates, for the archive
-    QString problem;
+    QString problem;                    // in English, for the log and the companion
+    QString problemText;                // the same in Chinese, for the window
 };
 [[nodiscard]] SourceRead readSourceBody(const DrawSource& source, LotteryKind kind, const QByteArray& body,
                                         int periodCount = kPeriodCount);
@@ -77,6 +78,7 @@ struct SourceFetch
     QString answeredBy;                 // describeSource of the source that answered
     bool firstAnswered = false;         // the first source of the list answered
     QStringList failures;               // "source: reason" for each source that failed
+    QStringList failureTexts;           // the same failures in Chinese, for the status bar
     bool wentBack = false;              // a source's newest issue was older than the one shown
 };
 

@@ -121,6 +121,8 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     services.ask = [](const QString&, const QString&) { return false; };
     services.openUrl = [](const QUrl&) {};
     services.iniPath = m_iniPath;
+    // The window reads and writes its own archive, never one another run left in the user's folder.
+    services.archivePath = m_dir.filePath(QStringLiteral("draws.sqlite3"));
     auto window = std::make_unique<MainWindow>(services);
     QCOMPARE(window->start(), StartOutcome::Running);
     window->show();

@@ -69,6 +69,7 @@ private Q_SLOTS:
     void judgesSavedAlgorithms();
     void clickOpensAnAlgorithmsCurve();
     void newerSnapshotReplacesOneBeingShown();
+    void curveFollowsTheBetType();
 
 private:
     void startTab(ArchiveReader reader);
@@ -358,6 +359,33 @@ void TestAnalysisTab::newerSnapshotReplacesOneBeingShown()
     QCOMPARE(m_tab->missedTable()->item(1, 1)->text(), QString::number(newer.missed[1].current));
     QCOMPARE(lineOf(m_tab->sumsChart())->count(), int(newer.recent.size()));
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(newer.recent.size() - 1).y()), newer.recent.back().sum());
+}
+
+void TestAnalysisTab::curveFollowsTheBetType()
+{
+    startTab([this](LotteryKind) { return m_archive; });
+    QTableWidget* table = m_tab->backtestTable();
+    const auto clickPlan = [table](int plan) {
+        const int row = rowOfCaption(table, memberPlanCaption(plan));
+        table->scrollToItem(table->item(row, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(row, 0)).center());
+    };
+    const auto firstRate = [](int code) {
+        const std::optional<BacktestResult> result =
+            backtestPlan(archiveSeries(5000), loadPlanRules().member, PlanTab::Member, 29, code, {10000, true});
+        return rollingHitRates(result->rows, 100).front();
+    };
+    clickPlan(29);
+    QTRY_VERIFY_WITH_TIMEOUT(lineOf(m_tab->curveChart())->count() > 0, 60000);
+    QCOMPARE(lineOf(m_tab->curveChart())->at(0).y(), firstRate(1));
+    QVERIFY(firstRate(1) != firstRate(2));
+
+    // Another 玩法: the curve shown is the same plan's under the new bet type, not the old one's.
+    QComboBox* box = m_tab->betTypeBox();
+    box->setCurrentIndex(box->findText(QStringLiteral("大小")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(lineOf(m_tab->curveChart())->at(0).y(), firstRate(2), 60000);
+    QVERIFY(m_tab->curveChart()->title().startsWith(memberPlanCaption(29)));
 }
 
 QTEST_MAIN(TestAnalysisTab)

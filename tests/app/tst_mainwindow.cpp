@@ -279,6 +279,8 @@ MainWindow& TestMainWindow::makeWindow()
     };
     services.openUrl = [this](const QUrl& url) { m_opened << url; };
     services.iniPath = m_iniPath;
+    // The window reads and writes its own archive, never one another run left in the user's folder.
+    services.archivePath = m_dir->filePath(QStringLiteral("draws.sqlite3"));
     m_window = std::make_unique<MainWindow>(services);
     // Ticks come from the test, never from the clock of the machine.
     m_window->refreshTimer()->setInterval(24 * 3600 * 1000);
@@ -440,7 +442,7 @@ void TestMainWindow::refreshFillsTables()
     }
     QCOMPARE(cellText(draws, 0, 0), QStringLiteral("期号"));
     if (filledRows < 100)
-        QCOMPARE(cellText(draws, 100, 1), QStringLiteral("0 + 0 + 0 = 00"));
+        QCOMPARE(cellText(draws, 100, 1), QString());
 
     const Draw& newest = m_window->state().history.at(1);
     QCOMPARE(newest.issue, QStringLiteral("5000"));

@@ -276,6 +276,8 @@ MainWindow& TestRefreshCycle::makeWindow(bool injectAsk)
     }
     services.openUrl = [](const QUrl&) {};
     services.iniPath = m_dir->filePath(QStringLiteral("tandor28.ini"));
+    // The window reads and writes its own archive, never one another run left in the user's folder.
+    services.archivePath = m_dir->filePath(QStringLiteral("draws.sqlite3"));
     services.fetchTimeoutSeconds = 3;
     m_window = std::make_unique<MainWindow>(services);
     // Ticks come from the test, never from the clock of the machine.
