@@ -56,6 +56,60 @@ KenoScheme schemeArg(const Args& args)
         .value_or(KenoScheme::Interleave);
 }
 
+// The sorted numbers as the archive keeps them, "3 7 12 ...", written into `text`; its length.
+int numbersText(const std::array<int, kKenoNumbers>& numbers, char* text)
+{
+    int at = 0;
+    for (const int n : numbers) {
+        if (at > 0)
+            text[at++] = ' ';
+        if (n >= 10)
+            text[at++] = static_cast<char>('0' + n / 10);
+        text[at++] = static_cast<char>('0' + n % 10);
+    }
+    return at;
+}
+
+// A yearly Keno CSV, read a block at a time straight into one transaction of the archive, so that
+// neither the file nor its draws are ever held whole.
+int importKenoCsv(const Args& args, Io& io, DrawArchive& archive, LotteryKind kind, const QString& source)
+{
+    if (!oneSourceArg(args, io))
+        return kExitBadArguments;
+    const std::unique_ptr<ArchiveWriter> writer = archive.writer(kind, source);
+    char text[3 * kKenoNumbers];
+    const KenoCsvReader::Sink sink = [&writer, &text](const KenoCsvDraw& draw) {
+        const int length = numbersText(draw.numbers, text);
+        return writer->add(ArchiveRecord{draw.issue, draw.drawnUtc, draw.digits[0], draw.digits[1], draw.digits[2],
+                                         QByteArrayView(text, length)});
+    };
+    const KenoScheme scheme = schemeArg(args);
+    KenoCsvTally tally;
+    if (args.has(QStringLiteral("url"))) {
+        const std::optional<QByteArray> body = rawBodyArg(args, io);
+        if (!body)
+            return kExitBadArguments;
+        tally = streamKenoCsvBody(*body, scheme, sink);
+    } else {
+        tally = streamKenoCsvFile(args.value(QStringLiteral("file")), scheme, sink);
+    }
+    if (!tally.problem.isEmpty())
+        io.err << tally.problem << '\n';
+    if (tally.draws == 0) {
+        io.err << "no draws to import\n";
+        return kExitNothing;
+    }
+    const ArchiveAdd add = writer->commit();
+    if (!add.ok) {
+        io.err << add.error << '\n';
+        return kExitNothing;
+    }
+    if (tally.rejected > 0)
+        io.err << tally.rejected << " records rejected\n";
+    io.out << "added " << add.added << " known " << add.known << " conflicts " << add.conflicts << '\n';
+    return kExitOk;
+}
+
 int archiveImport(const Args& args, Io& io)
 {
     const LotteryKind kind = lotteryArg(args).value();
@@ -64,6 +118,10 @@ int archiveImport(const Args& args, Io& io)
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
     if (!archive)
         return kExitBadArguments;
+    const QString source =
+        format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file")));
+    if (format == QLatin1String("keno-csv"))
+        return importKenoCsv(args, io, *archive, kind, source);
     const std::optional<QByteArray> body = rawBodyArg(args, io);
     if (!body)
         return kExitBadArguments;
@@ -73,8 +131,7 @@ int archiveImport(const Args& args, Io& io)
         // Read like the window reads a fetched feed: up to the first zero byte.
         draws = parseDatedRecords(kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
     } else {
-        KenoRead read =
-            format == QLatin1String("keno-json") ? parseKenoJson(*body, scheme) : parseKenoCsvBody(*body, scheme);
+        KenoRead read = parseKenoJson(*body, scheme);
         if (!read.problem.isEmpty())
             io.err << read.problem << '\n';
         draws = std::move(read.draws);
@@ -84,8 +141,7 @@ int archiveImport(const Args& args, Io& io)
         io.err << "no draws to import\n";
         return kExitNothing;
     }
-    const ArchiveAdd add = archive->addDraws(
-        kind, draws, format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
+    const ArchiveAdd add = archive->addDraws(kind, draws, source);
     if (!add.ok) {
         io.err << add.error << '\n';
         return kExitNothing;
