@@ -1,4 +1,5 @@
 #include "backtest.h"
+#include "rollingbacktest.h"
 
 #include "custom/columnformula.h"
 #include "custom/formula.h"
@@ -363,6 +364,121 @@ std::vector<PlanBacktest> backtestAllPlans(const DrawSeries& series, const PlanR
         workers.emplace_back(work);
     work();
     return results;
+}
+
+struct PlanJudges::Tables
+{
+    Tables(const PlanRules& rules, BetType type)
+        : betType(type), freeVerdicts(PlanTab::Free, type), memberVerdicts(PlanTab::Member, type)
+    {
+        for (const PlanTab tab : {PlanTab::Free, PlanTab::Member}) {
+            const std::optional<int> code = tabBetCode(tab, type);
+            if (!code)
+                continue;
+            for (int plan = 1; plan <= planCount(tab); ++plan) {
+                plans.push_back(PlanBacktest{tab, plan, *code, {}, {}, {}});
+                planRules.push_back(parsePlanRule(ruleLine(tabRules(rules, tab), plan)));
+            }
+        }
+    }
+
+    [[nodiscard]] const VerdictTable& verdicts(std::size_t i) const
+    {
+        return plans[i].tab == PlanTab::Free ? freeVerdicts : memberVerdicts;
+    }
+
+    BetType betType;
+    VerdictTable freeVerdicts;
+    VerdictTable memberVerdicts;
+    std::vector<PlanBacktest> plans;
+    std::vector<PlanRule> planRules;
+};
+
+PlanJudges::PlanJudges(const PlanRules& rules, BetType betType) : m_tables(std::make_unique<Tables>(rules, betType)) {}
+
+PlanJudges::~PlanJudges() = default;
+
+const std::vector<PlanBacktest>& PlanJudges::plans() const
+{
+    return m_tables->plans;
+}
+
+std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, int last, int threads) const
+{
+    std::vector<RollingBacktest> backtests(m_tables->plans.size(), RollingBacktest(last));
+    if (backtests.empty())
+        return backtests;
+    const PlanWindow window = planWindow(series, last);
+    // The draws of the window oldest first, each either judged (its row) or skipped.
+    const std::size_t size = window.series.size();
+    const int considered = std::clamp(last, 0, std::max(0, static_cast<int>(size) - kPlanSourceDraws));
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < backtests.size(); i = next++) {
+            const PlanRule& rule = m_tables->planRules[i];
+            const VerdictTable& verdicts = m_tables->verdicts(i);
+            std::size_t row = 0;
+            WorkingValues values{};
+            for (int k = considered; k >= 1; --k) {
+                if (row >= window.rows.positions.size() || window.rows.positions[row] != k) {
+                    backtests[i].enter(std::nullopt);
+                    continue;
+                }
+                const std::size_t target = size - static_cast<std::size_t>(k);
+                for (std::size_t d = 0; d < 4; ++d) {
+                    const SeriesDraw& source = window.series[target - 1 - d];
+                    values[3 * d] = source.d1;
+                    values[3 * d + 1] = source.d2;
+                    values[3 * d + 2] = source.d3;
+                }
+                const int n = planNumber(rule, values);
+                const int key = window.keys[row];
+                const SeriesDraw& judged = window.series[target];
+                backtests[i].enter(key >= 0 ? verdicts.verdict(n, key)
+                                            : verdicts.verdict(n, window.sourceEven[row], judgedDraw(judged),
+                                                               isEvenIssue(judged.issue)));
+                ++row;
+            }
+        }
+    };
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int count = std::clamp(threads > 0 ? threads : cores, 1, static_cast<int>(backtests.size()));
+    std::vector<std::jthread> workers;
+    for (int i = 1; i < count; ++i)
+        workers.emplace_back(work);
+    work();
+    return backtests;
+}
+
+void PlanJudges::judgeNewest(const DrawSeries& series, std::vector<RollingBacktest>& backtests) const
+{
+    const std::size_t size = series.size();
+    // A draw is judged when it and the four before it carry consecutive issues.
+    bool consecutive = size > static_cast<std::size_t>(kPlanSourceDraws);
+    for (std::size_t d = 0; consecutive && d < static_cast<std::size_t>(kPlanSourceDraws); ++d)
+        consecutive = series[size - 1 - d].issue == series[size - 2 - d].issue + 1;
+    if (size <= static_cast<std::size_t>(kPlanSourceDraws))
+        return;
+    WorkingValues values{};
+    for (std::size_t d = 0; d < 4; ++d) {
+        const SeriesDraw& source = series[size - 2 - d];
+        values[3 * d] = source.d1;
+        values[3 * d + 1] = source.d2;
+        values[3 * d + 2] = source.d3;
+    }
+    const SeriesDraw& judged = series[size - 1];
+    const bool sourceEven = isEvenIssue(series[size - 2].issue);
+    const int key = VerdictTable::rowKey(sourceEven, judged.sum(), isEvenIssue(judged.issue));
+    for (std::size_t i = 0; i < backtests.size() && i < m_tables->plans.size(); ++i) {
+        if (!consecutive) {
+            backtests[i].enter(std::nullopt);
+            continue;
+        }
+        const int n = planNumber(m_tables->planRules[i], values);
+        const VerdictTable& verdicts = m_tables->verdicts(i);
+        backtests[i].enter(key >= 0 ? verdicts.verdict(n, key)
+                                    : verdicts.verdict(n, sourceEven, judgedDraw(judged), isEvenIssue(judged.issue)));
+    }
 }
 
 std::vector<double> rollingHitRates(const std::vector<BacktestRow>& rows, int window)

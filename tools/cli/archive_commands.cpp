@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "archive/drawarchive.h"
+#include "archive/kenoimport.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
 #include "keno/kenoformats.h"
@@ -56,57 +57,35 @@ KenoScheme schemeArg(const Args& args)
         .value_or(KenoScheme::Interleave);
 }
 
-// The sorted numbers as the archive keeps them, "3 7 12 ...", written into `text`; its length.
-int numbersText(const std::array<int, kKenoNumbers>& numbers, char* text)
-{
-    int at = 0;
-    for (const int n : numbers) {
-        if (at > 0)
-            text[at++] = ' ';
-        if (n >= 10)
-            text[at++] = static_cast<char>('0' + n / 10);
-        text[at++] = static_cast<char>('0' + n % 10);
-    }
-    return at;
-}
-
-// A yearly Keno CSV, read a block at a time straight into one transaction of the archive, so that
-// neither the file nor its draws are ever held whole.
+// A yearly Keno CSV, read a block at a time straight into one transaction of the archive.
 int importKenoCsv(const Args& args, Io& io, DrawArchive& archive, LotteryKind kind, const QString& source)
 {
     if (!oneSourceArg(args, io))
         return kExitBadArguments;
-    const std::unique_ptr<ArchiveWriter> writer = archive.writer(kind, source);
-    char text[3 * kKenoNumbers];
-    const KenoCsvReader::Sink sink = [&writer, &text](const KenoCsvDraw& draw) {
-        const int length = numbersText(draw.numbers, text);
-        return writer->add(ArchiveRecord{draw.issue, draw.drawnUtc, draw.digits[0], draw.digits[1], draw.digits[2],
-                                         QByteArrayView(text, length)});
-    };
     const KenoScheme scheme = schemeArg(args);
-    KenoCsvTally tally;
+    KenoImport import;
     if (args.has(QStringLiteral("url"))) {
         const std::optional<QByteArray> body = rawBodyArg(args, io);
         if (!body)
             return kExitBadArguments;
-        tally = streamKenoCsvBody(*body, scheme, sink);
+        import = importKenoCsvBody(archive, kind, *body, scheme, source);
     } else {
-        tally = streamKenoCsvFile(args.value(QStringLiteral("file")), scheme, sink);
+        import = importKenoCsvFile(archive, kind, args.value(QStringLiteral("file")), scheme, source);
     }
-    if (!tally.problem.isEmpty())
-        io.err << tally.problem << '\n';
-    if (tally.draws == 0) {
+    if (!import.read.problem.isEmpty())
+        io.err << import.read.problem << '\n';
+    if (import.read.draws == 0) {
         io.err << "no draws to import\n";
         return kExitNothing;
     }
-    const ArchiveAdd add = writer->commit();
-    if (!add.ok) {
-        io.err << add.error << '\n';
+    if (!import.add.ok) {
+        io.err << import.add.error << '\n';
         return kExitNothing;
     }
-    if (tally.rejected > 0)
-        io.err << tally.rejected << " records rejected\n";
-    io.out << "added " << add.added << " known " << add.known << " conflicts " << add.conflicts << '\n';
+    if (import.read.rejected > 0)
+        io.err << import.read.rejected << " records rejected\n";
+    io.out << "added " << import.add.added << " known " << import.add.known << " conflicts " << import.add.conflicts
+           << '\n';
     return kExitOk;
 }
 
