@@ -31,6 +31,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStringEncoder>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -494,11 +495,15 @@ void TestWindowTruth::analysisStartsAfterTheArchiveWrite()
         sawTheFeed->store(opening.archive->newestIssue(lottery).value_or(0) == kLuckyNewest ? 1 : 0);
         return seriesFromDated(opening.archive->loadDraws(lottery, 0));
     });
+    // The analysis tab computes while it is shown.
+    child<QTabWidget>("tabControl")->setCurrentWidget(m_window->analysisTab());
+    m_window->show();
     QCOMPARE(m_window->start(), StartOutcome::Running);
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->analysisTab()->shownCount() >= 1, 60000);
+    QVERIFY(QTest::qWaitFor([this] { return m_window->refreshCount() >= 1 && !m_window->isRefreshing(); }, 30000));
+    const QLabel* status = m_window->analysisTab()->findChild<QLabel*>(QStringLiteral("analysisStatusLabel"));
+    QTRY_VERIFY2_WITH_TIMEOUT(status->text().startsWith(QStringLiteral("共 620 期")), qPrintable(status->text()),
+                              60000);
     QCOMPARE(sawTheFeed->load(), 1);
-    const QString status = m_window->analysisTab()->findChild<QLabel*>(QStringLiteral("analysisStatusLabel"))->text();
-    QVERIFY2(status.startsWith(QStringLiteral("共 620 期")), qPrintable(status));
 }
 
 void TestWindowTruth::fittedFrameSize_data()
