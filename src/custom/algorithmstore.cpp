@@ -4,11 +4,11 @@
 #include "storecipher.h"
 
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -229,17 +229,9 @@ bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& a
     // The user's data folder does not exist before the first save.
     if (!makeParentFolder(store.path))
         return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(store.path).absolutePath()));
-    QSaveFile file(store.path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray content = encodeStore(algorithms, store.codec);
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!replaceFile(store.path, encodeStore(algorithms, store.codec), &reason))
         return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
     qCDebug(lcCustom) << "saved" << algorithms.size() << "algorithms to" << store.path;
     return true;
 }
