@@ -9,6 +9,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tandor28 {
@@ -267,19 +268,30 @@ std::optional<QByteArray> unzipFirstCsv(const QByteArray& zip, QString* why)
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(chosen), 0, &stat) != 0 ||
-        !(stat.valid & ZIP_STAT_SIZE))
+        !(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE))
         return fail(QStringLiteral("the zip entry has no size"));
-    // A yearly CSV is some tens of megabytes; anything far larger is not what a source publishes.
-    constexpr zip_uint64_t kMaxEntryBytes = 512ULL * 1024 * 1024;
-    if (stat.size > kMaxEntryBytes)
-        return fail(QStringLiteral("the zip entry is too large"));
+    // A yearly CSV is some megabytes and deflates about tenfold; an entry far larger, or one that
+    // inflates far more, is a zip bomb and is refused before anything is inflated.
+    if (stat.size > kMaxZipEntryBytes)
+        return fail(QStringLiteral("the zip entry is larger than %1 MiB").arg(kMaxZipEntryBytes / (1024 * 1024)));
+    if (stat.size > kMaxZipInflation * std::max<zip_uint64_t>(stat.comp_size, 1))
+        return fail(
+            QStringLiteral("the zip entry inflates more than %1 times its compressed size").arg(kMaxZipInflation));
     zip_file_t* file = zip_fopen_index(archive.get(), static_cast<zip_uint64_t>(chosen), 0);
     if (!file)
         return fail(QStringLiteral("cannot open the zip entry"));
     QByteArray content(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
     const zip_int64_t got = zip_fread(file, content.data(), stat.size);
+    // libzip checks the CRC only when a read reaches the end of the entry, so one more read must
+    // find that end: an error there is a CRC that does not match, more bytes an entry longer than
+    // its stated size.
+    char beyond = 0;
+    const zip_int64_t more = got < 0 ? -1 : zip_fread(file, &beyond, 1);
+    const bool crcFailed = more < 0 && zip_error_code_zip(zip_file_get_error(file)) == ZIP_ER_CRC;
     zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size)
+    if (crcFailed)
+        return fail(QStringLiteral("the zip entry fails its CRC check: its data is damaged"));
+    if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size || more != 0)
         return fail(QStringLiteral("the zip entry is damaged"));
     return content;
 }
