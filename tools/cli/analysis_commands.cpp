@@ -16,8 +16,8 @@ namespace tandor28::cli {
 namespace {
 
 // The archive's draws of the lottery named by --lottery; nullopt after a message, with the exit
-// status: bad arguments when the archive cannot be opened, nothing when it holds no draw of the
-// lottery and `nonEmpty` asks for some.
+// status: bad arguments when the archive cannot be opened, nothing when its draws cannot be read
+// (a damaged file) or it holds no draw of the lottery and `nonEmpty` asks for some.
 std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode)
 {
     const QString path = args.value(QStringLiteral("db"));
@@ -27,7 +27,14 @@ std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmp
         exitCode = kExitBadArguments;
         return std::nullopt;
     }
-    DrawSeries series = seriesFromDated(opening.archive->loadDraws(lotteryArg(args).value(), 0));
+    QString damage;
+    DrawSeries series = seriesFromDated(opening.archive->loadDraws(lotteryArg(args).value(), 0, &damage));
+    // A read that failed part way gives no figures at all: partial ones would look like the truth.
+    if (!damage.isEmpty()) {
+        io.err << path << ": " << damage << '\n';
+        exitCode = kExitNothing;
+        return std::nullopt;
+    }
     if (nonEmpty && series.empty()) {
         io.err << "the archive holds no draw of this lottery\n";
         exitCode = kExitNothing;
