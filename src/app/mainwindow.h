@@ -6,6 +6,7 @@
 #include "feed/countdown.h"
 #include "feed/endpoints.h"
 #include "feed/feedfetch.h"
+#include "feed/issueplausibility.h"
 #include "feed/notice.h"
 
 #include <QByteArray>
@@ -15,6 +16,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -164,6 +167,10 @@ private:
     QString m_archiveNote; // why the archive is unavailable, or what its last write brought
     QString m_sourceNote;  // the source that answered, or why the fetch counted as failed
     std::optional<LotteryKind> m_shownLottery;
+    // The newest issue of each lottery that was plausible: what later fetches are measured against.
+    std::array<std::optional<IssueAnchor>, 2> m_lastPlausible;
+    // Turns true when the window closes: what runs on the archive's thread stops at its next step.
+    const std::shared_ptr<std::atomic<bool>> m_closing = std::make_shared<std::atomic<bool>>(false);
     QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
     QFutureWatcher<ArchiveAdd> m_archiveWatcher;
     bool m_settingLottery = false;

@@ -201,11 +201,12 @@ std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources)
     return std::nullopt;
 }
 
-PageFetcher kenoJsonPager(const DrawSource& source)
+PageFetcher kenoJsonPager(const DrawSource& source, CancelFlag cancel)
 {
-    return [source](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
+    return [source, cancel](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
         HttpRequest request;
         request.url = kenoPageUrl(source.url, count, offset);
+        request.cancel = cancel;
         const HttpResponse response = httpRequest(request);
         if (!response.completed)
             return std::nullopt;

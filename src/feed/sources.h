@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/backfill.h"
+#include "feed/http.h"
 #include "keno/kenoscheme.h"
 #include "model/dateddraw.h"
 #include "model/draw.h"
@@ -90,7 +91,7 @@ struct SourceFetch
 
 // The first source of the list that can page back in time (Keno JSON), for filling gaps.
 [[nodiscard]] std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources);
-// Fetches pages of a Keno JSON source. Blocking.
-[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source);
+// Fetches pages of a Keno JSON source. Blocking; a page asked for ends at once when `cancel` turns true.
+[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source, CancelFlag cancel = {});
 
 } // namespace tandor28
