@@ -16,7 +16,9 @@
 #include "feed/issueplausibility.h"
 #include "feed/sources.h"
 #include "model/textnum.h"
+#include "paths/filelocations.h"
 #include "paths/filewrite.h"
+#include "paths/folderlock.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -66,6 +68,8 @@ MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
         services.iniPath = endpointsIniPath();
     if (services.archivePath.isEmpty())
         services.archivePath = defaultArchivePath();
+    if (services.dataFolder.isEmpty())
+        services.dataFolder = fileLocations().dataDir;
     if (!services.saveFileName) {
         services.saveFileName = [owner](const QString& caption, const QString& suggested) {
             return QFileDialog::getSaveFileName(owner, caption, suggested, QStringLiteral("CSV (*.csv)"));
@@ -201,6 +205,15 @@ MainWindow::~MainWindow()
 
 StartOutcome MainWindow::start()
 {
+    // One window per data folder: a second one would write the same saved algorithms over the
+    // first one's saves.
+    // A folder that cannot hold the lock file at all (read-only) still runs.
+    FolderLock folder = lockDataFolder(m_services.dataFolder);
+    if (folder.heldByAnother) {
+        m_services.inform(QStringLiteral("Tandor28"), folder.problem);
+        return StartOutcome::AlreadyRunning;
+    }
+    m_folderLock = std::move(folder.lock);
     if (const StartOutcome outcome = applyServerNotice(); outcome != StartOutcome::Running)
         return outcome;
     styleTables();

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QFutureWatcher>
+#include <QLockFile>
 #include <QMainWindow>
 #include <QThreadPool>
 #include <QTimer>
@@ -57,6 +58,8 @@ struct MainWindowServices
     std::function<QString(const QString& caption, const QString& suggested)> saveFileName;
     // Timeout of the notice and feed fetches in seconds, as HttpRequest takes it (0: 15 s).
     int fetchTimeoutSeconds = 0;
+    // The data folder the window locks for itself; empty means the user's (fileLocations().dataDir).
+    QString dataFolder;
 };
 
 enum class StartOutcome
@@ -64,6 +67,7 @@ enum class StartOutcome
     Running,           // the notice was applied and the first refresh is under way
     ServerUnreachable, // the notice could not be fetched: the program ends
     OtherVersion,      // the notice announces another version: the program ends
+    AlreadyRunning,    // another window uses the same data folder: this one says so and ends
 };
 
 class MainWindow : public QMainWindow
@@ -163,6 +167,7 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     int m_refreshCount = 0;
+    std::unique_ptr<QLockFile> m_folderLock; // held from the start to the end of the window
     std::shared_ptr<DrawArchive> m_archive;
     QString m_archiveNote; // why the archive is unavailable, or what its last write brought
     QString m_sourceNote;  // the source that answered, or why the fetch counted as failed

@@ -2,6 +2,7 @@
 
 #include "archiveschema.h"
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -244,6 +245,11 @@ DrawArchive::~DrawArchive()
 ArchiveOpening DrawArchive::open(const QString& path)
 {
     ArchiveOpening opening;
+    // SQLite would wait forever on the first read of a FIFO in the archive's place.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        opening.problem = QStringLiteral("the archive is not a regular file");
+        return opening;
+    }
     QDir().mkpath(QFileInfo(path).absolutePath());
     Attempt attempt = attemptOpen(path);
     if (isCorruption(attempt.rc)) {
@@ -460,6 +466,11 @@ std::optional<qint64> DrawArchive::newestIssue(LotteryKind lottery, QString* err
 QStringList DrawArchive::integrityCheck(const QString& path, QString* error)
 {
     // Read-only and without the repair of open(): a damaged file is examined where it is, never moved.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the archive is not a regular file");
+        return {};
+    }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     QStringList found;

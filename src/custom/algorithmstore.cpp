@@ -190,6 +190,13 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
     QFile file(store.path);
     if (!file.exists())
         return {};
+    // A FIFO or a device in the data file's place would never end the read: it counts as unreadable,
+    // so the next save moves it aside and writes a file of its own.
+    if (const QString special = specialFileReason(store.path); !special.isEmpty()) {
+        qCWarning(lcCustom) << "the data file is refused:" << special;
+        store.unreadableOnDisk = true;
+        return {};
+    }
     if (!storeCodecAvailable(store)) {
         qCWarning(lcCustom) << "no" << store.codec << "codec: the data file" << store.path << "is left unread";
         return {};
