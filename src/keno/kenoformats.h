@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keno/kenocsvreader.h"
 #include "keno/kenoscheme.h"
 #include "model/dateddraw.h"
 
@@ -17,6 +18,7 @@ struct KenoRead
 {
     std::vector<DatedDraw> draws;
     int rejected = 0;
+    int skipped = 0; // CSV rows of other products than KENO, left out on purpose
     QString problem;
     bool readable = false; // the document had the expected shape at all
 };
@@ -31,6 +33,14 @@ struct KenoRead
 
 // The CSV as published: a zip archive holding it, or the plain CSV text.
 [[nodiscard]] KenoRead parseKenoCsvBody(const QByteArray& body, KenoScheme scheme);
+
+// The CSV as published, a zip archive holding it or the plain text, read in blocks: each good draw
+// goes to the sink as soon as it is read, so neither the text nor its draws are ever held whole. A
+// zip entry is inflated a block at a time.
+[[nodiscard]] KenoCsvTally streamKenoCsvBody(const QByteArray& body, KenoScheme scheme,
+                                             const KenoCsvReader::Sink& sink);
+// The same from a file, which is read a block at a time too.
+[[nodiscard]] KenoCsvTally streamKenoCsvFile(const QString& path, KenoScheme scheme, const KenoCsvReader::Sink& sink);
 
 // The bounds of a zip entry that is read: its size, and how many times its compressed size it may
 // inflate to. A yearly CSV is well within both.
