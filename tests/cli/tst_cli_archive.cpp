@@ -220,7 +220,7 @@ void TestCliArchive::damagedArchive_data()
     QTest::addColumn<QStringList>("arguments");
     // clang-format off
     QTest::newRow("missed")   << QStringList{"missed", "--lottery", "lucky28"};
-    QTest::newRow("hotcold")  << QStringList{"hotcold", "--lottery", "lucky28", "--last", "100"};
+    QTest::newRow("hotcold")  << QStringList{"hotcold", "--lottery", "lucky28", "--last", "10000"};
     QTest::newRow("backtest") << QStringList{"backtest", "--lottery", "lucky28", "--tab", "member", "--plan", "1", "--bet", "1"};
     QTest::newRow("export")   << QStringList{"archive", "export", "--lottery", "lucky28"};
     QTest::newRow("gaps")     << QStringList{"archive", "gaps", "--lottery", "lucky28"};
