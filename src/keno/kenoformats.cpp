@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 
 #include <zip.h>
 
@@ -67,19 +66,92 @@ QStringView unquoted(QStringView field)
     return field;
 }
 
-// "YYYY-MM-DD HH:MM:SS" (seconds optional), read without the cost of a format parser.
-QDateTime vancouverStamp(QStringView text)
+// A clock time as the Keno service writes it: "HH:MM:SS" or "HH:MM", on a 24-hour clock or followed
+// by AM or PM.
+QTime clockTime(QStringView text)
 {
-    const auto number = [&text](qsizetype from, qsizetype length) {
-        bool ok = false;
-        const int n = text.mid(from, length).toInt(&ok);
-        return ok ? n : -1;
-    };
-    if (text.size() != 16 && text.size() != 19)
+    text = text.trimmed();
+    int meridiem = -1; // -1 none, 0 AM, 12 PM
+    if (text.endsWith(QLatin1String("AM"), Qt::CaseInsensitive))
+        meridiem = 0;
+    else if (text.endsWith(QLatin1String("PM"), Qt::CaseInsensitive))
+        meridiem = 12;
+    if (meridiem >= 0)
+        text = text.chopped(2).trimmed();
+    const QList<QStringView> parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2 && parts.size() != 3)
         return {};
-    const QDate date(number(0, 4), number(5, 2), number(8, 2));
-    const QTime time(number(11, 2), number(14, 2), text.size() == 19 ? number(17, 2) : 0);
-    return vancouverToLocal(date, time);
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        values[i] = parts[i].size() >= 1 && parts[i].size() <= 2 ? parts[i].toInt(&ok) : -1;
+        if (!ok)
+            return {};
+    }
+    if (meridiem >= 0) {
+        if (values[0] < 1 || values[0] > 12)
+            return {};
+        values[0] = values[0] % 12 + meridiem;
+    }
+    return QTime(values[0], values[1], values[2]);
+}
+
+// "Dec 9, 2026" or "Dec 09, 2026" (the month's name may be written out), whatever the locale.
+QDate monthDayYear(QStringView text)
+{
+    static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const QString words = text.toString().replace(QLatin1Char(','), QLatin1Char(' ')).simplified();
+    const QList<QStringView> parts = QStringView(words).split(QLatin1Char(' '));
+    if (parts.size() != 3 || parts[0].size() < 3 || parts[1].size() > 2 || parts[2].size() != 4)
+        return {};
+    int month = 0;
+    for (int i = 0; i < 12 && month == 0; ++i) {
+        if (parts[0].left(3).compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
+            month = i + 1;
+    }
+    bool okDay = false;
+    bool okYear = false;
+    const QDate date(parts[2].toInt(&okYear), month, parts[1].toInt(&okDay));
+    return okDay && okYear ? date : QDate();
+}
+
+// "YYYY-MM-DD", read without the cost of a format parser.
+QDate isoDate(QStringView text)
+{
+    if (text.size() != 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-'))
+        return {};
+    bool okYear = false;
+    bool okMonth = false;
+    bool okDay = false;
+    const QDate date(text.mid(0, 4).toInt(&okYear), text.mid(5, 2).toInt(&okMonth), text.mid(8, 2).toInt(&okDay));
+    return okYear && okMonth && okDay ? date : QDate();
+}
+
+// The moment of a CSV row: "YYYY-MM-DD HH:MM:SS" (seconds optional); a date alone with the time in
+// its own column; or the older ="dd/mm/yyyy HH:MM:SS" written for spreadsheets. A bare slashed date
+// is refused: without the spreadsheet form nothing says whether the day or the month comes first.
+QDateTime csvStamp(QStringView stamp, QStringView timeColumn)
+{
+    stamp = stamp.trimmed();
+    if (stamp.startsWith(QLatin1Char('='))) {
+        QString text = stamp.mid(1).toString();
+        text.remove(QLatin1Char('"'));
+        const QStringView view = QStringView(text).trimmed();
+        const qsizetype blank = view.indexOf(QLatin1Char(' '));
+        const QList<QStringView> dmy = view.left(blank < 0 ? view.size() : blank).split(QLatin1Char('/'));
+        if (dmy.size() != 3 || dmy[2].size() != 4)
+            return {};
+        const QDate date(dmy[2].toInt(), dmy[1].toInt(), dmy[0].toInt());
+        const QStringView time = blank < 0 ? timeColumn : view.mid(blank + 1);
+        return vancouverToLocal(date, clockTime(time));
+    }
+    const QDate date = isoDate(stamp.left(10));
+    if (stamp.size() == 10)
+        return vancouverToLocal(date, clockTime(timeColumn));
+    if (stamp.size() < 12 || stamp[10] != QLatin1Char(' '))
+        return {};
+    return vancouverToLocal(date, clockTime(stamp.mid(11)));
 }
 
 struct ZipCloser
@@ -94,14 +166,17 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
     KenoRead read;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        read.problem =
-            error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON array");
+    if (error.error != QJsonParseError::NoError) {
+        read.problem = QStringLiteral("not JSON: %1").arg(error.errorString());
+        return read;
+    }
+    const QJsonValue list = document.isObject() ? document.object().value(QLatin1String("draws")) : QJsonValue();
+    if (!document.isArray() && !list.isArray()) {
+        read.problem = QStringLiteral("neither a list of draws nor an object holding one under \"draws\"");
         return read;
     }
     read.readable = true;
-    const QLocale c = QLocale::c();
-    const QJsonArray records = document.array();
+    const QJsonArray records = document.isArray() ? document.array() : list.toArray();
     read.draws.reserve(static_cast<std::size_t>(records.size()));
     for (const QJsonValue& value : records) {
         const QJsonObject record = value.toObject();
@@ -110,10 +185,8 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
             noteRejected(read, QStringLiteral("record without a draw number"));
             continue;
         }
-        const QDate date =
-            c.toDate(record.value(QLatin1String("drawDate")).toString().simplified(), QStringLiteral("MMM d, yyyy"));
-        const QTime time = c.toTime(record.value(QLatin1String("drawTime")).toString().trimmed().toUpper(),
-                                    QStringLiteral("hh:mm:ss AP"));
+        const QDate date = monthDayYear(record.value(QLatin1String("drawDate")).toString());
+        const QTime time = clockTime(record.value(QLatin1String("drawTime")).toString());
         const QDateTime drawnAt = vancouverToLocal(date, time);
         if (!drawnAt.isValid()) {
             noteRejected(read, QStringLiteral("draw %1: unreadable date or time").arg(*issue));
@@ -142,7 +215,9 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
 KenoRead parseKenoCsv(const QByteArray& text, KenoScheme scheme)
 {
     KenoRead read;
-    const QString document = QString::fromLatin1(text);
+    // A byte-order mark before the header would hide the name of the first column.
+    const qsizetype bom = text.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const QString document = QString::fromLatin1(text.constData() + bom, text.size() - bom);
     const QList<QStringView> lines = QStringView(document).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (lines.isEmpty()) {
         read.problem = QStringLiteral("empty CSV");
@@ -150,15 +225,21 @@ KenoRead parseKenoCsv(const QByteArray& text, KenoScheme scheme)
     }
     // Columns are found by their header names, so a column more or in another place changes nothing.
     const QList<QStringView> header = lines.front().split(QLatin1Char(','));
+    qsizetype productColumn = -1;
     qsizetype issueColumn = -1;
     qsizetype dateColumn = -1;
+    qsizetype timeColumn = -1;
     std::vector<qsizetype> numberColumns(kKenoNumbers + 1, -1);
     for (qsizetype i = 0; i < header.size(); ++i) {
         const QString name = unquoted(header[i]).toString().toUpper().simplified();
-        if (name == QLatin1String("DRAW NUMBER"))
+        if (name == QLatin1String("PRODUCT"))
+            productColumn = i;
+        else if (name == QLatin1String("DRAW NUMBER"))
             issueColumn = i;
         else if (name == QLatin1String("DRAW DATE"))
             dateColumn = i;
+        else if (name == QLatin1String("DRAW TIME"))
+            timeColumn = i;
         else if (name.startsWith(QLatin1String("NUMBER DRAWN "))) {
             const int n = QStringView(name).mid(13).toInt();
             if (n >= 1 && n <= kKenoNumbers + 1)
@@ -179,14 +260,21 @@ KenoRead parseKenoCsv(const QByteArray& text, KenoScheme scheme)
         const auto field = [&fields](qsizetype column) {
             return column >= 0 && column < fields.size() ? unquoted(fields[column]) : QStringView();
         };
+        if (unquoted(lines[row]).trimmed().isEmpty())
+            continue;
+        // The yearly file lists the other games of the results service too; only Keno draws count.
+        if (productColumn >= 0 &&
+            field(productColumn).trimmed().compare(QLatin1String("KENO"), Qt::CaseInsensitive) != 0) {
+            ++read.skipped;
+            continue;
+        }
         bool ok = false;
         const qint64 issue = field(issueColumn).toLongLong(&ok);
         if (!ok || issue < 1) {
-            if (!unquoted(lines[row]).trimmed().isEmpty())
-                noteRejected(read, QStringLiteral("row %1: no draw number").arg(row + 1));
+            noteRejected(read, QStringLiteral("row %1: no draw number").arg(row + 1));
             continue;
         }
-        const QDateTime drawnAt = vancouverStamp(field(dateColumn));
+        const QDateTime drawnAt = csvStamp(field(dateColumn), field(timeColumn));
         if (!drawnAt.isValid()) {
             noteRejected(read, QStringLiteral("draw %1: unreadable date").arg(issue));
             continue;
@@ -213,6 +301,8 @@ KenoRead parseKenoCsv(const QByteArray& text, KenoScheme scheme)
         }
         read.draws.push_back(std::move(*draw));
     }
+    if (read.draws.empty() && read.rejected == 0 && read.skipped > 0)
+        read.problem = QStringLiteral("no KENO rows (%1 rows of other products skipped)").arg(read.skipped);
     return read;
 }
 
