@@ -167,7 +167,7 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
     if (error.error != QJsonParseError::NoError) {
-        read.problem = QStringLiteral("not JSON: %1").arg(error.errorString());
+        read.problem = error.errorString();
         return read;
     }
     const QJsonValue list = document.isObject() ? document.object().value(QLatin1String("draws")) : QJsonValue();

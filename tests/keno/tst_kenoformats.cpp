@@ -227,7 +227,7 @@ void TestKenoFormats::notUnderstood_data()
     QTest::addColumn<QString>("problem");
     // clang-format off
     QTest::newRow("JSON object of another shape") << QByteArray("{\"result\": \"ok\"}") << true << "neither a list of draws nor an object holding one under \"draws\"";
-    QTest::newRow("JSON cut short")               << QByteArray("[{\"drawNbr\": 1") << true << "not JSON: invalid termination by number";
+    QTest::newRow("JSON cut short")               << QByteArray("[{\"drawNbr\": 1") << true << "invalid termination by number";
     QTest::newRow("JSON date of another form")    << kenoJsonRecord("7", "2026-12-09", "08:07:00 PM", kNumbers).prepend('[').append(']') << true << "draw 7: unreadable date or time";
     QTest::newRow("CSV of other products only")   << kCsvHeader + "LOTTO MAX,4012,2026-12-08 20:30:00,1,2,3\r\n" << false << "no KENO rows (1 rows of other products skipped)";
     QTest::newRow("CSV slashed date, no marker")  << kCsvHeader + kenoCsvRow("7", "12/09/2026 20:07:00", kNumbersCsv) << false << "draw 7: unreadable date";
