@@ -1,5 +1,6 @@
 #pragma once
 
+#include "keno/kenocsvreader.h"
 #include "keno/kenoscheme.h"
 #include "model/dateddraw.h"
 
@@ -37,6 +38,14 @@ struct KenoRead
 
 // The CSV as published: a zip archive holding it, or the plain CSV text.
 [[nodiscard]] KenoRead parseKenoCsvBody(const QByteArray& body, KenoScheme scheme);
+
+// The CSV as published, a zip archive holding it or the plain text, read in blocks: each good draw
+// goes to the sink as soon as it is read, so neither the text nor its draws are ever held whole. A
+// zip entry is inflated a block at a time.
+[[nodiscard]] KenoCsvTally streamKenoCsvBody(const QByteArray& body, KenoScheme scheme,
+                                             const KenoCsvReader::Sink& sink);
+// The same from a file, which is read a block at a time too.
+[[nodiscard]] KenoCsvTally streamKenoCsvFile(const QString& path, KenoScheme scheme, const KenoCsvReader::Sink& sink);
 
 // The first entry of a zip archive whose name ends in ".csv" (any entry when none does); nullopt
 // with the reason when the bytes are no readable zip archive.

@@ -5,6 +5,7 @@
 #include "timezone.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
@@ -37,6 +38,11 @@ private Q_SLOTS:
     void forms();
     void notUnderstood_data();
     void notUnderstood();
+    void clockChanges_data();
+    void clockChanges();
+    void inBlocks_data();
+    void inBlocks();
+    void streamedFile();
     void badZip_data();
     void badZip();
 };
@@ -245,6 +251,108 @@ void TestKenoFormats::notUnderstood()
         json ? parseKenoJson(body, KenoScheme::Interleave) : parseKenoCsvBody(body, KenoScheme::Interleave);
     QVERIFY(read.draws.empty());
     QCOMPARE(read.problem, problem);
+}
+
+void TestKenoFormats::clockChanges_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QStringList>("draws");
+    QTest::addColumn<QString>("problem");
+
+    const auto row = [](const char* issue, const char* stamp) { return kenoCsvRow(issue, stamp, kNumbersCsv); };
+    const QByteArray autumn = row("100", "2026-11-01 01:50:00") + row("101", "2026-11-01 01:54:00") +
+                              row("102", "2026-11-01 01:01:00") + row("103", "2026-11-01 01:05:00");
+    const QByteArray autumnNewestFirst = row("104", "2026-11-01 02:03:00") + row("103", "2026-11-01 01:05:00") +
+                                         row("102", "2026-11-01 01:01:00") + row("101", "2026-11-01 01:54:00") +
+                                         row("100", "2026-11-01 01:50:00");
+    const QByteArray spring =
+        row("100", "2026-03-08 01:58:00") + row("101", "2026-03-08 02:02:00") + row("102", "2026-03-08 03:05:00");
+    // Shanghai is UTC+8; the autumn hour's first pass is UTC-7, its second UTC-8.
+    // clang-format off
+    QTest::newRow("autumn, oldest first") << autumn << QStringList{"100 2026-11-01 16:50:00 886", "101 2026-11-01 16:54:00 886", "102 2026-11-01 17:01:00 886", "103 2026-11-01 17:05:00 886"} << "";
+    QTest::newRow("autumn, newest first") << autumnNewestFirst << QStringList{"104 2026-11-01 18:03:00 886", "103 2026-11-01 17:05:00 886", "102 2026-11-01 17:01:00 886", "101 2026-11-01 16:54:00 886", "100 2026-11-01 16:50:00 886"} << "";
+    QTest::newRow("spring gap refused")   << spring << QStringList{"100 2026-03-08 17:58:00 886", "102 2026-03-08 18:05:00 886"} << "draw 101: 2026-03-08 02:02:00 does not exist in Vancouver: the clocks skip that hour in spring";
+    // clang-format on
+}
+
+// Draw numbers and moments stay in the same order across the autumn hour that comes twice; a time
+// the spring change skips is no draw's.
+void TestKenoFormats::clockChanges()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(QStringList, draws);
+    QFETCH(QString, problem);
+    const KenoRead read = parseKenoCsv(kCsvHeader + rows, KenoScheme::Interleave);
+    QCOMPARE(datedDrawLines(read.draws), draws);
+    QCOMPARE(read.problem, problem);
+    QCOMPARE(read.rejected, problem.isEmpty() ? 0 : 1);
+}
+
+void TestKenoFormats::inBlocks_data()
+{
+    QTest::addColumn<int>("blockSize");
+    // clang-format off
+    QTest::newRow("one byte")        << 1;
+    QTest::newRow("three bytes")     << 3;
+    QTest::newRow("a row and a bit") << 97;
+    QTest::newRow("whole")           << (1 << 20);
+    // clang-format on
+}
+
+// However the bytes are cut into blocks, the reader gives the draws and the tally of the whole text,
+// a byte-order mark, CR LF ends, a bad row and a last line without its end included.
+void TestKenoFormats::inBlocks()
+{
+    QFETCH(int, blockSize);
+    QByteArray text = "\xEF\xBB\xBF" + kCsvHeader + kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv) +
+                      kenoCsvRow("3463831", "2026-07-31 04:00:00", kNumbersCsv) +
+                      kenoCsvRow("3463832", "2026-07-31 04:03:30", "1,2,3") +
+                      kenoCsvRow("3463833", "2026-07-31 04:07:00", kNumbersCsv);
+    text.chop(2);
+    std::vector<KenoCsvDraw> draws;
+    KenoCsvReader reader(KenoScheme::Interleave, [&draws](const KenoCsvDraw& draw) {
+        draws.push_back(draw);
+        return true;
+    });
+    for (qsizetype at = 0; at < text.size(); at += blockSize)
+        QVERIFY(reader.feed(QByteArrayView(text).sliced(at, std::min<qsizetype>(blockSize, text.size() - at))));
+    const KenoCsvTally tally = reader.finish();
+    QVERIFY(tally.readable);
+    QCOMPARE(tally.draws, 3);
+    QCOMPARE(tally.rejected, 1);
+    QCOMPARE(tally.problem, QStringLiteral("draw 3463832: a number is no integer"));
+    QCOMPARE(draws.size(), std::size_t(3));
+    QCOMPARE(draws.back().issue, 3463833);
+    QCOMPARE(draws.back().drawnUtc, QDateTime(QDate(2026, 7, 31), QTime(11, 7), Qt::UTC).toSecsSinceEpoch());
+    QCOMPARE(draws.back().digits, (std::array<int, 3>{8, 8, 6}));
+    QCOMPARE(draws.back().numbers,
+             (std::array<int, 20>{3, 7, 12, 15, 18, 22, 26, 31, 33, 40, 44, 47, 52, 58, 61, 66, 70, 73, 77, 80}));
+}
+
+// A zipped CSV on disk streams to the draws its body gives.
+void TestKenoFormats::streamedFile()
+{
+    const QByteArray text = kCsvHeader + kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv) +
+                            kenoCsvRow("3463831", "2026-07-31 04:00:00", kNumbersCsv);
+    QTemporaryDir dir;
+    for (const bool zipped : {false, true}) {
+        const QString path = dir.filePath(zipped ? QStringLiteral("year.zip") : QStringLiteral("year.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(zipped ? zipOneFile(QStringLiteral("KenoCurrentYear.csv"), text) : text);
+        file.close();
+        std::vector<qint64> issues;
+        const KenoCsvTally tally = streamKenoCsvFile(path, KenoScheme::Block, [&issues](const KenoCsvDraw& draw) {
+            issues.push_back(draw.issue);
+            return draw.digits == std::array<int, 3>{7, 1, 0};
+        });
+        QCOMPARE(tally.draws, 2);
+        QCOMPARE(tally.problem, QString());
+        QCOMPARE(issues, (std::vector<qint64>{3463830, 3463831}));
+    }
+    const KenoCsvTally missing = streamKenoCsvFile(dir.filePath(QStringLiteral("none.csv")), KenoScheme::Block,
+                                                   [](const KenoCsvDraw&) { return true; });
+    QVERIFY(missing.problem.startsWith(QStringLiteral("cannot read ")));
 }
 
 void TestKenoFormats::badZip_data()
