@@ -8,6 +8,7 @@
 #include "feed/feedfetch.h"
 #include "feed/issueplausibility.h"
 #include "feed/notice.h"
+#include "feed/sources.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -125,6 +126,8 @@ private:
     void onArchiveWritten();
     void exportArchive();
     void backfillArchive();
+    // The sources of a lottery as tandor28.ini and the notice give them; empty when it has none.
+    [[nodiscard]] std::vector<DrawSource> sourcesOf(LotteryKind kind) const;
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
@@ -169,8 +172,9 @@ private:
     int m_refreshCount = 0;
     std::unique_ptr<QLockFile> m_folderLock; // held from the start to the end of the window
     std::shared_ptr<DrawArchive> m_archive;
-    QString m_archiveNote; // why the archive is unavailable, or what its last write brought
-    QString m_sourceNote;  // the source that answered, or why the fetch counted as failed
+    QString m_archiveNote;   // why the archive is unavailable, or what its last write brought
+    QString m_sourceNote;    // the source that answered, or why the fetch counted as failed
+    bool m_noSource = false; // the lottery of the last refresh has no source to ask
     std::optional<LotteryKind> m_shownLottery;
     // The newest issue of each lottery that was plausible: what later fetches are measured against.
     std::array<std::optional<IssueAnchor>, 2> m_lastPlausible;
