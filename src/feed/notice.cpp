@@ -79,6 +79,11 @@ QString fetchFailedAnnouncementText(const QString& reason)
     return QStringLiteral("获取开奖失败（") + reason + QStringLiteral("），显示的不是最新开奖");
 }
 
+QString noNoticeServerStatusText()
+{
+    return QStringLiteral("当前状态：未配置公告服务器，当前版本:") + QLatin1String(kCurrentVersion);
+}
+
 QString fetchFailedStatusText(const QString& reason, const QString& latestVersion)
 {
     return QStringLiteral("当前状态：获取开奖失败（") + reason + QStringLiteral("），当前版本:") + latestVersion;

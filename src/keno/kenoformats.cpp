@@ -6,10 +6,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tandor28 {
@@ -60,6 +60,56 @@ std::optional<qint64> jsonIssue(const QJsonValue& value)
     return ok && n >= 1 ? std::optional<qint64>(n) : std::nullopt;
 }
 
+// A clock time as the Keno service writes it: "HH:MM:SS" or "HH:MM", on a 24-hour clock or followed
+// by AM or PM.
+QTime clockTime(QStringView text)
+{
+    text = text.trimmed();
+    int meridiem = -1; // -1 none, 0 AM, 12 PM
+    if (text.endsWith(QLatin1String("AM"), Qt::CaseInsensitive))
+        meridiem = 0;
+    else if (text.endsWith(QLatin1String("PM"), Qt::CaseInsensitive))
+        meridiem = 12;
+    if (meridiem >= 0)
+        text = text.chopped(2).trimmed();
+    const QList<QStringView> parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2 && parts.size() != 3)
+        return {};
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        values[i] = parts[i].size() >= 1 && parts[i].size() <= 2 ? parts[i].toInt(&ok) : -1;
+        if (!ok)
+            return {};
+    }
+    if (meridiem >= 0) {
+        if (values[0] < 1 || values[0] > 12)
+            return {};
+        values[0] = values[0] % 12 + meridiem;
+    }
+    return QTime(values[0], values[1], values[2]);
+}
+
+// "Dec 9, 2026" or "Dec 09, 2026" (the month's name may be written out), whatever the locale.
+QDate monthDayYear(QStringView text)
+{
+    static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const QString words = text.toString().replace(QLatin1Char(','), QLatin1Char(' ')).simplified();
+    const QList<QStringView> parts = QStringView(words).split(QLatin1Char(' '));
+    if (parts.size() != 3 || parts[0].size() < 3 || parts[1].size() > 2 || parts[2].size() != 4)
+        return {};
+    int month = 0;
+    for (int i = 0; i < 12 && month == 0; ++i) {
+        if (parts[0].left(3).compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
+            month = i + 1;
+    }
+    bool okDay = false;
+    bool okYear = false;
+    const QDate date(parts[2].toInt(&okYear), month, parts[1].toInt(&okDay));
+    return okDay && okYear ? date : QDate();
+}
+
 struct ZipCloser
 {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -72,16 +122,19 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
     KenoRead read;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        read.problem =
-            error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON array");
+    if (error.error != QJsonParseError::NoError) {
+        read.problem = error.errorString();
+        return read;
+    }
+    const QJsonValue list = document.isObject() ? document.object().value(QLatin1String("draws")) : QJsonValue();
+    if (!document.isArray() && !list.isArray()) {
+        read.problem = QStringLiteral("neither a list of draws nor an object holding one under \"draws\"");
         return read;
     }
     read.readable = true;
-    const QLocale c = QLocale::c();
     VancouverClock clock;
     const ZoneClock local = ZoneClock::local();
-    const QJsonArray records = document.array();
+    const QJsonArray records = document.isArray() ? document.array() : list.toArray();
     read.draws.reserve(static_cast<std::size_t>(records.size()));
     for (const QJsonValue& value : records) {
         const QJsonObject record = value.toObject();
@@ -90,10 +143,8 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
             noteRejected(read, QStringLiteral("record without a draw number"));
             continue;
         }
-        const QDate date =
-            c.toDate(record.value(QLatin1String("drawDate")).toString().simplified(), QStringLiteral("MMM d, yyyy"));
-        const QTime time = c.toTime(record.value(QLatin1String("drawTime")).toString().trimmed().toUpper(),
-                                    QStringLiteral("hh:mm:ss AP"));
+        const QDate date = monthDayYear(record.value(QLatin1String("drawDate")).toString());
+        const QTime time = clockTime(record.value(QLatin1String("drawTime")).toString());
         QString why;
         const std::optional<qint64> moment =
             date.isValid() && time.isValid() ? clock.moment(*issue, date, time, &why) : std::nullopt;
@@ -145,8 +196,10 @@ void takeTally(KenoRead& read, const KenoCsvTally& tally)
 
 constexpr qsizetype kBlockBytes = 1 << 20;
 
-// A yearly CSV is some tens of megabytes; anything far larger is not what a source publishes.
-constexpr zip_uint64_t kMaxEntryBytes = 512ULL * 1024 * 1024;
+QString crcFailureText()
+{
+    return QStringLiteral("the zip entry fails its CRC check: its data is damaged");
+}
 
 // The first entry whose name ends in ".csv" (any entry when none does), opened for reading; nullptr
 // with the reason.
@@ -167,12 +220,19 @@ zip_file_t* openCsvEntry(zip_t* archive, zip_uint64_t* size, QString* why)
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(archive, static_cast<zip_uint64_t>(chosen), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+    if (zip_stat_index(archive, static_cast<zip_uint64_t>(chosen), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+        !(stat.valid & ZIP_STAT_COMP_SIZE)) {
         *why = QStringLiteral("the zip entry has no size");
         return nullptr;
     }
-    if (stat.size > kMaxEntryBytes) {
-        *why = QStringLiteral("the zip entry is too large");
+    // A yearly CSV is some megabytes and deflates about tenfold; an entry far larger, or one that
+    // inflates far more, is a zip bomb and is refused before anything is inflated.
+    if (stat.size > kMaxZipEntryBytes) {
+        *why = QStringLiteral("the zip entry is larger than %1 MiB").arg(kMaxZipEntryBytes / (1024 * 1024));
+        return nullptr;
+    }
+    if (stat.size > kMaxZipInflation * std::max<zip_uint64_t>(stat.comp_size, 1)) {
+        *why = QStringLiteral("the zip entry inflates more than %1 times its compressed size").arg(kMaxZipInflation);
         return nullptr;
     }
     zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(chosen), 0);
@@ -208,14 +268,19 @@ KenoCsvTally streamZip(zip_t* archive, KenoCsvReader& reader)
     zip_uint64_t total = 0;
     zip_int64_t got = 0;
     bool going = true;
+    // The read goes on to the end of the entry, where libzip checks its CRC; an entry that inflates
+    // past its stated size stops there.
     while (going && (got = zip_fread(file, block.data(), static_cast<zip_uint64_t>(block.size()))) > 0) {
         total += static_cast<zip_uint64_t>(got);
+        if (total > size)
+            break;
         going = reader.feed(QByteArrayView(block.constData(), got));
     }
+    const bool crcFailed = got < 0 && zip_error_code_zip(zip_file_get_error(file)) == ZIP_ER_CRC;
     zip_fclose(file);
-    if (got < 0 || (going && total != size)) {
+    if (got < 0 || total > size || (going && total != size)) {
         KenoCsvTally tally = reader.finish();
-        failed.problem = QStringLiteral("the zip entry is damaged");
+        failed.problem = crcFailed ? crcFailureText() : QStringLiteral("the zip entry is damaged");
         failed.draws = tally.draws;
         return failed;
     }
@@ -325,8 +390,18 @@ std::optional<QByteArray> unzipFirstCsv(const QByteArray& zip, QString* why)
         return fail();
     QByteArray content(static_cast<qsizetype>(size), Qt::Uninitialized);
     const zip_int64_t got = zip_fread(file, content.data(), size);
+    // libzip checks the CRC only when a read reaches the end of the entry, so one more read must
+    // find that end: an error there is a CRC that does not match, more bytes an entry longer than
+    // its stated size.
+    char beyond = 0;
+    const zip_int64_t more = got < 0 ? -1 : zip_fread(file, &beyond, 1);
+    const bool crcFailed = more < 0 && zip_error_code_zip(zip_file_get_error(file)) == ZIP_ER_CRC;
     zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != size) {
+    if (crcFailed) {
+        reason = crcFailureText();
+        return fail();
+    }
+    if (got < 0 || static_cast<zip_uint64_t>(got) != size || more != 0) {
         reason = QStringLiteral("the zip entry is damaged");
         return fail();
     }

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <zip.h>
+
 using namespace tandor28;
 using namespace tandor28::testsupport;
 
@@ -17,6 +19,33 @@ namespace {
 const QByteArray kNumbers = kenoExampleNumbersText(", ");
 const QByteArray kNumbersCsv = kenoExampleNumbersText(",");
 const QByteArray kCsvHeader = kenoCsvHeader();
+
+// A zip holding `content` stored without compression, so that its bytes stand in the archive as they are.
+QByteArray storedZip(const QByteArray& content)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_error_fini(&error);
+    zip_source_keep(target);
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
+    zip_source_t* entry = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
+    const zip_int64_t index = zip_file_add(archive, "KenoCurrentYear.csv", entry, ZIP_FL_OVERWRITE);
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    QByteArray result;
+    if (zip_close(archive) == 0 && zip_source_open(target) == 0) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_source_stat(target, &stat) == 0) {
+            result.resize(static_cast<qsizetype>(stat.size));
+            if (zip_source_read(target, result.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+                result.clear();
+        }
+        zip_source_close(target);
+    }
+    zip_source_free(target);
+    return result;
+}
 
 } // namespace
 
@@ -34,6 +63,10 @@ private Q_SLOTS:
     void csv_data();
     void csv();
     void zipped();
+    void forms_data();
+    void forms();
+    void notUnderstood_data();
+    void notUnderstood();
     void clockChanges_data();
     void clockChanges();
     void inBlocks_data();
@@ -41,6 +74,8 @@ private Q_SLOTS:
     void streamedFile();
     void badZip_data();
     void badZip();
+    void zipBoundsAndCrc_data();
+    void zipBoundsAndCrc();
 };
 
 void TestKenoFormats::initTestCase()
@@ -93,7 +128,8 @@ void TestKenoFormats::json_data()
     QTest::newRow("number past any integer rejected") << "[" + huge + "]" << KenoScheme::Interleave << true << QStringList{} << 1;
     QTest::newRow("no draw number")          << QByteArray("[{\"drawDate\": \"Jul 31, 2026\"}, 5]") << KenoScheme::Interleave << true << QStringList{} << 2;
     QTest::newRow("empty array")             << QByteArray("[]") << KenoScheme::Interleave << true << QStringList{} << 0;
-    QTest::newRow("object, not array")       << "{\"draws\": [" + good + "]}" << KenoScheme::Interleave << false << QStringList{} << 0;
+    QTest::newRow("object without draws")    << "{\"results\": [" + good + "]}" << KenoScheme::Interleave << false << QStringList{} << 0;
+    QTest::newRow("draws not a list")        << QByteArray("{\"draws\": 5}") << KenoScheme::Interleave << false << QStringList{} << 0;
     QTest::newRow("cut body")                << "[" + good.left(40) << KenoScheme::Interleave << false << QStringList{} << 0;
     QTest::newRow("described feed body")     << QByteArray("{\"issue\":\"1\",\"date\":\"2025-10-14 12:05\"}") << KenoScheme::Interleave << false << QStringList{} << 0;
     // clang-format on
@@ -179,6 +215,73 @@ void TestKenoFormats::zipped()
     QCOMPARE(unzipFirstCsv(zip).value_or(QByteArray()), text);
     QCOMPARE(datedDrawLines(parseKenoCsvBody(text, KenoScheme::Block).draws),
              QStringList{"3463830 2026-07-31 18:56:30 710"});
+}
+
+void TestKenoFormats::forms_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("skipped");
+    // clang-format off
+    QTest::newRow("JSON, bare list")            << "plain.json" << 0;
+    QTest::newRow("JSON, list under draws")     << "under-draws.json" << 0;
+    QTest::newRow("JSON, numbers as texts")     << "number-texts.json" << 0;
+    QTest::newRow("JSON, one-digit day")        << "one-digit-day.json" << 0;
+    QTest::newRow("JSON, time without seconds") << "no-seconds.json" << 0;
+    QTest::newRow("JSON, extra fields")         << "extra-fields.json" << 0;
+    QTest::newRow("CSV, plain")                 << "plain.csv" << 0;
+    QTest::newRow("CSV, other products")        << "other-products.csv" << 2;
+    QTest::newRow("CSV, separate DRAW TIME")    << "date-and-time.csv" << 0;
+    QTest::newRow("CSV, spreadsheet dates")     << "spreadsheet-dates.csv" << 0;
+    QTest::newRow("CSV, CR LF")                 << "crlf.csv" << 0;
+    QTest::newRow("CSV, byte-order mark")       << "bom.csv" << 0;
+    QTest::newRow("zip, CSV second entry")      << "csv-second-entry.zip" << 0;
+    // clang-format on
+}
+
+// Every form the results service publishes reads to the same three draws as its plain form.
+void TestKenoFormats::forms()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, skipped);
+    QFile file(fixturePath(QStringLiteral("keno/") + fixture));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QByteArray body = file.readAll();
+    const KenoRead read = fixture.endsWith(QLatin1String(".json")) ? parseKenoJson(body, KenoScheme::Interleave)
+                                                                   : parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY2(read.readable, qPrintable(read.problem));
+    const QStringList want{"3501003 2026-12-10 12:07:00 374", "3501002 2026-12-10 12:00:00 659",
+                           "3501001 2026-12-10 11:53:00 455"};
+    QCOMPARE(datedDrawLines(read.draws), want);
+    QCOMPARE(read.rejected, 0);
+    QCOMPARE(read.skipped, skipped);
+    QCOMPARE(read.problem, QString());
+}
+
+void TestKenoFormats::notUnderstood_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QString>("problem");
+    // clang-format off
+    QTest::newRow("JSON object of another shape") << QByteArray("{\"result\": \"ok\"}") << true << "neither a list of draws nor an object holding one under \"draws\"";
+    QTest::newRow("JSON cut short")               << QByteArray("[{\"drawNbr\": 1") << true << "invalid termination by number";
+    QTest::newRow("JSON date of another form")    << kenoJsonRecord("7", "2026-12-09", "08:07:00 PM", kNumbers).prepend('[').append(']') << true << "draw 7: unreadable date or time";
+    QTest::newRow("CSV of other products only")   << kCsvHeader + "LOTTO MAX,4012,2026-12-08 20:30:00,1,2,3\r\n" << false << "no KENO rows (1 rows of other products skipped)";
+    QTest::newRow("CSV slashed date, no marker")  << kCsvHeader + kenoCsvRow("7", "12/09/2026 20:07:00", kNumbersCsv) << false << "draw 7: unreadable date";
+    QTest::newRow("CSV header of another file")   << QByteArray("DATE,NUMBERS\r\n2026-12-09,1 2 3\r\n") << false << "CSV header without DRAW NUMBER, DRAW DATE and NUMBER DRAWN 1 to 20";
+    // clang-format on
+}
+
+// A form that is not understood says why; it never reads as a document without draws.
+void TestKenoFormats::notUnderstood()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, json);
+    QFETCH(QString, problem);
+    const KenoRead read =
+        json ? parseKenoJson(body, KenoScheme::Interleave) : parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY(read.draws.empty());
+    QCOMPARE(read.problem, problem);
 }
 
 void TestKenoFormats::clockChanges_data()
@@ -302,6 +405,45 @@ void TestKenoFormats::badZip()
     const KenoRead read = parseKenoCsvBody(body, KenoScheme::Interleave);
     QVERIFY(read.draws.empty());
     QVERIFY(!read.problem.isEmpty());
+}
+
+void TestKenoFormats::zipBoundsAndCrc_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("reason");
+    const QByteArray row = kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
+    // A plain CSV grows row by row to just over 64 MiB: too large, whatever its compression.
+    QByteArray large = kCsvHeader;
+    large.reserve(kMaxZipEntryBytes + row.size() + 1);
+    while (static_cast<unsigned long long>(large.size()) <= kMaxZipEntryBytes)
+        large += row;
+    const QByteArray stored = storedZip(kCsvHeader + row);
+    QVERIFY(!stored.isEmpty());
+    QByteArray wrongDigit = stored;
+    // One digit of the stored numbers changed, as a bit flipped on the way would: the CRC no longer fits.
+    const qsizetype numbers = wrongDigit.indexOf(kNumbersCsv);
+    QVERIFY(numbers > 0);
+    const qsizetype digit = numbers + kNumbersCsv.size() - 1;
+    wrongDigit[digit] = wrongDigit[digit] == '0' ? '1' : '0';
+
+    // clang-format off
+    QTest::newRow("entry over 64 MiB")             << zipOneFile(QStringLiteral("KenoCurrentYear.csv"), large) << "larger than 64 MiB";
+    QTest::newRow("entry inflating 1000 times")    << zipOneFile(QStringLiteral("KenoCurrentYear.csv"), QByteArray(8 * 1024 * 1024, '0')) << "inflates more than 100 times";
+    QTest::newRow("stored entry with a bad CRC")   << wrongDigit << "CRC";
+    // clang-format on
+}
+
+void TestKenoFormats::zipBoundsAndCrc()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, reason);
+    QVERIFY(body.startsWith("PK\x03\x04"));
+    QString why;
+    QVERIFY(!unzipFirstCsv(body, &why));
+    QVERIFY2(why.contains(reason), qPrintable(why));
+    const KenoRead read = parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY(read.draws.empty());
+    QVERIFY2(read.problem.contains(reason), qPrintable(read.problem));
 }
 
 QTEST_GUILESS_MAIN(TestKenoFormats)
