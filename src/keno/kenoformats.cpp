@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocale>
 
 #include <zip.h>
 
@@ -60,6 +59,56 @@ std::optional<qint64> jsonIssue(const QJsonValue& value)
     return ok && n >= 1 ? std::optional<qint64>(n) : std::nullopt;
 }
 
+// A clock time as the Keno service writes it: "HH:MM:SS" or "HH:MM", on a 24-hour clock or followed
+// by AM or PM.
+QTime clockTime(QStringView text)
+{
+    text = text.trimmed();
+    int meridiem = -1; // -1 none, 0 AM, 12 PM
+    if (text.endsWith(QLatin1String("AM"), Qt::CaseInsensitive))
+        meridiem = 0;
+    else if (text.endsWith(QLatin1String("PM"), Qt::CaseInsensitive))
+        meridiem = 12;
+    if (meridiem >= 0)
+        text = text.chopped(2).trimmed();
+    const QList<QStringView> parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 2 && parts.size() != 3)
+        return {};
+    int values[3] = {0, 0, 0};
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        bool ok = false;
+        values[i] = parts[i].size() >= 1 && parts[i].size() <= 2 ? parts[i].toInt(&ok) : -1;
+        if (!ok)
+            return {};
+    }
+    if (meridiem >= 0) {
+        if (values[0] < 1 || values[0] > 12)
+            return {};
+        values[0] = values[0] % 12 + meridiem;
+    }
+    return QTime(values[0], values[1], values[2]);
+}
+
+// "Dec 9, 2026" or "Dec 09, 2026" (the month's name may be written out), whatever the locale.
+QDate monthDayYear(QStringView text)
+{
+    static constexpr const char* kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                              "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+    const QString words = text.toString().replace(QLatin1Char(','), QLatin1Char(' ')).simplified();
+    const QList<QStringView> parts = QStringView(words).split(QLatin1Char(' '));
+    if (parts.size() != 3 || parts[0].size() < 3 || parts[1].size() > 2 || parts[2].size() != 4)
+        return {};
+    int month = 0;
+    for (int i = 0; i < 12 && month == 0; ++i) {
+        if (parts[0].left(3).compare(QLatin1String(kMonths[i]), Qt::CaseInsensitive) == 0)
+            month = i + 1;
+    }
+    bool okDay = false;
+    bool okYear = false;
+    const QDate date(parts[2].toInt(&okYear), month, parts[1].toInt(&okDay));
+    return okDay && okYear ? date : QDate();
+}
+
 struct ZipCloser
 {
     void operator()(zip_t* archive) const { zip_discard(archive); }
@@ -72,16 +121,19 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
     KenoRead read;
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        read.problem =
-            error.error != QJsonParseError::NoError ? error.errorString() : QStringLiteral("not a JSON array");
+    if (error.error != QJsonParseError::NoError) {
+        read.problem = error.errorString();
+        return read;
+    }
+    const QJsonValue list = document.isObject() ? document.object().value(QLatin1String("draws")) : QJsonValue();
+    if (!document.isArray() && !list.isArray()) {
+        read.problem = QStringLiteral("neither a list of draws nor an object holding one under \"draws\"");
         return read;
     }
     read.readable = true;
-    const QLocale c = QLocale::c();
     VancouverClock clock;
     const ZoneClock local = ZoneClock::local();
-    const QJsonArray records = document.array();
+    const QJsonArray records = document.isArray() ? document.array() : list.toArray();
     read.draws.reserve(static_cast<std::size_t>(records.size()));
     for (const QJsonValue& value : records) {
         const QJsonObject record = value.toObject();
@@ -90,10 +142,8 @@ KenoRead parseKenoJson(const QByteArray& body, KenoScheme scheme)
             noteRejected(read, QStringLiteral("record without a draw number"));
             continue;
         }
-        const QDate date =
-            c.toDate(record.value(QLatin1String("drawDate")).toString().simplified(), QStringLiteral("MMM d, yyyy"));
-        const QTime time = c.toTime(record.value(QLatin1String("drawTime")).toString().trimmed().toUpper(),
-                                    QStringLiteral("hh:mm:ss AP"));
+        const QDate date = monthDayYear(record.value(QLatin1String("drawDate")).toString());
+        const QTime time = clockTime(record.value(QLatin1String("drawTime")).toString());
         QString why;
         const std::optional<qint64> moment =
             date.isValid() && time.isValid() ? clock.moment(*issue, date, time, &why) : std::nullopt;

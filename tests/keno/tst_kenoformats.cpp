@@ -34,6 +34,10 @@ private Q_SLOTS:
     void csv_data();
     void csv();
     void zipped();
+    void forms_data();
+    void forms();
+    void notUnderstood_data();
+    void notUnderstood();
     void clockChanges_data();
     void clockChanges();
     void inBlocks_data();
@@ -93,7 +97,8 @@ void TestKenoFormats::json_data()
     QTest::newRow("number past any integer rejected") << "[" + huge + "]" << KenoScheme::Interleave << true << QStringList{} << 1;
     QTest::newRow("no draw number")          << QByteArray("[{\"drawDate\": \"Jul 31, 2026\"}, 5]") << KenoScheme::Interleave << true << QStringList{} << 2;
     QTest::newRow("empty array")             << QByteArray("[]") << KenoScheme::Interleave << true << QStringList{} << 0;
-    QTest::newRow("object, not array")       << "{\"draws\": [" + good + "]}" << KenoScheme::Interleave << false << QStringList{} << 0;
+    QTest::newRow("object without draws")    << "{\"results\": [" + good + "]}" << KenoScheme::Interleave << false << QStringList{} << 0;
+    QTest::newRow("draws not a list")        << QByteArray("{\"draws\": 5}") << KenoScheme::Interleave << false << QStringList{} << 0;
     QTest::newRow("cut body")                << "[" + good.left(40) << KenoScheme::Interleave << false << QStringList{} << 0;
     QTest::newRow("described feed body")     << QByteArray("{\"issue\":\"1\",\"date\":\"2025-10-14 12:05\"}") << KenoScheme::Interleave << false << QStringList{} << 0;
     // clang-format on
@@ -182,6 +187,73 @@ void TestKenoFormats::zipped()
     QCOMPARE(unzipFirstCsv(zip).value_or(QByteArray()), text);
     QCOMPARE(datedDrawLines(parseKenoCsvBody(text, KenoScheme::Block).draws),
              QStringList{"3463830 2026-07-31 18:56:30 710"});
+}
+
+void TestKenoFormats::forms_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("skipped");
+    // clang-format off
+    QTest::newRow("JSON, bare list")            << "plain.json" << 0;
+    QTest::newRow("JSON, list under draws")     << "under-draws.json" << 0;
+    QTest::newRow("JSON, numbers as texts")     << "number-texts.json" << 0;
+    QTest::newRow("JSON, one-digit day")        << "one-digit-day.json" << 0;
+    QTest::newRow("JSON, time without seconds") << "no-seconds.json" << 0;
+    QTest::newRow("JSON, extra fields")         << "extra-fields.json" << 0;
+    QTest::newRow("CSV, plain")                 << "plain.csv" << 0;
+    QTest::newRow("CSV, other products")        << "other-products.csv" << 2;
+    QTest::newRow("CSV, separate DRAW TIME")    << "date-and-time.csv" << 0;
+    QTest::newRow("CSV, spreadsheet dates")     << "spreadsheet-dates.csv" << 0;
+    QTest::newRow("CSV, CR LF")                 << "crlf.csv" << 0;
+    QTest::newRow("CSV, byte-order mark")       << "bom.csv" << 0;
+    QTest::newRow("zip, CSV second entry")      << "csv-second-entry.zip" << 0;
+    // clang-format on
+}
+
+// Every form the results service publishes reads to the same three draws as its plain form.
+void TestKenoFormats::forms()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, skipped);
+    QFile file(fixturePath(QStringLiteral("keno/") + fixture));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QByteArray body = file.readAll();
+    const KenoRead read = fixture.endsWith(QLatin1String(".json")) ? parseKenoJson(body, KenoScheme::Interleave)
+                                                                   : parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY2(read.readable, qPrintable(read.problem));
+    const QStringList want{"3501003 2026-12-10 12:07:00 374", "3501002 2026-12-10 12:00:00 659",
+                           "3501001 2026-12-10 11:53:00 455"};
+    QCOMPARE(datedDrawLines(read.draws), want);
+    QCOMPARE(read.rejected, 0);
+    QCOMPARE(read.skipped, skipped);
+    QCOMPARE(read.problem, QString());
+}
+
+void TestKenoFormats::notUnderstood_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("json");
+    QTest::addColumn<QString>("problem");
+    // clang-format off
+    QTest::newRow("JSON object of another shape") << QByteArray("{\"result\": \"ok\"}") << true << "neither a list of draws nor an object holding one under \"draws\"";
+    QTest::newRow("JSON cut short")               << QByteArray("[{\"drawNbr\": 1") << true << "invalid termination by number";
+    QTest::newRow("JSON date of another form")    << kenoJsonRecord("7", "2026-12-09", "08:07:00 PM", kNumbers).prepend('[').append(']') << true << "draw 7: unreadable date or time";
+    QTest::newRow("CSV of other products only")   << kCsvHeader + "LOTTO MAX,4012,2026-12-08 20:30:00,1,2,3\r\n" << false << "no KENO rows (1 rows of other products skipped)";
+    QTest::newRow("CSV slashed date, no marker")  << kCsvHeader + kenoCsvRow("7", "12/09/2026 20:07:00", kNumbersCsv) << false << "draw 7: unreadable date";
+    QTest::newRow("CSV header of another file")   << QByteArray("DATE,NUMBERS\r\n2026-12-09,1 2 3\r\n") << false << "CSV header without DRAW NUMBER, DRAW DATE and NUMBER DRAWN 1 to 20";
+    // clang-format on
+}
+
+// A form that is not understood says why; it never reads as a document without draws.
+void TestKenoFormats::notUnderstood()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, json);
+    QFETCH(QString, problem);
+    const KenoRead read =
+        json ? parseKenoJson(body, KenoScheme::Interleave) : parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY(read.draws.empty());
+    QCOMPARE(read.problem, problem);
 }
 
 void TestKenoFormats::clockChanges_data()
