@@ -2,6 +2,7 @@
 
 #include "alerts/drawnotice.h"
 #include "app/alarmtab.h"
+#include "app/applog.h"
 #include "app/customtab.h"
 #include "app/framesize.h"
 #include "app/freeplanstab.h"
@@ -416,6 +417,12 @@ void MainWindow::finishRefresh()
 
     m_refreshing = false;
     ++m_refreshCount;
+    // What the window shows after each refresh, for --verbose runs and the installed-program check.
+    int shown = 0;
+    for (int position = 1; position <= m_state.history.size(); ++position)
+        shown += m_state.history.at(position).issue.isEmpty() ? 0 : 1;
+    qCInfo(lcApp).noquote() << "refresh" << m_refreshCount << sourcesKey(m_refreshLottery) << "shows" << shown
+                            << "draws, newest" << m_state.history.at(1).issue << "| status:" << m_statusLabel->text();
     Q_EMIT refreshFinished();
     if (m_refreshPending) {
         m_refreshPending = false;
