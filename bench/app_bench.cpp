@@ -255,10 +255,7 @@ static void BM_ScaleWindowFirst15s(benchmark::State& state)
             services.openUrl = [](const QUrl&) {};
             services.iniPath = ini;
             services.archivePath = copy;
-            services.archive = [copy](LotteryKind lottery) {
-                const ArchiveOpening opening = DrawArchive::open(copy);
-                return opening.archive ? opening.archive->loadSeries(lottery, 0) : DrawSeries{};
-            };
+            services.archive = archiveFileReader(copy);
             MainWindow window(services);
             window.show();
             if (window.start() != StartOutcome::Running) {
@@ -291,7 +288,7 @@ static void BM_ScaleAnalysisNewDraw(benchmark::State& state)
     AppState appState;
     appState.lottery = LotteryKind::Canada28Night;
     appState.history = historyFromSeries(DrawSeries(stored.end() - kHistoryLength, stored.end()));
-    AnalysisTab tab(appState, [&stored](LotteryKind) { return stored; });
+    AnalysisTab tab(appState, [&stored](LotteryKind) { return ArchiveRead{stored, {}}; });
     tab.resize(890, 564);
     tab.show();
     QEventLoop wait;
