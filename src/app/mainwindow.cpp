@@ -34,8 +34,11 @@
 #include <QSaveFile>
 #include <QStatusBar>
 #include <QTableView>
+#include <QThread>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <chrono>
 
 namespace tandor28 {
 
@@ -333,7 +336,9 @@ void MainWindow::beginRefresh()
     m_fetchWatcher.setFuture(QtConcurrent::run(fetchThreadPool(), [kind, sources, periodCount] {
         SourceFetch fetch = fetchFromSources(kind, sources, 0, periodCount);
         FeedFetchResult result;
-        result.failure = fetch.history ? FetchFailure::None : FetchFailure::TooFewRecords;
+        result.failure = fetch.history       ? FetchFailure::None
+                         : fetch.askedToWait ? FetchFailure::AskedToWait
+                                             : FetchFailure::TooFewRecords;
         result.status = fetch.history ? 200 : 0;
         result.history = std::move(fetch.history);
         result.draws = std::move(fetch.draws);
@@ -586,8 +591,16 @@ void MainWindow::backfillArchive()
             continue;
         const qint64 perDay = kind == LotteryKind::Lucky28 ? 288 : 412;
         const std::shared_ptr<DrawArchive> archive = m_archive;
-        (void)QtConcurrent::run(&m_archivePool, [archive, kind, source = *source, from = *newest - perDay] {
-            return fillGaps(*archive, kind, from, kenoJsonPager(source), describeSource(source), 10).added;
+        // Pages are a second apart; closing the window ends the pause and the backfill at once.
+        PagePacing pacing;
+        pacing.sleep = [closing = m_closing](std::chrono::milliseconds pause) {
+            const auto until = std::chrono::steady_clock::now() + pause;
+            while (!closing->load() && std::chrono::steady_clock::now() < until)
+                QThread::msleep(20);
+        };
+        pacing.stopped = [closing = m_closing] { return closing->load(); };
+        (void)QtConcurrent::run(&m_archivePool, [archive, kind, source = *source, from = *newest - perDay, pacing] {
+            return fillGaps(*archive, kind, from, kenoJsonPager(source, pacing), describeSource(source), 10).added;
         });
     }
 }
@@ -612,6 +625,7 @@ void MainWindow::exportArchive()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    m_closing->store(true);
     m_archivePool.waitForDone();
     QMainWindow::closeEvent(event);
     // The program ends with the main window, whatever other windows are still open.

@@ -16,6 +16,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -167,6 +168,8 @@ private:
     QString m_archiveNote;   // why the archive is unavailable, or what its last write brought
     QString m_sourceNote;    // the source that answered, or why the fetch counted as failed
     bool m_noSource = false; // the lottery of the last refresh has no source to ask
+    // Set when the window closes, so that a backfill waiting between its pages ends at once.
+    std::shared_ptr<std::atomic<bool>> m_closing = std::make_shared<std::atomic<bool>>(false);
     std::optional<LotteryKind> m_shownLottery;
     QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
     QFutureWatcher<ArchiveAdd> m_archiveWatcher;

@@ -94,6 +94,8 @@ struct PagePacing
 {
     std::function<std::chrono::steady_clock::time_point()> now;
     std::function<void(std::chrono::milliseconds)> sleep;
+    // When it says true, no more pages are asked for (the program is closing).
+    std::function<bool()> stopped;
 };
 // Backfill pages are at least this far apart.
 inline constexpr std::chrono::milliseconds kPageSpacing{1000};

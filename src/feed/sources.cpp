@@ -238,6 +238,8 @@ PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing)
             if (since < kPageSpacing)
                 pacing.sleep(std::chrono::ceil<std::chrono::milliseconds>(kPageSpacing - since));
         }
+        if (pacing.stopped && pacing.stopped())
+            return std::nullopt;
         const KenoAnswer answer = KenoManners::instance().fetchPage(kenoPageUrl(source.url, count, offset));
         *lastEnded = pacing.now();
         if (answer.body.isEmpty())
