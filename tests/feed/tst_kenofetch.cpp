@@ -364,12 +364,11 @@ void TestKenoFetch::backfillPagesSpaced()
         const std::lock_guard lock(m_busyMutex);
         QCOMPARE(m_pageTimes, (std::vector<qint64>{0, 1000, 2500, 3500}));
     }
-    // Once told to stop (the program closes), the pager asks for nothing more.
-    bool stopping = false;
-    pacing.stopped = [&stopping] { return stopping; };
-    const PageFetcher stoppable = kenoJsonPager(source, pacing);
+    // Once cancelled (the program closes), the pager asks for nothing more.
+    const auto stopping = std::make_shared<std::atomic<bool>>(false);
+    const PageFetcher stoppable = kenoJsonPager(source, pacing, stopping);
     QVERIFY(stoppable(1, 0));
-    stopping = true;
+    stopping->store(true);
     const int asked = m_pages.count;
     QVERIFY(!stoppable(100, 5));
     QCOMPARE(m_pages.count, asked);
