@@ -79,6 +79,8 @@ QString fetchFailureWords(FetchFailure failure, int status)
         return QStringLiteral("certificate expired or not yet valid");
     case FetchFailure::CertificateInvalid:
         return QStringLiteral("certificate invalid");
+    case FetchFailure::AskedToWait:
+        return QStringLiteral("the source asked to wait");
     case FetchFailure::Cancelled:
         return QStringLiteral("cancelled");
     case FetchFailure::TooFewRecords:
