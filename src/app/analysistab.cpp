@@ -312,9 +312,38 @@ AnalysisRequest AnalysisTab::currentRequest() const
 
 void AnalysisTab::onRefreshFinished()
 {
+    if (!isVisible()) {
+        m_behind = true;
+        return;
+    }
+    catchUp();
+}
+
+void AnalysisTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_behind || !m_computedFor)
+        catchUp();
+}
+
+void AnalysisTab::catchUp()
+{
+    m_behind = false;
     const std::pair<LotteryKind, QString> key{m_state.lottery, m_state.history.at(1).issue};
     if (m_computedFor == key)
         return;
+    if (m_computing) {
+        // The running computation ends with a catch-up.
+        return;
+    }
+    if (m_live && m_computedFor && m_computedFor->first == key.first) {
+        if (const std::optional<int> added = m_live->append(seriesFromHistory(m_state.history))) {
+            m_computedFor = key;
+            if (*added > 0)
+                showSnapshot(m_live->snapshot());
+            return;
+        }
+    }
     recompute();
 }
 
@@ -335,8 +364,8 @@ void AnalysisTab::recompute()
     const AnalysisRequest request = currentRequest();
     m_watcher.setFuture(QtConcurrent::run([fresh, lottery, archive, rules, request] {
         DrawSeries stored = archive ? archive(lottery) : DrawSeries{};
-        auto series = std::make_shared<const DrawSeries>(mergeSeries(std::move(stored), fresh));
-        return Computation{analysisSnapshot(*series, rules, request), series, request};
+        auto live = std::make_shared<LiveAnalysis>(mergeSeries(std::move(stored), fresh), rules, request);
+        return Computation{live->snapshot(), live};
     }));
 }
 
@@ -344,12 +373,16 @@ void AnalysisTab::onComputationFinished()
 {
     m_computing = false;
     const Computation computation = m_watcher.result();
-    m_series = computation.series;
-    m_shownRequest = computation.request;
+    m_live = computation.live;
     showSnapshot(computation.snapshot);
     if (m_pending) {
         m_pending = false;
         recompute();
+    } else if (isVisible()) {
+        // Draws that came while it ran are moved in now.
+        catchUp();
+    } else {
+        m_behind = true;
     }
 }
 
@@ -496,15 +529,19 @@ void AnalysisTab::drawHotCold(const AnalysisSnapshot& snapshot)
 void AnalysisTab::showPlanCurve(int row)
 {
     const QTableWidgetItem* item = m_ui->backtestTable->item(row, 0);
-    if (!item || !m_series)
+    if (!item || !m_live)
         return;
     const auto tab = PlanTab(item->data(TabRole).toInt());
     const int plan = item->data(PlanRole).toInt();
     const int code = item->data(CodeRole).toInt();
     const QString formulas = item->data(FormulasRole).toString();
     const QStringList rules = tab == PlanTab::Free ? m_rules.free : m_rules.member;
-    const std::shared_ptr<const DrawSeries> series = m_series;
-    const int last = m_shownRequest.backtestLast;
+    // The worker gets its own copy of the draws the backtest reads: the figures move on meanwhile.
+    const int last = m_live->request().backtestLast;
+    const DrawSeries& held = m_live->series();
+    const auto reads = static_cast<std::ptrdiff_t>(
+        std::min<qint64>(qint64(held.size()), qint64(last) + std::max(kPlanSourceDraws, kCustomSourceDraws)));
+    const auto series = std::make_shared<const DrawSeries>(held.end() - reads, held.end());
     const QString title = QStringLiteral("%1 近%2期滚动命中率").arg(item->text()).arg(kCurveWindow);
     m_curveWatcher.setFuture(QtConcurrent::run([series, rules, tab, plan, code, formulas, last, title] {
         std::optional<BacktestResult> result;

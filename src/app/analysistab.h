@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 
+#include "analysis/liveanalysis.h"
 #include "analysis/snapshot.h"
 
 #include <QFutureWatcher>
@@ -32,8 +33,10 @@ using ArchiveReader = std::function<DrawSeries(LotteryKind)>;
 using AlgorithmReader = std::function<std::vector<CustomAlgorithm>()>;
 
 // Tab "长期分析": backtests of every plan of a bet type over the archive, missed-draw counts, hot and
-// cold sums and their charts. Everything is computed on a worker thread; the window thread only
-// writes finished results into the widgets.
+// cold sums and their charts. Nothing is read or computed before the tab is first shown, nor while it
+// is hidden. The first computation runs on a worker thread over the whole archive; after it, each new
+// draw moves the figures on in place (the same for any length of archive), and the window thread
+// only writes the results into the widgets.
 class AnalysisTab : public QWidget
 {
     Q_OBJECT
@@ -42,9 +45,12 @@ public:
     AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent = nullptr);
     ~AnalysisTab() override;
 
-    // After every refresh: recomputes when the lottery or its newest draw changed since the last run.
+    // After every refresh: when the lottery or its newest draw changed, a shown tab moves its figures
+    // on by the new draws (or recomputes, for another lottery or draws past a gap); a hidden tab only
+    // notes that it is behind.
     void onRefreshFinished();
-    // Recomputes with the controls' values. Asked for while one runs, it runs once more afterwards.
+    // Recomputes over the whole archive with the controls' values. Asked for while one runs, it runs
+    // once more afterwards.
     void recompute();
     void setAlgorithmReader(AlgorithmReader reader) { m_algorithms = std::move(reader); }
     // Writes a finished computation into the tables and charts, one part per turn of the event loop
@@ -70,12 +76,14 @@ Q_SIGNALS:
     void snapshotShown();
     void curveShown();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Computation
     {
         AnalysisSnapshot snapshot;
-        std::shared_ptr<const DrawSeries> series;
-        AnalysisRequest request;
+        std::shared_ptr<LiveAnalysis> live;
     };
     struct Curve
     {
@@ -85,6 +93,8 @@ private:
     };
 
     [[nodiscard]] AnalysisRequest currentRequest() const;
+    // Brings a shown tab up to the window's newest draw.
+    void catchUp();
     void onComputationFinished();
     void onCurveFinished();
     void writeStatus(const AnalysisSnapshot& snapshot);
@@ -101,12 +111,13 @@ private:
     const PlanRules m_rules;
     QFutureWatcher<Computation> m_watcher;
     QFutureWatcher<Curve> m_curveWatcher;
-    std::shared_ptr<const DrawSeries> m_series;
-    AnalysisRequest m_shownRequest;
-    // The lottery and newest issue the last computation started from.
+    // The figures as last computed or moved on; only the window thread touches them.
+    std::shared_ptr<LiveAnalysis> m_live;
+    // The lottery and newest issue the figures were last brought up to.
     std::optional<std::pair<LotteryKind, QString>> m_computedFor;
     bool m_computing = false;
-    bool m_pending = false;
+    bool m_pending = false; // a recomputation asked for while one ran
+    bool m_behind = false;  // a refresh came while the tab was hidden
     int m_shownCount = 0;
     // The snapshot whose parts are being written, the next part, and the turn that writes it.
     std::shared_ptr<const AnalysisSnapshot> m_showing;

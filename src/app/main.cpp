@@ -1,4 +1,3 @@
-#include "analysis/drawseries.h"
 #include "app/applog.h"
 #include "app/mainwindow.h"
 #include "app/qttranslations.h"
@@ -40,8 +39,7 @@ int main(int argc, char* argv[])
     // that cannot be opened reads as no draws and the tab works from the feed alone.
     services.archive = [path = tandor28::defaultArchivePath()](tandor28::LotteryKind lottery) {
         const tandor28::ArchiveOpening opening = tandor28::DrawArchive::open(path);
-        return opening.archive ? tandor28::seriesFromDated(opening.archive->loadDraws(lottery, 0))
-                               : tandor28::DrawSeries{};
+        return opening.archive ? opening.archive->loadSeries(lottery, 0) : tandor28::DrawSeries{};
     };
     tandor28::MainWindow window(std::move(services));
     if (window.start() != tandor28::StartOutcome::Running)

@@ -216,6 +216,14 @@ StartOutcome MainWindow::applyServerNotice()
 {
     m_endpoints = loadEndpoints(m_services.iniPath);
     m_schedule = loadCountdownSchedule(m_services.iniPath);
+    if (m_endpoints.notice.isEmpty()) {
+        // No notice server is configured: nothing is asked, this version is the one shown, and the
+        // Lucky 28 sources come from [sources] alone.
+        m_notice = ServerNotice{QString::fromLatin1(kCurrentVersion), {}, {}, {}};
+        m_state.latestVersion = m_notice.latestVersion;
+        m_statusLabel->setText(noNoticeServerStatusText());
+        return StartOutcome::Running;
+    }
     // The window is not shown yet, so waiting for the notice here blocks nothing the user sees; the
     // fetch's timeout bounds the whole exchange, so a server that drips cannot hold it up for long.
     const QByteArray body = fetchText(m_endpoints.notice, m_services.fetchTimeoutSeconds);
@@ -256,7 +264,8 @@ void MainWindow::styleTabTables()
 
 void MainWindow::selectLotteryByHour()
 {
-    if (m_services.clock().time().hour() < 9) {
+    // A Lucky 28 without any source would only say so; the window starts on Canada 28 then.
+    if (m_services.clock().time().hour() < 9 || sourcesOf(LotteryKind::Lucky28).empty()) {
         m_settingLottery = true;
         m_ui->lotteryCombo->setCurrentIndex(static_cast<int>(LotteryKind::Canada28Night));
         m_settingLottery = false;
@@ -304,7 +313,14 @@ void MainWindow::beginRefresh()
     connect(&m_fetchWatcher, &QFutureWatcher<FeedFetchResult>::finished, this, &MainWindow::onFetchFinished);
     // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
     const QString url = feedUrl(m_refreshLottery, m_endpoints, m_notice);
-    const std::vector<DrawSource> sources = loadSources(m_services.iniPath, m_refreshLottery, url).sources;
+    const std::vector<DrawSource> sources = sourcesOf(m_refreshLottery);
+    m_noSource = sources.empty();
+    if (m_noSource) {
+        // Nothing to ask: the refresh runs on with the history it has, and the status bar says why.
+        m_fetchWatcher.setFuture(
+            QtFuture::makeReadyFuture(FeedFetchResult{std::nullopt, FetchFailure::None, 0, {}, {}}));
+        return;
+    }
     if (sources.size() == 1 && sources.front() == DrawSource{SourceFormat::Feed, url, KenoScheme::Interleave}) {
         m_fetchWatcher.setFuture(
             fetchDrawFeedAsync(m_refreshLottery, url, m_state.periodCount, m_services.fetchTimeoutSeconds));
@@ -432,10 +448,12 @@ void MainWindow::writeFetchStatus()
 {
     // A failed fetch must not look like fresh data: the status bar says so, and why.
     QString text =
-        m_lastFetch.failure == FetchFailure::None
-            ? connectedStatusText(m_state.latestVersion)
-            : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion);
-    for (const QString& note : {m_sourceNote, m_archiveNote}) {
+        m_noSource ? noSourceText(m_refreshLottery, settingsToEdit(m_services.iniPath))
+        : m_lastFetch.failure != FetchFailure::None
+            ? fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion)
+        : m_endpoints.notice.isEmpty() ? noNoticeServerStatusText()
+                                       : connectedStatusText(m_state.latestVersion);
+    for (const QString& note : {m_noSource ? QString() : m_sourceNote, m_archiveNote}) {
         if (!note.isEmpty())
             text += QStringLiteral(" | ") + note;
     }
@@ -544,14 +562,18 @@ void MainWindow::waitForArchive()
     QCoreApplication::processEvents();
 }
 
+std::vector<DrawSource> MainWindow::sourcesOf(LotteryKind kind) const
+{
+    return loadSources(m_services.iniPath, kind, feedUrl(kind, m_endpoints, m_notice)).sources;
+}
+
 void MainWindow::backfillArchive()
 {
     if (!m_archive || m_archive->isReadOnly())
         return;
     // Gaps of the last 24 hours only, from the first source of each lottery that pages back in time.
     for (const LotteryKind kind : {LotteryKind::Lucky28, LotteryKind::Canada28Night}) {
-        const std::optional<DrawSource> source =
-            pagingSource(loadSources(m_services.iniPath, kind, feedUrl(kind, m_endpoints, m_notice)).sources);
+        const std::optional<DrawSource> source = pagingSource(sourcesOf(kind));
         const std::optional<qint64> newest = m_archive->newestIssue(kind);
         if (!source || !newest)
             continue;

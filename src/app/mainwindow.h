@@ -7,6 +7,7 @@
 #include "feed/endpoints.h"
 #include "feed/feedfetch.h"
 #include "feed/notice.h"
+#include "feed/sources.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -118,6 +119,8 @@ private:
     void onArchiveWritten();
     void exportArchive();
     void backfillArchive();
+    // The sources of a lottery as tandor28.ini and the notice give them; empty when it has none.
+    [[nodiscard]] std::vector<DrawSource> sourcesOf(LotteryKind kind) const;
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
@@ -161,8 +164,9 @@ private:
     bool m_refreshPending = false;
     int m_refreshCount = 0;
     std::shared_ptr<DrawArchive> m_archive;
-    QString m_archiveNote; // why the archive is unavailable, or what its last write brought
-    QString m_sourceNote;  // the source that answered, or why the fetch counted as failed
+    QString m_archiveNote;   // why the archive is unavailable, or what its last write brought
+    QString m_sourceNote;    // the source that answered, or why the fetch counted as failed
+    bool m_noSource = false; // the lottery of the last refresh has no source to ask
     std::optional<LotteryKind> m_shownLottery;
     QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
     QFutureWatcher<ArchiveAdd> m_archiveWatcher;

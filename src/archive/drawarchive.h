@@ -1,8 +1,10 @@
 #pragma once
 
+#include "analysis/drawseries.h"
 #include "model/dateddraw.h"
 #include "model/draw.h"
 
+#include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
 
@@ -50,6 +52,50 @@ struct ArchiveConflict
 
 class DrawArchive;
 
+// A draw as a writer stores it: the moment in UTC seconds (0: unknown) and the sorted Keno numbers
+// separated by blanks (empty for the feeds that state digits).
+struct ArchiveRecord
+{
+    qint64 issue = 0;
+    qint64 drawnUtc = 0;
+    int d1 = 0;
+    int d2 = 0;
+    int d3 = 0;
+    QByteArrayView numbers;
+};
+
+// One transaction of added draws, for imports that stream: records go in as they come, with one
+// prepared statement, and only commit() makes them visible. The archive is held until the writer
+// is committed or destroyed (which rolls back).
+class ArchiveWriter
+{
+public:
+    ArchiveWriter(const ArchiveWriter&) = delete;
+    ArchiveWriter& operator=(const ArchiveWriter&) = delete;
+    ~ArchiveWriter();
+
+    // A record whose issue is kept already with the same digits is "known"; with other digits it
+    // goes to the conflicts table and the kept row stays. False once a statement failed: nothing of
+    // this writer will be kept, and commit() says why.
+    bool add(const ArchiveRecord& record);
+    // A record that had no usable issue or moment.
+    void skip() { ++m_result.skipped; }
+    [[nodiscard]] ArchiveAdd commit();
+
+private:
+    friend class DrawArchive;
+    struct Statements;
+    ArchiveWriter(DrawArchive& archive, LotteryKind lottery, const QString& source);
+
+    std::unique_lock<std::mutex> m_lock;
+    DrawArchive& m_archive;
+    std::unique_ptr<Statements> m_statements;
+    int m_lottery = 0;
+    int m_rc = 0;
+    bool m_open = false;
+    ArchiveAdd m_result;
+};
+
 // The outcome of opening: an archive (possibly read-only) or none, with what the user should be told.
 // `movedAside` names where a corrupt file went before a fresh archive was started.
 struct ArchiveOpening
@@ -83,9 +129,16 @@ public:
     // Adds one fetch's records in one transaction. A record whose issue is kept already with the same
     // digits is "known"; with other digits it goes to the conflicts table and the kept row stays.
     [[nodiscard]] ArchiveAdd addDraws(LotteryKind lottery, const std::vector<DatedDraw>& draws, const QString& source);
+    // A writer of one transaction; a read-only archive, or one that cannot start the transaction,
+    // gives a writer whose commit() says why.
+    [[nodiscard]] std::unique_ptr<ArchiveWriter> writer(LotteryKind lottery, const QString& source);
 
-    // The newest `lastK` draws of a lottery (all when lastK <= 0), oldest first.
+    // The newest `lastK` draws of a lottery (all when lastK <= 0), oldest first, their times on the
+    // machine's clock and their Keno numbers: for the views that show or export them.
     [[nodiscard]] std::vector<DatedDraw> loadDraws(LotteryKind lottery, int lastK) const;
+    // The issues and digits of the newest `lastK` draws (all when lastK <= 0), oldest first: only the
+    // columns the analysis reads, into one flat array.
+    [[nodiscard]] DrawSeries loadSeries(LotteryKind lottery, int lastK) const;
     // The kept draws with issues first..last, oldest first.
     [[nodiscard]] std::vector<DatedDraw> loadIssues(LotteryKind lottery, qint64 first, qint64 last) const;
     [[nodiscard]] qint64 drawCount(LotteryKind lottery) const;
@@ -100,6 +153,7 @@ public:
     [[nodiscard]] bool exportCsv(LotteryKind lottery, QIODevice& out, QString* why = nullptr) const;
 
 private:
+    friend class ArchiveWriter;
     DrawArchive(sqlite3* db, QString path, bool readOnly);
 
     sqlite3* m_db = nullptr;

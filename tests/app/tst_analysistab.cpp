@@ -60,6 +60,7 @@ private Q_SLOTS:
     void cleanup();
     void fillsFromTheArchive();
     void recomputesOnlyForANewDraw();
+    void hiddenTabComputesNothing();
     void betTypeChoosesThePlans_data();
     void betTypeChoosesThePlans();
     void clickOpensThePlansCurve();
@@ -173,18 +174,62 @@ void TestAnalysisTab::recomputesOnlyForANewDraw()
     QVERIFY(!m_tab->isComputing());
     QCOMPARE(m_tab->shownCount(), 1);
 
-    // A new draw: the feed's history moves on by one issue.
+    // A new draw: the feed's history moves on by one issue. The figures move on by it in place, with
+    // no new reading of the archive, and are those of the longer series.
     const DrawSeries longer = archiveSeries(5001);
     m_state.history = feedHistory(longer);
     m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), longer.back().sum());
-    QCOMPARE(m_reads, 2);
+    QCOMPARE(m_reads, 1);
+    const std::vector<PlanBacktest> expected = backtestAllPlans(longer, loadPlanRules(), BetType::Combo, 10000);
+    for (const PlanBacktest& item : expected) {
+        const QString caption = item.tab == PlanTab::Free ? freePlanCaption(item.plan) : memberPlanCaption(item.plan);
+        const int row = rowOfCaption(m_tab->backtestTable(), caption);
+        QVERIFY2(row >= 0, qPrintable(caption));
+        QCOMPARE(m_tab->backtestTable()->item(row, 1)->text(), QString::number(item.result.right));
+        QCOMPARE(m_tab->backtestTable()->item(row, 4)->text(), QString::number(item.result.longestWin));
+    }
+    const auto counts = missedCounts(longer);
+    for (int row = 0; row < kMissedItemCount; ++row)
+        QCOMPARE(m_tab->missedTable()->item(row, 1)->text(), QString::number(counts[std::size_t(row)].current));
 
     // The other lottery with the same issue is another series.
     m_state.lottery = LotteryKind::Canada28Night;
     m_tab->onRefreshFinished();
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 3, 60000);
+}
+
+// A tab nobody looks at reads and computes nothing; shown, it computes once, over the newest draws.
+void TestAnalysisTab::hiddenTabComputesNothing()
+{
+    m_tab = std::make_unique<AnalysisTab>(m_state, [this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    m_tab->resize(890, 564);
+    m_tab->onRefreshFinished();
+    m_state.history = feedHistory(archiveSeries(5001));
+    m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
+    QCOMPARE(m_reads, 0);
+    QCOMPARE(m_tab->shownCount(), 0);
+
+    m_tab->show();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 1, 60000);
+    QCOMPARE(m_reads, 1);
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5001).back().sum());
+
+    // Hidden again, it falls behind and catches up when shown.
+    m_tab->hide();
+    m_state.history = feedHistory(archiveSeries(5002));
+    m_tab->onRefreshFinished();
+    QCOMPARE(m_tab->shownCount(), 1);
+    m_tab->show();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5002).back().sum());
+    QCOMPARE(m_reads, 1);
 }
 
 void TestAnalysisTab::betTypeChoosesThePlans_data()

@@ -2,6 +2,7 @@
 #include "commands.h"
 
 #include "archive/drawarchive.h"
+#include "archive/kenoimport.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
 #include "keno/kenoformats.h"
@@ -56,6 +57,38 @@ KenoScheme schemeArg(const Args& args)
         .value_or(KenoScheme::Interleave);
 }
 
+// A yearly Keno CSV, read a block at a time straight into one transaction of the archive.
+int importKenoCsv(const Args& args, Io& io, DrawArchive& archive, LotteryKind kind, const QString& source)
+{
+    if (!oneSourceArg(args, io))
+        return kExitBadArguments;
+    const KenoScheme scheme = schemeArg(args);
+    KenoImport import;
+    if (args.has(QStringLiteral("url"))) {
+        const std::optional<QByteArray> body = rawBodyArg(args, io);
+        if (!body)
+            return kExitBadArguments;
+        import = importKenoCsvBody(archive, kind, *body, scheme, source);
+    } else {
+        import = importKenoCsvFile(archive, kind, args.value(QStringLiteral("file")), scheme, source);
+    }
+    if (!import.read.problem.isEmpty())
+        io.err << import.read.problem << '\n';
+    if (import.read.draws == 0) {
+        io.err << "no draws to import\n";
+        return kExitNothing;
+    }
+    if (!import.add.ok) {
+        io.err << import.add.error << '\n';
+        return kExitNothing;
+    }
+    if (import.read.rejected > 0)
+        io.err << import.read.rejected << " records rejected\n";
+    io.out << "added " << import.add.added << " known " << import.add.known << " conflicts " << import.add.conflicts
+           << '\n';
+    return kExitOk;
+}
+
 int archiveImport(const Args& args, Io& io)
 {
     const LotteryKind kind = lotteryArg(args).value();
@@ -64,6 +97,10 @@ int archiveImport(const Args& args, Io& io)
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
     if (!archive)
         return kExitBadArguments;
+    const QString source =
+        format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file")));
+    if (format == QLatin1String("keno-csv"))
+        return importKenoCsv(args, io, *archive, kind, source);
     const std::optional<QByteArray> body = rawBodyArg(args, io);
     if (!body)
         return kExitBadArguments;
@@ -73,8 +110,7 @@ int archiveImport(const Args& args, Io& io)
         // Read like the window reads a fetched feed: up to the first zero byte.
         draws = parseDatedRecords(kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
     } else {
-        KenoRead read =
-            format == QLatin1String("keno-json") ? parseKenoJson(*body, scheme) : parseKenoCsvBody(*body, scheme);
+        KenoRead read = parseKenoJson(*body, scheme);
         if (!read.problem.isEmpty())
             io.err << read.problem << '\n';
         draws = std::move(read.draws);
@@ -84,8 +120,7 @@ int archiveImport(const Args& args, Io& io)
         io.err << "no draws to import\n";
         return kExitNothing;
     }
-    const ArchiveAdd add = archive->addDraws(
-        kind, draws, format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
+    const ArchiveAdd add = archive->addDraws(kind, draws, source);
     if (!add.ok) {
         io.err << add.error << '\n';
         return kExitNothing;
