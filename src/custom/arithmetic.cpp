@@ -866,27 +866,32 @@ double callMath(MathFunction function, const ProgramValue* args, int count)
     case MathFunction::Fround:
         return static_cast<double>(static_cast<float>(x));
     case MathFunction::Hypot: {
-        // Scaled by the largest magnitude, as the engine computes it (the digits can differ from
-        // C's hypot in the last place).
+        // Scaled by the largest magnitude so far, rescaling as a larger one comes, as the engine
+        // computes it (the last digit can differ from C's hypot and depends on the order).
         bool anyNan = false;
-        double largest = 0;
         for (int i = 0; i < count; ++i) {
-            const double v = std::fabs(args[i].number);
-            if (std::isinf(v))
+            if (std::isinf(args[i].number))
                 return HUGE_VAL;
-            anyNan = anyNan || std::isnan(v);
-            largest = v > largest ? v : largest;
+            anyNan = anyNan || std::isnan(args[i].number);
         }
         if (anyNan)
             return nan;
-        if (largest == 0)
-            return 0;
-        double sum = 0;
+        double scale = 0;
+        double sum = 1;
         for (int i = 0; i < count; ++i) {
-            const double scaled = args[i].number / largest;
-            sum += scaled * scaled;
+            const double magnitude = std::fabs(args[i].number);
+            if (magnitude == 0)
+                continue;
+            if (scale < magnitude) {
+                const double ratio = scale / magnitude;
+                sum = 1 + sum * ratio * ratio;
+                scale = magnitude;
+            } else {
+                const double ratio = magnitude / scale;
+                sum += ratio * ratio;
+            }
         }
-        return std::sqrt(sum) * largest;
+        return scale * std::sqrt(sum);
     }
     case MathFunction::Imul:
         return static_cast<std::int32_t>(toUint32(x) * toUint32(y));
