@@ -3,6 +3,7 @@
 #include "archiveschema.h"
 #include "model/zoneclock.h"
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -79,6 +80,13 @@ QString describe(int rc)
     default:
         return QStringLiteral("archive error: %1").arg(QString::fromUtf8(sqlite3_errstr(rc)));
     }
+}
+
+// Sets the reason of a failed statement when the caller asked for it.
+void noteFailure(QString* error, int rc)
+{
+    if (error)
+        *error = describe(rc);
 }
 
 bool isCorruption(int rc)
@@ -238,6 +246,11 @@ DrawArchive::~DrawArchive()
 ArchiveOpening DrawArchive::open(const QString& path)
 {
     ArchiveOpening opening;
+    // SQLite would wait forever on the first read of a FIFO in the archive's place.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        opening.problem = QStringLiteral("the archive is not a regular file");
+        return opening;
+    }
     QDir().mkpath(QFileInfo(path).absolutePath());
     Attempt attempt = attemptOpen(path);
     if (isCorruption(attempt.rc)) {
@@ -435,76 +448,150 @@ ArchiveAdd DrawArchive::addDraws(LotteryKind lottery, const std::vector<DatedDra
     return batch->commit();
 }
 
-std::vector<DatedDraw> DrawArchive::loadDraws(LotteryKind lottery, int lastK) const
+std::vector<DatedDraw> DrawArchive::loadDraws(LotteryKind lottery, int lastK, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, numbers FROM draws WHERE lottery = ?1 "
                          "ORDER BY issue DESC LIMIT ?2");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, lastK > 0 ? lastK : -1);
     const ZoneClock clock = ZoneClock::local();
     std::vector<DatedDraw> draws;
-    while (rows.step() == SQLITE_ROW)
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
         draws.push_back(drawFromRow(rows, clock));
+    // A damaged page ends the rows early: no part of them is served as if it were all.
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     std::reverse(draws.begin(), draws.end());
     return draws;
 }
 
-DrawSeries DrawArchive::loadSeries(LotteryKind lottery, int lastK) const
+DrawSeries DrawArchive::loadSeries(LotteryKind lottery, int lastK, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     // The newest K come from the end of the primary key, so K rows are read whatever the archive's size.
     Statement rows(m_db, lastK > 0
                              ? "SELECT issue, d1, d2, d3 FROM draws WHERE lottery = ?1 ORDER BY issue DESC LIMIT ?2"
                              : "SELECT issue, d1, d2, d3 FROM draws WHERE lottery = ?1 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     DrawSeries series;
     if (lastK > 0) {
         rows.bind(2, lastK);
         series.reserve(static_cast<std::size_t>(std::min(lastK, 1 << 20)));
     }
-    while (rows.step() == SQLITE_ROW)
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
         series.push_back(SeriesDraw{rows.integer(0), static_cast<int>(rows.integer(1)),
                                     static_cast<int>(rows.integer(2)), static_cast<int>(rows.integer(3))});
+    // A damaged page ends the rows early: no part of them is served as if it were all.
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     if (lastK > 0)
         std::reverse(series.begin(), series.end());
     return series;
 }
 
-std::vector<DatedDraw> DrawArchive::loadIssues(LotteryKind lottery, qint64 first, qint64 last) const
+std::vector<DatedDraw> DrawArchive::loadIssues(LotteryKind lottery, qint64 first, qint64 last, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, numbers FROM draws WHERE lottery = ?1 "
                          "AND issue BETWEEN ?2 AND ?3 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, first);
     rows.bind(3, last);
     const ZoneClock clock = ZoneClock::local();
     std::vector<DatedDraw> draws;
-    while (rows.step() == SQLITE_ROW)
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
         draws.push_back(drawFromRow(rows, clock));
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     return draws;
 }
 
-qint64 DrawArchive::drawCount(LotteryKind lottery) const
+qint64 DrawArchive::drawCount(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement count(m_db, "SELECT count(*) FROM draws WHERE lottery = ?1");
+    if (count.prepared() != SQLITE_OK) {
+        noteFailure(error, count.prepared());
+        return 0;
+    }
     count.bind(1, lotteryKey(lottery));
-    return count.step() == SQLITE_ROW ? count.integer(0) : 0;
+    const int rc = count.step();
+    if (rc != SQLITE_ROW) {
+        noteFailure(error, rc);
+        return 0;
+    }
+    return count.integer(0);
 }
 
-std::optional<qint64> DrawArchive::newestIssue(LotteryKind lottery) const
+std::optional<qint64> DrawArchive::newestIssue(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement newest(m_db, "SELECT issue FROM draws WHERE lottery = ?1 ORDER BY issue DESC LIMIT 1");
+    if (newest.prepared() != SQLITE_OK) {
+        noteFailure(error, newest.prepared());
+        return std::nullopt;
+    }
     newest.bind(1, lotteryKey(lottery));
-    if (newest.step() != SQLITE_ROW)
+    const int rc = newest.step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        noteFailure(error, rc);
+    if (rc != SQLITE_ROW)
         return std::nullopt;
     return newest.integer(0);
 }
 
-std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue) const
+QStringList DrawArchive::integrityCheck(const QString& path, QString* error)
+{
+    // Read-only and without the repair of open(): a damaged file is examined where it is, never moved.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the archive is not a regular file");
+        return {};
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QStringList found;
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        Statement rows(db, "PRAGMA integrity_check");
+        rc = rows.prepared();
+        while (rc == SQLITE_OK && (rc = rows.step()) == SQLITE_ROW) {
+            found.append(QString::fromUtf8(rows.text(0)));
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
+    return found;
+}
+
+std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     // Starting from the kept issue just before fromIssue finds a gap that spans fromIssue too.
@@ -513,25 +600,39 @@ std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue) c
                          "  WHERE lottery = ?1 AND issue >= (SELECT coalesce(max(issue), ?2) FROM draws"
                          "                                   WHERE lottery = ?1 AND issue < ?2))"
                          " WHERE next > issue + 1 AND next - 1 >= ?2 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, fromIssue);
     std::vector<IssueGap> found;
-    while (rows.step() == SQLITE_ROW)
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
         found.push_back(IssueGap{rows.integer(0), rows.integer(1)});
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     return found;
 }
 
-std::vector<ArchiveConflict> DrawArchive::conflicts(LotteryKind lottery) const
+std::vector<ArchiveConflict> DrawArchive::conflicts(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT c.issue, c.drawn_at, c.d1, c.d2, c.d3, c.numbers, c.source,"
                          " d.issue, d.drawn_at, d.d1, d.d2, d.d3, d.numbers, d.source"
                          " FROM conflicts c JOIN draws d ON d.lottery = c.lottery AND d.issue = c.issue"
                          " WHERE c.lottery = ?1 ORDER BY c.issue, c.seen_at");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     const ZoneClock clock = ZoneClock::local();
     std::vector<ArchiveConflict> found;
-    while (rows.step() == SQLITE_ROW) {
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW) {
         ArchiveConflict conflict;
         conflict.issue = rows.integer(0);
         conflict.arrived = DatedDraw{rows.integer(0),
@@ -550,6 +651,10 @@ std::vector<ArchiveConflict> DrawArchive::conflicts(LotteryKind lottery) const
         conflict.keptSource = QString::fromUtf8(rows.text(13));
         found.push_back(std::move(conflict));
     }
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     return found;
 }
 
@@ -557,6 +662,10 @@ bool DrawArchive::exportCsv(LotteryKind lottery, QIODevice& out, QString* why) c
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, sum FROM draws WHERE lottery = ?1 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(why, rows.prepared());
+        return false;
+    }
     rows.bind(1, lotteryKey(lottery));
     // The zone is looked up once; a run of rows shares the offset until the next change of clocks.
     ZoneClock clock = ZoneClock::local();

@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <mutex>
@@ -119,6 +120,11 @@ public:
     // file that cannot be written gives a read-only archive. The problem text says which.
     [[nodiscard]] static ArchiveOpening open(const QString& path);
 
+    // SQLite's integrity check of the file at `path`, opened read-only and left where it is: the
+    // single line "ok" for a sound file, else one line per fault found. Empty when the check could
+    // not run at all (a file that is no database), the reason in `error`.
+    [[nodiscard]] static QStringList integrityCheck(const QString& path, QString* error = nullptr);
+
     DrawArchive(const DrawArchive&) = delete;
     DrawArchive& operator=(const DrawArchive&) = delete;
     ~DrawArchive();
@@ -133,21 +139,25 @@ public:
     // gives a writer whose commit() says why.
     [[nodiscard]] std::unique_ptr<ArchiveWriter> writer(LotteryKind lottery, const QString& source);
 
+    // Every reader gives nothing (never a part) when a statement fails, and puts the reason, such as
+    // "the archive file is damaged", into `error` when it is given.
+
     // The newest `lastK` draws of a lottery (all when lastK <= 0), oldest first, their times on the
     // machine's clock and their Keno numbers: for the views that show or export them.
-    [[nodiscard]] std::vector<DatedDraw> loadDraws(LotteryKind lottery, int lastK) const;
+    [[nodiscard]] std::vector<DatedDraw> loadDraws(LotteryKind lottery, int lastK, QString* error = nullptr) const;
     // The issues and digits of the newest `lastK` draws (all when lastK <= 0), oldest first: only the
     // columns the analysis reads, into one flat array.
-    [[nodiscard]] DrawSeries loadSeries(LotteryKind lottery, int lastK) const;
+    [[nodiscard]] DrawSeries loadSeries(LotteryKind lottery, int lastK, QString* error = nullptr) const;
     // The kept draws with issues first..last, oldest first.
-    [[nodiscard]] std::vector<DatedDraw> loadIssues(LotteryKind lottery, qint64 first, qint64 last) const;
-    [[nodiscard]] qint64 drawCount(LotteryKind lottery) const;
-    [[nodiscard]] std::optional<qint64> newestIssue(LotteryKind lottery) const;
+    [[nodiscard]] std::vector<DatedDraw> loadIssues(LotteryKind lottery, qint64 first, qint64 last,
+                                                    QString* error = nullptr) const;
+    [[nodiscard]] qint64 drawCount(LotteryKind lottery, QString* error = nullptr) const;
+    [[nodiscard]] std::optional<qint64> newestIssue(LotteryKind lottery, QString* error = nullptr) const;
 
     // The runs of missing issues between the oldest and the newest kept issue, oldest first; only
     // gaps ending at or after `fromIssue` count.
-    [[nodiscard]] std::vector<IssueGap> gaps(LotteryKind lottery, qint64 fromIssue = 0) const;
-    [[nodiscard]] std::vector<ArchiveConflict> conflicts(LotteryKind lottery) const;
+    [[nodiscard]] std::vector<IssueGap> gaps(LotteryKind lottery, qint64 fromIssue = 0, QString* error = nullptr) const;
+    [[nodiscard]] std::vector<ArchiveConflict> conflicts(LotteryKind lottery, QString* error = nullptr) const;
 
     // "issue,date,time,d1,d2,d3,sum", then one line per draw, oldest first (date YYYY-MM-DD, time HH:MM).
     [[nodiscard]] bool exportCsv(LotteryKind lottery, QIODevice& out, QString* why = nullptr) const;

@@ -168,9 +168,9 @@ void KenoManners::saveCache(const QString& url, const UrlState& state, const QBy
         (void)meta.commit();
 }
 
-KenoAnswer KenoManners::fetchPage(const QString& url)
+KenoAnswer KenoManners::fetchPage(const QString& url, CancelFlag cancel)
 {
-    return get(url, false);
+    return get(url, false, std::move(cancel));
 }
 
 KenoAnswer KenoManners::fetchYearZip(const QString& url)
@@ -178,11 +178,12 @@ KenoAnswer KenoManners::fetchYearZip(const QString& url)
     return get(url, true);
 }
 
-KenoAnswer KenoManners::get(const QString& url, bool yearly)
+KenoAnswer KenoManners::get(const QString& url, bool yearly, CancelFlag cancel)
 {
     KenoAnswer answer;
     HttpRequest request;
     request.url = url;
+    request.cancel = std::move(cancel);
     request.headers = kenoRequestHeaders();
     QByteArray cached;
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "feed/http.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QMutex>
@@ -50,8 +52,8 @@ class KenoManners
 public:
     [[nodiscard]] static KenoManners& instance();
 
-    // A JSON page: one GET, unless the service asked to wait.
-    [[nodiscard]] KenoAnswer fetchPage(const QString& url);
+    // A JSON page: one GET, unless the service asked to wait. A `cancel` flag that turns true ends it.
+    [[nodiscard]] KenoAnswer fetchPage(const QString& url, CancelFlag cancel = {});
     // The yearly zip: the cached body while it is less than an hour old; else a conditional GET
     // (If-None-Match, If-Modified-Since), a 304 reusing the cached body.
     [[nodiscard]] KenoAnswer fetchYearZip(const QString& url);
@@ -77,7 +79,7 @@ private:
 
     KenoManners() = default;
     [[nodiscard]] QDateTime now() const;
-    [[nodiscard]] KenoAnswer get(const QString& url, bool yearly);
+    [[nodiscard]] KenoAnswer get(const QString& url, bool yearly, CancelFlag cancel = {});
     [[nodiscard]] QString cachePath(const QString& url, const char* suffix) const;
     void loadValidators(const QString& url, UrlState& state) const;
     void saveCache(const QString& url, const UrlState& state, const QByteArray* body) const;

@@ -222,23 +222,28 @@ std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources)
     return std::nullopt;
 }
 
-PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing)
+PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing, CancelFlag cancel)
 {
     if (!pacing.now)
         pacing.now = [] { return std::chrono::steady_clock::now(); };
+    // The wait looks at the cancel flag every few milliseconds, so a closing window never sits it out.
     if (!pacing.sleep)
-        pacing.sleep = [](std::chrono::milliseconds pause) {
-            QThread::msleep(static_cast<unsigned long>(pause.count()));
+        pacing.sleep = [cancel](std::chrono::milliseconds pause) {
+            const auto until = std::chrono::steady_clock::now() + pause;
+            while (std::chrono::steady_clock::now() < until && !(cancel && cancel->load()))
+                QThread::msleep(20);
         };
     // When the previous page ended, shared by the copies of the fetcher.
     auto lastEnded = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
-    return [source, pacing, lastEnded](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
+    return [source, pacing, lastEnded, cancel](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
         if (*lastEnded) {
             const auto since = pacing.now() - **lastEnded;
             if (since < kPageSpacing)
                 pacing.sleep(std::chrono::ceil<std::chrono::milliseconds>(kPageSpacing - since));
         }
-        const KenoAnswer answer = KenoManners::instance().fetchPage(kenoPageUrl(source.url, count, offset));
+        if (cancel && cancel->load())
+            return std::nullopt;
+        const KenoAnswer answer = KenoManners::instance().fetchPage(kenoPageUrl(source.url, count, offset), cancel);
         *lastEnded = pacing.now();
         if (answer.body.isEmpty())
             return std::nullopt;

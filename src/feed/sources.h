@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/backfill.h"
+#include "feed/http.h"
 #include "feed/kenofetch.h"
 #include "keno/kenoscheme.h"
 #include "model/dateddraw.h"
@@ -99,7 +100,7 @@ struct SourceFetch
 // The first source of the list that can page back in time (Keno JSON), for filling gaps.
 [[nodiscard]] std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources);
 // Fetches pages of a Keno JSON source, each page at least kPageSpacing after the end of the one
-// before. Blocking.
-[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing = {});
+// before. Blocking; when `cancel` turns true the wait between pages and the page under way end at once.
+[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing = {}, CancelFlag cancel = {});
 
 } // namespace tandor28

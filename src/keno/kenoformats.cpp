@@ -9,6 +9,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace tandor28 {
@@ -195,8 +196,10 @@ void takeTally(KenoRead& read, const KenoCsvTally& tally)
 
 constexpr qsizetype kBlockBytes = 1 << 20;
 
-// A yearly CSV is some tens of megabytes; anything far larger is not what a source publishes.
-constexpr zip_uint64_t kMaxEntryBytes = 512ULL * 1024 * 1024;
+QString crcFailureText()
+{
+    return QStringLiteral("the zip entry fails its CRC check: its data is damaged");
+}
 
 // The first entry whose name ends in ".csv" (any entry when none does), opened for reading; nullptr
 // with the reason.
@@ -217,12 +220,19 @@ zip_file_t* openCsvEntry(zip_t* archive, zip_uint64_t* size, QString* why)
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
-    if (zip_stat_index(archive, static_cast<zip_uint64_t>(chosen), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE)) {
+    if (zip_stat_index(archive, static_cast<zip_uint64_t>(chosen), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+        !(stat.valid & ZIP_STAT_COMP_SIZE)) {
         *why = QStringLiteral("the zip entry has no size");
         return nullptr;
     }
-    if (stat.size > kMaxEntryBytes) {
-        *why = QStringLiteral("the zip entry is too large");
+    // A yearly CSV is some megabytes and deflates about tenfold; an entry far larger, or one that
+    // inflates far more, is a zip bomb and is refused before anything is inflated.
+    if (stat.size > kMaxZipEntryBytes) {
+        *why = QStringLiteral("the zip entry is larger than %1 MiB").arg(kMaxZipEntryBytes / (1024 * 1024));
+        return nullptr;
+    }
+    if (stat.size > kMaxZipInflation * std::max<zip_uint64_t>(stat.comp_size, 1)) {
+        *why = QStringLiteral("the zip entry inflates more than %1 times its compressed size").arg(kMaxZipInflation);
         return nullptr;
     }
     zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(chosen), 0);
@@ -258,14 +268,19 @@ KenoCsvTally streamZip(zip_t* archive, KenoCsvReader& reader)
     zip_uint64_t total = 0;
     zip_int64_t got = 0;
     bool going = true;
+    // The read goes on to the end of the entry, where libzip checks its CRC; an entry that inflates
+    // past its stated size stops there.
     while (going && (got = zip_fread(file, block.data(), static_cast<zip_uint64_t>(block.size()))) > 0) {
         total += static_cast<zip_uint64_t>(got);
+        if (total > size)
+            break;
         going = reader.feed(QByteArrayView(block.constData(), got));
     }
+    const bool crcFailed = got < 0 && zip_error_code_zip(zip_file_get_error(file)) == ZIP_ER_CRC;
     zip_fclose(file);
-    if (got < 0 || (going && total != size)) {
+    if (got < 0 || total > size || (going && total != size)) {
         KenoCsvTally tally = reader.finish();
-        failed.problem = QStringLiteral("the zip entry is damaged");
+        failed.problem = crcFailed ? crcFailureText() : QStringLiteral("the zip entry is damaged");
         failed.draws = tally.draws;
         return failed;
     }
@@ -375,8 +390,18 @@ std::optional<QByteArray> unzipFirstCsv(const QByteArray& zip, QString* why)
         return fail();
     QByteArray content(static_cast<qsizetype>(size), Qt::Uninitialized);
     const zip_int64_t got = zip_fread(file, content.data(), size);
+    // libzip checks the CRC only when a read reaches the end of the entry, so one more read must
+    // find that end: an error there is a CRC that does not match, more bytes an entry longer than
+    // its stated size.
+    char beyond = 0;
+    const zip_int64_t more = got < 0 ? -1 : zip_fread(file, &beyond, 1);
+    const bool crcFailed = more < 0 && zip_error_code_zip(zip_file_get_error(file)) == ZIP_ER_CRC;
     zip_fclose(file);
-    if (got < 0 || static_cast<zip_uint64_t>(got) != size) {
+    if (crcFailed) {
+        reason = crcFailureText();
+        return fail();
+    }
+    if (got < 0 || static_cast<zip_uint64_t>(got) != size || more != 0) {
         reason = QStringLiteral("the zip entry is damaged");
         return fail();
     }

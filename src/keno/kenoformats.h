@@ -47,6 +47,11 @@ struct KenoRead
 // The same from a file, which is read a block at a time too.
 [[nodiscard]] KenoCsvTally streamKenoCsvFile(const QString& path, KenoScheme scheme, const KenoCsvReader::Sink& sink);
 
+// The bounds of a zip entry that is read: its size, and how many times its compressed size it may
+// inflate to. A yearly CSV is well within both.
+inline constexpr unsigned long long kMaxZipEntryBytes = 64ULL * 1024 * 1024;
+inline constexpr unsigned long long kMaxZipInflation = 100;
+
 // The first entry of a zip archive whose name ends in ".csv" (any entry when none does); nullopt
 // with the reason when the bytes are no readable zip archive.
 [[nodiscard]] std::optional<QByteArray> unzipFirstCsv(const QByteArray& zip, QString* why = nullptr);

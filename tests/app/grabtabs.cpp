@@ -40,6 +40,7 @@ int main(int argc, char** argv)
     services.openUrl = [](const QUrl&) {};
     services.iniPath = args.at(1);
     services.archivePath = archiveDir.filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = archiveDir.path();
     MainWindow window(services);
     // Only the first refresh: no tick may change the countdown while the pictures are taken.
     window.refreshTimer()->setInterval(24 * 3600 * 1000);

@@ -279,6 +279,9 @@ MainWindow& TestMainWindow::makeWindow()
     };
     services.openUrl = [this](const QUrl& url) { m_opened << url; };
     services.iniPath = m_iniPath;
+    // The archive and the window's lock in the test's own folder, never in one shared with other runs.
+    services.archivePath = m_dir->filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = m_dir->path();
     m_window = std::make_unique<MainWindow>(services);
     // Ticks come from the test, never from the clock of the machine.
     m_window->refreshTimer()->setInterval(24 * 3600 * 1000);

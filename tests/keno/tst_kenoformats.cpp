@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <zip.h>
+
 using namespace tandor28;
 using namespace tandor28::testsupport;
 
@@ -17,6 +19,33 @@ namespace {
 const QByteArray kNumbers = kenoExampleNumbersText(", ");
 const QByteArray kNumbersCsv = kenoExampleNumbersText(",");
 const QByteArray kCsvHeader = kenoCsvHeader();
+
+// A zip holding `content` stored without compression, so that its bytes stand in the archive as they are.
+QByteArray storedZip(const QByteArray& content)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_error_fini(&error);
+    zip_source_keep(target);
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
+    zip_source_t* entry = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
+    const zip_int64_t index = zip_file_add(archive, "KenoCurrentYear.csv", entry, ZIP_FL_OVERWRITE);
+    zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    QByteArray result;
+    if (zip_close(archive) == 0 && zip_source_open(target) == 0) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_source_stat(target, &stat) == 0) {
+            result.resize(static_cast<qsizetype>(stat.size));
+            if (zip_source_read(target, result.data(), stat.size) != static_cast<zip_int64_t>(stat.size))
+                result.clear();
+        }
+        zip_source_close(target);
+    }
+    zip_source_free(target);
+    return result;
+}
 
 } // namespace
 
@@ -45,6 +74,8 @@ private Q_SLOTS:
     void streamedFile();
     void badZip_data();
     void badZip();
+    void zipBoundsAndCrc_data();
+    void zipBoundsAndCrc();
 };
 
 void TestKenoFormats::initTestCase()
@@ -374,6 +405,45 @@ void TestKenoFormats::badZip()
     const KenoRead read = parseKenoCsvBody(body, KenoScheme::Interleave);
     QVERIFY(read.draws.empty());
     QVERIFY(!read.problem.isEmpty());
+}
+
+void TestKenoFormats::zipBoundsAndCrc_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("reason");
+    const QByteArray row = kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv);
+    // A plain CSV grows row by row to just over 64 MiB: too large, whatever its compression.
+    QByteArray large = kCsvHeader;
+    large.reserve(kMaxZipEntryBytes + row.size() + 1);
+    while (static_cast<unsigned long long>(large.size()) <= kMaxZipEntryBytes)
+        large += row;
+    const QByteArray stored = storedZip(kCsvHeader + row);
+    QVERIFY(!stored.isEmpty());
+    QByteArray wrongDigit = stored;
+    // One digit of the stored numbers changed, as a bit flipped on the way would: the CRC no longer fits.
+    const qsizetype numbers = wrongDigit.indexOf(kNumbersCsv);
+    QVERIFY(numbers > 0);
+    const qsizetype digit = numbers + kNumbersCsv.size() - 1;
+    wrongDigit[digit] = wrongDigit[digit] == '0' ? '1' : '0';
+
+    // clang-format off
+    QTest::newRow("entry over 64 MiB")             << zipOneFile(QStringLiteral("KenoCurrentYear.csv"), large) << "larger than 64 MiB";
+    QTest::newRow("entry inflating 1000 times")    << zipOneFile(QStringLiteral("KenoCurrentYear.csv"), QByteArray(8 * 1024 * 1024, '0')) << "inflates more than 100 times";
+    QTest::newRow("stored entry with a bad CRC")   << wrongDigit << "CRC";
+    // clang-format on
+}
+
+void TestKenoFormats::zipBoundsAndCrc()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, reason);
+    QVERIFY(body.startsWith("PK\x03\x04"));
+    QString why;
+    QVERIFY(!unzipFirstCsv(body, &why));
+    QVERIFY2(why.contains(reason), qPrintable(why));
+    const KenoRead read = parseKenoCsvBody(body, KenoScheme::Interleave);
+    QVERIFY(read.draws.empty());
+    QVERIFY2(read.problem.contains(reason), qPrintable(read.problem));
 }
 
 QTEST_GUILESS_MAIN(TestKenoFormats)

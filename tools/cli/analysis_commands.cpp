@@ -17,7 +17,8 @@ namespace {
 
 // The archive's draws of the lottery named by --lottery, the newest `lastK` of them (all when
 // lastK <= 0); nullopt after a message, with the exit status: bad arguments when the archive cannot
-// be opened, nothing when it holds no draw of the lottery and `nonEmpty` asks for some.
+// be opened, nothing when its draws cannot be read (a damaged file) or it holds no draw of the
+// lottery and `nonEmpty` asks for some.
 std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode, int lastK)
 {
     const QString path = args.value(QStringLiteral("db"));
@@ -27,7 +28,14 @@ std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmp
         exitCode = kExitBadArguments;
         return std::nullopt;
     }
-    DrawSeries series = opening.archive->loadSeries(lotteryArg(args).value(), lastK);
+    QString damage;
+    DrawSeries series = opening.archive->loadSeries(lotteryArg(args).value(), lastK, &damage);
+    // A read that failed part way gives no figures at all: partial ones would look like the truth.
+    if (!damage.isEmpty()) {
+        io.err << path << ": " << damage << '\n';
+        exitCode = kExitNothing;
+        return std::nullopt;
+    }
     if (nonEmpty && series.empty()) {
         io.err << "the archive holds no draw of this lottery\n";
         exitCode = kExitNothing;

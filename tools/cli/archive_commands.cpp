@@ -1,4 +1,4 @@
-// archive import / export / gaps, and derive: the draw archive and the Keno digit schemes.
+// archive import / export / gaps / check, and derive: the draw archive and the Keno digit schemes.
 #include "commands.h"
 
 #include "archive/drawarchive.h"
@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 
 namespace tandor28::cli {
 
@@ -171,9 +172,34 @@ int archiveGaps(const Args& args, Io& io)
     const std::optional<ArchiveTarget> target = readTargetArgs(args, io);
     if (!target)
         return kExitBadArguments;
-    for (const IssueGap& gap : target->archive->gaps(target->kind))
+    QString damage;
+    const std::vector<IssueGap> gaps = target->archive->gaps(target->kind, 0, &damage);
+    if (!damage.isEmpty()) {
+        io.err << target->archive->path() << ": " << damage << '\n';
+        return kExitNothing;
+    }
+    for (const IssueGap& gap : gaps)
         io.out << gap.first << '\t' << gap.last << '\t' << gap.count() << '\n';
     return kExitOk;
+}
+
+// SQLite's integrity check: its lines as they come, exit 0 only for the single line "ok".
+int archiveCheck(const Args& args, Io& io)
+{
+    const QString path = args.value(QStringLiteral("db"));
+    if (!QFileInfo::exists(path)) {
+        io.err << "no such file: " << path << '\n';
+        return kExitBadArguments;
+    }
+    QString why;
+    const QStringList found = DrawArchive::integrityCheck(path, &why);
+    if (found.isEmpty()) {
+        io.err << path << ": " << why << '\n';
+        return kExitNothing;
+    }
+    for (const QString& line : found)
+        io.out << line << '\n';
+    return found == QStringList{QStringLiteral("ok")} ? kExitOk : kExitNothing;
 }
 
 } // namespace
@@ -193,6 +219,7 @@ const std::vector<CommandForm>& archiveForms()
          {}},
         {QStringLiteral("archive export"), {}, {dbOption(), lotteryOption()}, {}},
         {QStringLiteral("archive gaps"), {}, {dbOption(), lotteryOption()}, {}},
+        {QStringLiteral("archive check"), {}, {dbOption()}, {}},
     };
     return forms;
 }
@@ -216,9 +243,11 @@ int cmdArchive(const QStringList& words, Io& io)
             return archiveImport(*args, io);
         if (action == QLatin1String("export"))
             return archiveExport(*args, io);
+        if (action == QLatin1String("check"))
+            return archiveCheck(*args, io);
         return archiveGaps(*args, io);
     }
-    io.err << "archive needs import, export or gaps\n";
+    io.err << "archive needs import, export, gaps or check\n";
     return kExitBadArguments;
 }
 
