@@ -1,5 +1,7 @@
 #include "app/analysistab.h"
 
+#include "archive/drawarchive.h"
+
 #include "custom/formula.h"
 #include "plans/bettype.h"
 #include "ui_analysistab.h"
@@ -215,6 +217,18 @@ using ShowPart = void (AnalysisTab::*)(const AnalysisSnapshot&);
 
 } // namespace
 
+ArchiveReader archiveFileReader(const QString& path)
+{
+    return [path](LotteryKind lottery) -> ArchiveRead {
+        const ArchiveOpening opening = DrawArchive::open(path);
+        if (!opening.archive)
+            return {};
+        QString damage;
+        DrawSeries series = opening.archive->loadSeries(lottery, 0, &damage);
+        return {std::move(series), damage};
+    };
+}
+
 AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::AnalysisTab>()), m_state(state), m_archive(std::move(archive)),
       m_rules(loadPlanRules())
@@ -363,9 +377,9 @@ void AnalysisTab::recompute()
     const PlanRules rules = m_rules;
     const AnalysisRequest request = currentRequest();
     m_watcher.setFuture(QtConcurrent::run([fresh, lottery, archive, rules, request] {
-        DrawSeries stored = archive ? archive(lottery) : DrawSeries{};
-        auto live = std::make_shared<LiveAnalysis>(mergeSeries(std::move(stored), fresh), rules, request);
-        return Computation{live->snapshot(), live};
+        ArchiveRead stored = archive ? archive(lottery) : ArchiveRead{};
+        auto live = std::make_shared<LiveAnalysis>(mergeSeries(std::move(stored.series), fresh), rules, request);
+        return Computation{live->snapshot(), live, stored.damage};
     }));
 }
 
@@ -374,6 +388,7 @@ void AnalysisTab::onComputationFinished()
     m_computing = false;
     const Computation computation = m_watcher.result();
     m_live = computation.live;
+    m_archiveDamage = computation.damage;
     showSnapshot(computation.snapshot);
     if (m_pending) {
         m_pending = false;
@@ -417,13 +432,16 @@ void AnalysisTab::writeStatus(const AnalysisSnapshot& snapshot)
     const int judged = snapshot.backtests.empty()
                            ? 0
                            : snapshot.backtests.front().result.right + snapshot.backtests.front().result.wrong;
-    m_ui->analysisStatusLabel->setText(snapshot.draws == 0
-                                           ? QStringLiteral("没有开奖记录")
-                                           : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
-                                                 .arg(snapshot.draws)
-                                                 .arg(snapshot.newestIssue)
-                                                 .arg(snapshot.gaps)
-                                                 .arg(judged));
+    QString text = snapshot.draws == 0 ? QStringLiteral("没有开奖记录")
+                                       : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
+                                             .arg(snapshot.draws)
+                                             .arg(snapshot.newestIssue)
+                                             .arg(snapshot.gaps)
+                                             .arg(judged);
+    // A damaged archive is named, and the figures say they come from the fetched draws alone.
+    if (!m_archiveDamage.isEmpty())
+        text = QStringLiteral("开奖存档无法读取（%1），以下只按本次获取的开奖计算：").arg(m_archiveDamage) + text;
+    m_ui->analysisStatusLabel->setText(text);
 }
 
 void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)

@@ -28,7 +28,18 @@ namespace tandor28 {
 
 // The draws the archive holds for a lottery, oldest first; empty without an archive. It runs on a
 // worker thread, so whatever it reads it opens on that thread.
-using ArchiveReader = std::function<DrawSeries(LotteryKind)>;
+// What a read of the archive gave: its draws, or why there are none (a damaged file), which the
+// tab shows instead of figures from part of the draws.
+struct ArchiveRead
+{
+    ArchiveRead(DrawSeries read = {}, QString problem = {}) : series(std::move(read)), damage(std::move(problem)) {}
+    DrawSeries series;
+    QString damage;
+};
+using ArchiveReader = std::function<ArchiveRead(LotteryKind)>;
+// The reader of the archive file at `path`, opened on the worker that reads it. An archive that
+// cannot be opened reads as no draws; one whose draws cannot be read gives the reason.
+[[nodiscard]] ArchiveReader archiveFileReader(const QString& path);
 // The saved algorithms to judge beside the plans, read on the window thread when a computation starts.
 using AlgorithmReader = std::function<std::vector<CustomAlgorithm>()>;
 
@@ -84,6 +95,7 @@ private:
     {
         AnalysisSnapshot snapshot;
         std::shared_ptr<LiveAnalysis> live;
+        QString damage; // why the archive could not be read; the figures are the feed's alone then
     };
     struct Curve
     {
@@ -107,6 +119,7 @@ private:
     const std::unique_ptr<Ui::AnalysisTab> m_ui;
     const AppState& m_state;
     ArchiveReader m_archive;
+    QString m_archiveDamage; // of the last computation's read
     AlgorithmReader m_algorithms;
     const PlanRules m_rules;
     QFutureWatcher<Computation> m_watcher;

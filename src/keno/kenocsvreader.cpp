@@ -315,9 +315,11 @@ bool KenoCsvReader::row(QByteArrayView text)
     for (std::size_t i = 0; good && i < kKenoNumbers; ++i) {
         const int n = sent[i];
         good = n >= 1 && n <= kKenoHighest;
+        if (!good)
+            break;
         std::uint64_t& word = n < 64 ? low : high;
         const std::uint64_t bit = std::uint64_t{1} << (n % 64);
-        good = good && (word & bit) == 0;
+        good = (word & bit) == 0;
         word |= bit;
     }
     if (!good) {

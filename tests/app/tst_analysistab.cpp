@@ -1,6 +1,7 @@
 #include "analysis/backtest.h"
 #include "analysis/missed.h"
 #include "app/analysistab.h"
+#include "archive/drawarchive.h"
 #include "custom/formula.h"
 #include "seriesbuilder.h"
 
@@ -8,9 +9,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
+#include <QRandomGenerator>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
@@ -66,6 +71,7 @@ private Q_SLOTS:
     void clickOpensThePlansCurve();
     void sortsNumerically();
     void worksWithoutAnArchive();
+    void namesADamagedArchive();
     void judgesSavedAlgorithms_data();
     void judgesSavedAlgorithms();
     void clickOpensAnAlgorithmsCurve();
@@ -304,6 +310,40 @@ void TestAnalysisTab::worksWithoutAnArchive()
     QCOMPARE(m_tab->backtestTable()->item(rowOfCaption(m_tab->backtestTable(), freePlanCaption(1)), 1)->text(),
              QString::number(first.result.right));
     QCOMPARE(first.result.right + first.result.wrong, kHistoryLength - 4);
+}
+
+void TestAnalysisTab::namesADamagedArchive()
+{
+    // An archive of 10,001 draws with random bytes over one page in its middle: the tab says the
+    // archive is damaged rather than counting the draws before the damage as all there are.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("draws.sqlite3"));
+    {
+        ArchiveOpening opening = DrawArchive::open(path);
+        QVERIFY(opening.archive);
+        std::vector<DatedDraw> draws;
+        const QDateTime first(QDate(2026, 1, 1), QTime(9, 5));
+        for (qint64 i = 0; i < 10001; ++i)
+            draws.push_back(
+                {3000000 + i, first.addSecs(i * 300), int(i % 10), int(i / 10 % 10), int(i / 100 % 10), {}});
+        QCOMPARE(opening.archive->addDraws(LotteryKind::Lucky28, draws, QStringLiteral("test")).added, 10001);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QRandomGenerator random(28);
+    QByteArray noise(4096, Qt::Uninitialized);
+    for (char& byte : noise)
+        byte = char(random.bounded(256));
+    noise[0] = char(0x71); // no valid page type
+    QVERIFY(file.seek(file.size() / 4096 / 2 * 4096));
+    QCOMPARE(file.write(noise), qint64(noise.size()));
+    file.close();
+    m_state.lottery = LotteryKind::Lucky28;
+    startTab(archiveFileReader(path));
+    const QString status = m_tab->findChild<QLabel*>(QStringLiteral("analysisStatusLabel"))->text();
+    QVERIFY2(status.startsWith(QStringLiteral("开奖存档无法读取（the archive file is damaged）")), qPrintable(status));
+    // The figures are those of the feed's draws alone, never a part of the archive's.
+    QVERIFY2(status.contains(QStringLiteral("共 %1 期").arg(kHistoryLength)), qPrintable(status));
 }
 
 // Saved algorithms are judged with the custom tab's code of the chosen bet type, after the plans;

@@ -166,6 +166,8 @@ void TestKenoFormats::csv_data()
     const QByteArray missing =
         kenoCsvRow("3463833", "2026-07-31 04:00:00", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19");
     const QByteArray badStamp = kenoCsvRow("3463834", "31/07/2026 04:00", kNumbersCsv);
+    const QByteArray outside =
+        kenoCsvRow("3463835", "2026-07-31 04:00:00", "-5,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,99");
     QByteArray unquotedHeader = QByteArray(kCsvHeader).replace("\"", "");
     QByteArray reordered = "DRAW DATE,DRAW NUMBER";
     for (int i = 20; i >= 1; --i)
@@ -183,6 +185,7 @@ void TestKenoFormats::csv_data()
     QTest::newRow("duplicate rejected")      << kCsvHeader + duplicate + row << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("19 numbers rejected")     << kCsvHeader + missing + row << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("bad date rejected")       << kCsvHeader + badStamp << true << QStringList{} << 1;
+    QTest::newRow("numbers outside 1 to 80") << kCsvHeader + outside + row << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("garbage row rejected")    << kCsvHeader + "\"KENO\",abc,\"x\"\r\n" + row << true << QStringList{"3463830 2026-07-31 18:56:30 886"} << 1;
     QTest::newRow("header only")             << kCsvHeader << true << QStringList{} << 0;
     QTest::newRow("no header")               << row << false << QStringList{} << 0;
