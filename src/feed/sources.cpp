@@ -196,7 +196,7 @@ SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& so
         if (answer.body.isEmpty() && !answer.problem.isEmpty()) {
             fetch.failures << describeSource(source) + QStringLiteral(": ") + answer.problem;
             fetch.failureTexts << sourceFailureText(i, source,
-                                                    answer.waiting ? QStringLiteral("来源要求稍后再试")
+                                                    answer.waiting ? answer.problem
                                                     : answer.status >= 400
                                                         ? QStringLiteral("服务器返回错误 %1").arg(answer.status)
                                                         : kNoAnswerText);
