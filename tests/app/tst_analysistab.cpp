@@ -76,6 +76,7 @@ private Q_SLOTS:
     void judgesSavedAlgorithms();
     void clickOpensAnAlgorithmsCurve();
     void newerSnapshotReplacesOneBeingShown();
+    void closingStopsARunningComputation();
 
 private:
     void startTab(ArchiveReader reader);
@@ -443,6 +444,26 @@ void TestAnalysisTab::newerSnapshotReplacesOneBeingShown()
     QCOMPARE(m_tab->missedTable()->item(1, 1)->text(), QString::number(newer.missed[1].current));
     QCOMPARE(lineOf(m_tab->sumsChart())->count(), int(newer.recent.size()));
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(newer.recent.size() - 1).y()), newer.recent.back().sum());
+}
+
+// The tab going away (the window closes) stops a computation over a long archive at its next step
+// and waits for it: the rows judged stay far below the whole, and nothing of it is left running.
+void TestAnalysisTab::closingStopsARunningComputation()
+{
+    const auto huge = std::make_shared<const DrawSeries>(seriesbuilder::randomSeries(1000000, 2000000, 11));
+    m_tab = std::make_unique<AnalysisTab>(m_state, [huge](LotteryKind) { return ArchiveRead{*huge}; });
+    const std::shared_ptr<const std::atomic<qint64>> judged = m_tab->judgedRows();
+    // "全部": every plan is judged over every draw.
+    QComboBox* last = m_tab->findChild<QComboBox*>(QStringLiteral("analysisBacktestLastBox"));
+    QVERIFY(last);
+    last->setCurrentIndex(last->count() - 1);
+    QVERIFY(m_tab->isComputing());
+    QTRY_VERIFY_WITH_TIMEOUT(judged->load() > 0, 60000);
+    m_tab.reset();
+    // The reader is held by the tab and by its task alone: both are gone.
+    QCOMPARE(huge.use_count(), 1);
+    const qint64 total = 72 * qint64(huge->size() - kPlanSourceDraws);
+    QVERIFY2(judged->load() < total / 10, qPrintable(QString::number(judged->load())));
 }
 
 QTEST_MAIN(TestAnalysisTab)

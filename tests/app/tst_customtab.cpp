@@ -196,6 +196,7 @@ private Q_SLOTS:
     void searchRefusedAt19StartsAt20_data();
     void searchRefusedAt19StartsAt20();
     void overdueDrawEndsTheSearch();
+    void closingEndsARunningSearch();
 };
 
 void TestCustomTab::initTestCase()
@@ -691,6 +692,21 @@ void TestCustomTab::overdueDrawEndsTheSearch()
     QVERIFY(f.tab->isSearching());
     f.click("searchButton");
     QVERIFY(ended.wait(10000));
+}
+
+// The tab going away (the window closes) stops a search that would never end on its own and
+// waits for it: the destruction returns, and the search's last word reaches no one.
+void TestCustomTab::closingEndsARunningSearch()
+{
+    CustomTabFixture f;
+    f.child<QComboBox>("searchCriterionCombo")->setCurrentIndex(0); // 正确≥
+    f.child<QLineEdit>("searchThresholdEdit")->setText(QStringLiteral("1000"));
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching());
+    f.tab.reset();
+    QCoreApplication::processEvents();
+    QVERIFY(f.informed.isEmpty());
+    QVERIFY(f.warned.isEmpty());
 }
 
 QTEST_MAIN(TestCustomTab)
