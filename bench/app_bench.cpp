@@ -3,6 +3,8 @@
 #include "analysis/snapshot.h"
 #include "app/analysistab.h"
 #include "app/mainwindow.h"
+#include "archive/drawarchive.h"
+#include "scaledata.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -19,6 +21,9 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+
+#include <sys/resource.h>
+#include <time.h>
 
 using namespace tandor28;
 
@@ -94,6 +99,33 @@ struct BenchWindow
         window = std::make_unique<MainWindow>(services);
     }
 };
+
+double processCpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of the calling thread: the window's work, whatever else the machine runs.
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').front().toDouble() / 1024.0;
+    return 0;
+}
 
 void waitForRefresh(MainWindow& window)
 {
@@ -191,3 +223,110 @@ static void BM_AnalysisTabLongestPart(benchmark::State& state)
     state.counters["all_parts_ms"] = benchmark::Counter(allParts * 1000 / double(state.iterations()));
 }
 BENCHMARK(BM_AnalysisTabLongestPart)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// Goal: the window over a 1,000,000-draw archive, the analysis tab never opened, stays under 150 MB
+// resident and spends under 1 s of CPU in its first 15 s. Run alone in its process (scripts/scale
+// does): the resident size is the whole process's.
+static void BM_ScaleWindowFirst15s(benchmark::State& state)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    const QString& archive = benchdata::millionArchive();
+    FeedServer server;
+    double cpu = 0;
+    double resident = 0;
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("draws.sqlite3"));
+        QFile::copy(archive, copy);
+        const double before = processCpuSeconds();
+        {
+            const QString ini = dir.filePath(QStringLiteral("tandor28.ini"));
+            QFile file(ini);
+            if (file.open(QIODevice::WriteOnly))
+                file.write(
+                    QStringLiteral("[endpoints]\nnotice=http://127.0.0.1:%1/notice.txt\ncanada=http://127.0.0.1:%1\n")
+                        .arg(server.port())
+                        .toLatin1());
+            file.close();
+            MainWindowServices services;
+            services.clock = [] { return QDateTime(QDate(2026, 12, 10), QTime(12, 1)); };
+            services.inform = [](const QString&, const QString&) {};
+            services.ask = [](const QString&, const QString&) { return false; };
+            services.openUrl = [](const QUrl&) {};
+            services.iniPath = ini;
+            services.archivePath = copy;
+            services.archive = archiveFileReader(copy);
+            MainWindow window(services);
+            window.show();
+            if (window.start() != StartOutcome::Running) {
+                state.SkipWithError("the window did not start");
+                break;
+            }
+            QEventLoop loop;
+            QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+            loop.exec();
+            resident = residentMegabytes();
+        }
+        cpu = processCpuSeconds() - before;
+    }
+    state.counters["cpu_s"] = benchmark::Counter(cpu);
+    state.counters["rss_mb"] = benchmark::Counter(resident);
+}
+BENCHMARK(BM_ScaleWindowFirst15s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// Goal: with the analysis tab open over a 1,000,000-draw archive, a new draw costs the window under
+// 20 ms of work: moving the figures on and writing every part of them, each part with its repaint,
+// in CPU time of the window's thread (the wall time, which other programs stretch, is a counter).
+static void BM_ScaleAnalysisNewDraw(benchmark::State& state)
+{
+    const QString& archive = benchdata::millionArchive();
+    DrawSeries stored;
+    {
+        const ArchiveOpening opening = DrawArchive::open(archive);
+        stored = opening.archive->loadSeries(LotteryKind::Canada28Night, 0);
+    }
+    AppState appState;
+    appState.lottery = LotteryKind::Canada28Night;
+    appState.history = historyFromSeries(DrawSeries(stored.end() - kHistoryLength, stored.end()));
+    AnalysisTab tab(appState, [&stored](LotteryKind) { return ArchiveRead{stored, {}}; });
+    tab.resize(890, 564);
+    tab.show();
+    QEventLoop wait;
+    QObject::connect(&tab, &AnalysisTab::snapshotShown, &wait, &QEventLoop::quit);
+    QTimer::singleShot(120000, &wait, &QEventLoop::quit);
+    wait.exec();
+    if (tab.shownCount() != 1) {
+        state.SkipWithError("the first computation did not finish");
+        return;
+    }
+    DrawSeries feed(stored.end() - kHistoryLength, stored.end());
+    unsigned seed = 9;
+    double moving = 0;
+    double wall = 0;
+    for (auto _ : state) {
+        seed = seed * 1103515245u + 12345u;
+        feed.erase(feed.begin());
+        feed.push_back({feed.back().issue + 1, int(seed >> 16) % 10, int(seed >> 20) % 10, int(seed >> 24) % 10});
+        appState.history = historyFromSeries(feed);
+        const int shown = tab.shownCount();
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = threadCpuSeconds();
+        tab.onRefreshFinished();
+        moving += threadCpuSeconds() - cpuStart;
+        while (tab.showNextPart()) {
+            tab.repaint();
+            QCoreApplication::processEvents();
+        }
+        const double seconds = threadCpuSeconds() - cpuStart;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (tab.shownCount() != shown + 1 || tab.isComputing()) {
+            state.SkipWithError("the new draw was not moved in");
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+    // The part of it that moves the figures on; the rest writes them into the views.
+    state.counters["move_ms"] = benchmark::Counter(moving * 1000 / double(state.iterations()));
+    state.counters["wall_ms"] = benchmark::Counter(wall * 1000 / double(state.iterations()));
+}
+BENCHMARK(BM_ScaleAnalysisNewDraw)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);

@@ -1,4 +1,5 @@
 #include "backtest.h"
+#include "rollingbacktest.h"
 
 #include "custom/columnformula.h"
 #include "custom/formula.h"
@@ -45,11 +46,11 @@ public:
     }
 
     // A row's part of the look-up, the same for every plan judged on it; -1 for a sum outside 0..27.
-    [[nodiscard]] static int rowKey(bool sourceEven, const Draw& target, bool targetEven)
+    [[nodiscard]] static int rowKey(bool sourceEven, int sum, bool targetEven)
     {
-        if (target.sum < 0 || target.sum >= kSums)
+        if (sum < 0 || sum >= kSums)
             return -1;
-        return static_cast<int>(index(0, sourceEven, target.sum, targetEven));
+        return static_cast<int>(index(0, sourceEven, sum, targetEven));
     }
 
     // The verdict of n on a row with a key from rowKey.
@@ -125,8 +126,8 @@ WindowRows windowRows(const DrawSeries& series, int depth, int last)
 class Tally
 {
 public:
-    Tally(const WindowRows& rows, const DrawHistory& history, bool keepRows)
-        : m_rows(rows), m_history(history), m_keepRows(keepRows)
+    Tally(const WindowRows& rows, const DrawSeries& series, bool keepRows)
+        : m_rows(rows), m_series(series), m_keepRows(keepRows)
     {
         m_hits.reserve(rows.positions.size());
         if (keepRows)
@@ -144,8 +145,8 @@ public:
         m_result.longestLoss = std::max(m_result.longestLoss, m_stats.lossStreak);
         m_hits.push_back(verdict == Verdict::Hit ? 1 : 0);
         if (m_keepRows) {
-            const QString& issue = m_history.at(m_rows.positions[row]).issue;
-            m_result.rows.push_back(BacktestRow{issue.toLongLong(), verdict, m_rows.afterGap[row]});
+            const qint64 issue = m_series[m_series.size() - static_cast<std::size_t>(m_rows.positions[row])].issue;
+            m_result.rows.push_back(BacktestRow{issue, verdict, m_rows.afterGap[row]});
         }
     }
 
@@ -171,54 +172,87 @@ public:
 
 private:
     const WindowRows& m_rows;
-    const DrawHistory& m_history;
+    const DrawSeries& m_series;
     bool m_keepRows;
     PlanStats m_stats;
     std::vector<std::uint8_t> m_hits;
     BacktestResult m_result;
 };
 
-// What every plan judged over one window shares: the working values and the newest source issue's
-// parity of each judged row.
+// The draws a backtest of the newest `last` can read: those rows and the `depth` before them. The
+// windows, runs and verdicts over this tail are those over the whole series.
+DrawSeries seriesTail(const DrawSeries& series, int last, int depth)
+{
+    const auto size = static_cast<qint64>(series.size());
+    const qint64 keep = std::min(size, static_cast<qint64>(std::max(last, 0)) + depth);
+    return DrawSeries(series.end() - static_cast<std::ptrdiff_t>(keep), series.end());
+}
+
+bool isEvenIssue(qint64 issue)
+{
+    return issue % 2 == 0;
+}
+
+// The judged draw as the plan tables' functions read it, for the rare row whose sum lies outside
+// 0..27 and so outside the verdict table.
+Draw judgedDraw(const SeriesDraw& draw)
+{
+    Draw target;
+    target.issue = QString::number(draw.issue);
+    target.d1 = draw.d1;
+    target.d2 = draw.d2;
+    target.d3 = draw.d3;
+    target.sum = draw.sum();
+    return target;
+}
+
+// What every plan judged over one window shares: the tail of the series it reads, its rows and the
+// verdict-table key of each row. The working values of a row are read from the series when judged.
 struct PlanWindow
 {
-    DrawHistory history;
+    DrawSeries series;
     WindowRows rows;
-    std::vector<WorkingValues> sources;
-    std::vector<bool> sourceEven;
-    std::vector<bool> targetEven;
     std::vector<int> keys; // VerdictTable::rowKey of each row
+    std::vector<bool> sourceEven;
 };
 
 PlanWindow planWindow(const DrawSeries& series, int last)
 {
     PlanWindow window;
-    window.history = historyFromSeries(series);
-    window.rows = windowRows(series, kPlanSourceDraws, last);
-    window.sources.resize(window.rows.positions.size(), WorkingValues{});
-    window.sourceEven.resize(window.rows.positions.size());
-    window.targetEven.resize(window.rows.positions.size());
+    window.series = seriesTail(series, last, kPlanSourceDraws);
+    window.rows = windowRows(window.series, kPlanSourceDraws, last);
+    const std::size_t size = window.series.size();
     window.keys.resize(window.rows.positions.size());
+    window.sourceEven.resize(window.rows.positions.size());
     for (std::size_t row = 0; row < window.rows.positions.size(); ++row) {
-        const int k = window.rows.positions[row];
-        fillPlanSlots(window.sources[row], window.history, k + 1);
-        window.sourceEven[row] = issueIsEven(window.history.at(k + 1).issue);
-        window.targetEven[row] = issueIsEven(window.history.at(k).issue);
-        window.keys[row] = VerdictTable::rowKey(window.sourceEven[row], window.history.at(k), window.targetEven[row]);
+        const std::size_t target = size - static_cast<std::size_t>(window.rows.positions[row]);
+        const SeriesDraw& judged = window.series[target];
+        window.sourceEven[row] = isEvenIssue(window.series[target - 1].issue);
+        window.keys[row] = VerdictTable::rowKey(window.sourceEven[row], judged.sum(), isEvenIssue(judged.issue));
     }
     return window;
 }
 
 BacktestResult judgePlan(const PlanWindow& window, const VerdictTable& verdicts, const PlanRule& rule, bool keepRows)
 {
-    Tally tally(window.rows, window.history, keepRows);
+    Tally tally(window.rows, window.series, keepRows);
+    const std::size_t size = window.series.size();
+    WorkingValues values{};
     for (std::size_t row = 0; row < window.rows.positions.size(); ++row) {
-        const int n = planNumber(rule, window.sources[row]);
+        const std::size_t target = size - static_cast<std::size_t>(window.rows.positions[row]);
+        // Slots 1..12: the digits of the four draws before the judged one, the newest first.
+        for (std::size_t i = 0; i < 4; ++i) {
+            const SeriesDraw& source = window.series[target - 1 - i];
+            values[3 * i] = source.d1;
+            values[3 * i + 1] = source.d2;
+            values[3 * i + 2] = source.d3;
+        }
+        const int n = planNumber(rule, values);
         const int key = window.keys[row];
-        tally.add(row, key >= 0
-                           ? verdicts.verdict(n, key)
-                           : verdicts.verdict(n, window.sourceEven[row], window.history.at(window.rows.positions[row]),
-                                              window.targetEven[row]));
+        const SeriesDraw& judged = window.series[target];
+        tally.add(
+            row, key >= 0 ? verdicts.verdict(n, key)
+                          : verdicts.verdict(n, window.sourceEven[row], judgedDraw(judged), isEvenIssue(judged.issue)));
     }
     return tally.finish();
 }
@@ -272,8 +306,9 @@ std::optional<BacktestResult> backtestFormulas(FormulaEvaluator& evaluator, cons
     const std::optional<BetType> betType = customBetType(code);
     if (!betType)
         return std::nullopt;
-    const DrawHistory history = historyFromSeries(series);
-    const WindowRows rows = windowRows(series, kCustomSourceDraws, window.last);
+    const DrawSeries tail = seriesTail(series, window.last, kCustomSourceDraws);
+    const DrawHistory history = historyFromSeries(tail);
+    const WindowRows rows = windowRows(tail, kCustomSourceDraws, window.last);
     const VerdictTable verdicts(PlanTab::Custom, *betType);
     const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {
         evaluator.compiled(formulas[0]), evaluator.compiled(formulas[1]), evaluator.compiled(formulas[2])};
@@ -287,7 +322,7 @@ std::optional<BacktestResult> backtestFormulas(FormulaEvaluator& evaluator, cons
     ColumnScratch scratch;
     columnCustomNumbers(scratch, evaluator, {compiled[0].get(), compiled[1].get(), compiled[2].get()}, columns,
                         numbers.data());
-    Tally tally(rows, history, window.keepRows);
+    Tally tally(rows, tail, window.keepRows);
     for (std::size_t row = 0; row < rows.positions.size(); ++row) {
         const int k = rows.positions[row];
         const int n = numbers[static_cast<std::size_t>(k - first)];
@@ -329,6 +364,121 @@ std::vector<PlanBacktest> backtestAllPlans(const DrawSeries& series, const PlanR
         workers.emplace_back(work);
     work();
     return results;
+}
+
+struct PlanJudges::Tables
+{
+    Tables(const PlanRules& rules, BetType type)
+        : betType(type), freeVerdicts(PlanTab::Free, type), memberVerdicts(PlanTab::Member, type)
+    {
+        for (const PlanTab tab : {PlanTab::Free, PlanTab::Member}) {
+            const std::optional<int> code = tabBetCode(tab, type);
+            if (!code)
+                continue;
+            for (int plan = 1; plan <= planCount(tab); ++plan) {
+                plans.push_back(PlanBacktest{tab, plan, *code, {}, {}, {}});
+                planRules.push_back(parsePlanRule(ruleLine(tabRules(rules, tab), plan)));
+            }
+        }
+    }
+
+    [[nodiscard]] const VerdictTable& verdicts(std::size_t i) const
+    {
+        return plans[i].tab == PlanTab::Free ? freeVerdicts : memberVerdicts;
+    }
+
+    BetType betType;
+    VerdictTable freeVerdicts;
+    VerdictTable memberVerdicts;
+    std::vector<PlanBacktest> plans;
+    std::vector<PlanRule> planRules;
+};
+
+PlanJudges::PlanJudges(const PlanRules& rules, BetType betType) : m_tables(std::make_unique<Tables>(rules, betType)) {}
+
+PlanJudges::~PlanJudges() = default;
+
+const std::vector<PlanBacktest>& PlanJudges::plans() const
+{
+    return m_tables->plans;
+}
+
+std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, int last, int threads) const
+{
+    std::vector<RollingBacktest> backtests(m_tables->plans.size(), RollingBacktest(last));
+    if (backtests.empty())
+        return backtests;
+    const PlanWindow window = planWindow(series, last);
+    // The draws of the window oldest first, each either judged (its row) or skipped.
+    const std::size_t size = window.series.size();
+    const int considered = std::clamp(last, 0, std::max(0, static_cast<int>(size) - kPlanSourceDraws));
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < backtests.size(); i = next++) {
+            const PlanRule& rule = m_tables->planRules[i];
+            const VerdictTable& verdicts = m_tables->verdicts(i);
+            std::size_t row = 0;
+            WorkingValues values{};
+            for (int k = considered; k >= 1; --k) {
+                if (row >= window.rows.positions.size() || window.rows.positions[row] != k) {
+                    backtests[i].enter(std::nullopt);
+                    continue;
+                }
+                const std::size_t target = size - static_cast<std::size_t>(k);
+                for (std::size_t d = 0; d < 4; ++d) {
+                    const SeriesDraw& source = window.series[target - 1 - d];
+                    values[3 * d] = source.d1;
+                    values[3 * d + 1] = source.d2;
+                    values[3 * d + 2] = source.d3;
+                }
+                const int n = planNumber(rule, values);
+                const int key = window.keys[row];
+                const SeriesDraw& judged = window.series[target];
+                backtests[i].enter(key >= 0 ? verdicts.verdict(n, key)
+                                            : verdicts.verdict(n, window.sourceEven[row], judgedDraw(judged),
+                                                               isEvenIssue(judged.issue)));
+                ++row;
+            }
+        }
+    };
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int count = std::clamp(threads > 0 ? threads : cores, 1, static_cast<int>(backtests.size()));
+    std::vector<std::jthread> workers;
+    for (int i = 1; i < count; ++i)
+        workers.emplace_back(work);
+    work();
+    return backtests;
+}
+
+void PlanJudges::judgeNewest(const DrawSeries& series, std::vector<RollingBacktest>& backtests) const
+{
+    const std::size_t size = series.size();
+    // A draw is judged when it and the four before it carry consecutive issues.
+    bool consecutive = size > static_cast<std::size_t>(kPlanSourceDraws);
+    for (std::size_t d = 0; consecutive && d < static_cast<std::size_t>(kPlanSourceDraws); ++d)
+        consecutive = series[size - 1 - d].issue == series[size - 2 - d].issue + 1;
+    if (size <= static_cast<std::size_t>(kPlanSourceDraws))
+        return;
+    WorkingValues values{};
+    for (std::size_t d = 0; d < 4; ++d) {
+        const SeriesDraw& source = series[size - 2 - d];
+        values[3 * d] = source.d1;
+        values[3 * d + 1] = source.d2;
+        values[3 * d + 2] = source.d3;
+    }
+    const SeriesDraw& judged = series[size - 1];
+    const bool sourceEven = isEvenIssue(series[size - 2].issue);
+    const int key = VerdictTable::rowKey(sourceEven, judged.sum(), isEvenIssue(judged.issue));
+    for (std::size_t i = 0; i < backtests.size() && i < m_tables->plans.size(); ++i) {
+        if (!consecutive) {
+            backtests[i].enter(std::nullopt);
+            continue;
+        }
+        const int n = planNumber(m_tables->planRules[i], values);
+        const VerdictTable& verdicts = m_tables->verdicts(i);
+        backtests[i].enter(key >= 0 ? verdicts.verdict(n, key)
+                                    : verdicts.verdict(n, sourceEven, judgedDraw(judged), isEvenIssue(judged.issue)));
+    }
 }
 
 std::vector<double> rollingHitRates(const std::vector<BacktestRow>& rows, int window)

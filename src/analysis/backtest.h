@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -96,6 +97,31 @@ struct PlanBacktest
 // the same window; the plans are shared out over `threads` worker threads (0: one per core).
 [[nodiscard]] std::vector<PlanBacktest> backtestAllPlans(const DrawSeries& series, const PlanRules& rules,
                                                          BetType betType, int last, int threads = 0);
+
+class RollingBacktest;
+
+// Every free and member plan offering a bet type, in backtestAllPlans's order, ready to judge one
+// more draw: the rules are parsed and the verdict tables built once.
+class PlanJudges
+{
+public:
+    PlanJudges(const PlanRules& rules, BetType betType);
+    ~PlanJudges();
+    PlanJudges(const PlanJudges&) = delete;
+    PlanJudges& operator=(const PlanJudges&) = delete;
+
+    // The plans with empty results, in order.
+    [[nodiscard]] const std::vector<PlanBacktest>& plans() const;
+    // Each plan's rolling backtest over the newest `last` draws of the series, built by judging every
+    // draw of the window; the plans are shared out over `threads` worker threads (0: one per core).
+    [[nodiscard]] std::vector<RollingBacktest> judgeWindow(const DrawSeries& series, int last, int threads = 0) const;
+    // Enters the newest draw of the series, just appended, into each plan's rolling backtest.
+    void judgeNewest(const DrawSeries& series, std::vector<RollingBacktest>& backtests) const;
+
+private:
+    struct Tables;
+    std::unique_ptr<Tables> m_tables;
+};
 
 // The hit rate in percent over each run of `window` consecutive judged rows, one value per judged
 // row from the window-th on (empty when fewer rows were judged).

@@ -25,7 +25,11 @@ std::array<HotCold, kSumCount> hotCold(const DrawSeries& series, int last)
         if (sum >= 0 && sum < kSumCount)
             ++counts[static_cast<std::size_t>(sum)];
     }
+    return hotColdOf(counts, draws);
+}
 
+std::array<HotCold, kSumCount> hotColdOf(const std::array<int, kSumCount>& counts, int draws)
+{
     std::array<HotCold, kSumCount> result;
     for (int sum = 0; sum < kSumCount; ++sum) {
         HotCold& item = result[static_cast<std::size_t>(sum)];

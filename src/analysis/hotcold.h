@@ -24,6 +24,9 @@ struct HotCold
 // The number of digit triples 0..9 whose sum is `sum` (1 for 0 and 27, 75 for 13 and 14).
 [[nodiscard]] int tripleCount(int sum);
 
+// The figures of counts per sum over `draws` draws.
+[[nodiscard]] std::array<HotCold, kSumCount> hotColdOf(const std::array<int, kSumCount>& counts, int draws);
+
 // Counts over the `last` newest draws of the series (cut to the series). A draw whose digits give a
 // sum outside 0..27 counts nowhere but still counts as a draw.
 [[nodiscard]] std::array<HotCold, kSumCount> hotCold(const DrawSeries& series, int last);

@@ -87,35 +87,45 @@ std::vector<int> missedItemsOf(const SeriesDraw& draw)
     return items;
 }
 
-std::array<MissedCount, kMissedItemCount> missedCounts(const DrawSeries& series)
+MissedTally::MissedTally()
 {
-    const SumMasks& masks = sumMasks();
-    std::array<qint64, kMissedItemCount> lastSeen;
-    lastSeen.fill(-1);
-    std::array<qint64, kMissedItemCount> longest{};
-    std::array<qint64, kMissedItemCount> appearances{};
-    const auto size = static_cast<qint64>(series.size());
-    for (qint64 i = 0; i < size; ++i) {
-        for (ItemMask mask = itemMask(masks, series[static_cast<std::size_t>(i)]); mask != 0; mask &= mask - 1) {
-            const auto item = static_cast<std::size_t>(std::countr_zero(mask));
-            longest[item] = std::max(longest[item], i - lastSeen[item] - 1);
-            lastSeen[item] = i;
-            ++appearances[item];
-        }
-    }
+    m_lastSeen.fill(-1);
+}
 
+void MissedTally::add(const SeriesDraw& draw)
+{
+    const qint64 i = m_draws++;
+    for (ItemMask mask = itemMask(sumMasks(), draw); mask != 0; mask &= mask - 1) {
+        const auto item = static_cast<std::size_t>(std::countr_zero(mask));
+        m_longest[item] = std::max(m_longest[item], i - m_lastSeen[item] - 1);
+        m_lastSeen[item] = i;
+        ++m_appearances[item];
+    }
+}
+
+std::array<MissedCount, kMissedItemCount> MissedTally::counts() const
+{
     std::array<MissedCount, kMissedItemCount> counts;
     const auto& names = missedItemNames();
     for (std::size_t item = 0; item < counts.size(); ++item) {
         MissedCount& count = counts[item];
-        const qint64 current = size - 1 - lastSeen[item];
+        const qint64 current = m_draws - 1 - m_lastSeen[item];
         count.name = names[item];
         count.current = static_cast<int>(current);
-        count.longest = static_cast<int>(std::max(longest[item], current));
-        count.appearances = static_cast<int>(appearances[item]);
-        count.average = static_cast<double>(size - appearances[item]) / static_cast<double>(appearances[item] + 1);
+        count.longest = static_cast<int>(std::max(m_longest[item], current));
+        count.appearances = static_cast<int>(m_appearances[item]);
+        count.average =
+            static_cast<double>(m_draws - m_appearances[item]) / static_cast<double>(m_appearances[item] + 1);
     }
     return counts;
+}
+
+std::array<MissedCount, kMissedItemCount> missedCounts(const DrawSeries& series)
+{
+    MissedTally tally;
+    for (const SeriesDraw& draw : series)
+        tally.add(draw);
+    return tally.counts();
 }
 
 QString twoDecimals(double value)

@@ -34,6 +34,21 @@ struct MissedCount
 // Which of the 53 items a draw shows (classified as the trend list counts a draw).
 [[nodiscard]] std::vector<int> missedItemsOf(const SeriesDraw& draw);
 
+// The missed counts kept up to date draw by draw: each draw costs the same whatever came before.
+class MissedTally
+{
+public:
+    MissedTally();
+    void add(const SeriesDraw& draw);
+    [[nodiscard]] std::array<MissedCount, kMissedItemCount> counts() const;
+
+private:
+    qint64 m_draws = 0;
+    std::array<qint64, kMissedItemCount> m_lastSeen{};
+    std::array<qint64, kMissedItemCount> m_longest{};
+    std::array<qint64, kMissedItemCount> m_appearances{};
+};
+
 // The missed counts of all 53 items over the whole series.
 [[nodiscard]] std::array<MissedCount, kMissedItemCount> missedCounts(const DrawSeries& series);
 

@@ -1,5 +1,7 @@
 #include "app/analysistab.h"
 
+#include "archive/drawarchive.h"
+
 #include "custom/formula.h"
 #include "plans/bettype.h"
 #include "ui_analysistab.h"
@@ -215,6 +217,18 @@ using ShowPart = void (AnalysisTab::*)(const AnalysisSnapshot&);
 
 } // namespace
 
+ArchiveReader archiveFileReader(const QString& path)
+{
+    return [path](LotteryKind lottery) -> ArchiveRead {
+        const ArchiveOpening opening = DrawArchive::open(path);
+        if (!opening.archive)
+            return {};
+        QString damage;
+        DrawSeries series = opening.archive->loadSeries(lottery, 0, &damage);
+        return {std::move(series), damage};
+    };
+}
+
 AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::AnalysisTab>()), m_state(state), m_archive(std::move(archive)),
       m_rules(loadPlanRules())
@@ -312,9 +326,38 @@ AnalysisRequest AnalysisTab::currentRequest() const
 
 void AnalysisTab::onRefreshFinished()
 {
+    if (!isVisible()) {
+        m_behind = true;
+        return;
+    }
+    catchUp();
+}
+
+void AnalysisTab::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_behind || !m_computedFor)
+        catchUp();
+}
+
+void AnalysisTab::catchUp()
+{
+    m_behind = false;
     const std::pair<LotteryKind, QString> key{m_state.lottery, m_state.history.at(1).issue};
     if (m_computedFor == key)
         return;
+    if (m_computing) {
+        // The running computation ends with a catch-up.
+        return;
+    }
+    if (m_live && m_computedFor && m_computedFor->first == key.first) {
+        if (const std::optional<int> added = m_live->append(seriesFromHistory(m_state.history))) {
+            m_computedFor = key;
+            if (*added > 0)
+                showSnapshot(m_live->snapshot());
+            return;
+        }
+    }
     recompute();
 }
 
@@ -334,9 +377,9 @@ void AnalysisTab::recompute()
     const PlanRules rules = m_rules;
     const AnalysisRequest request = currentRequest();
     m_watcher.setFuture(QtConcurrent::run([fresh, lottery, archive, rules, request] {
-        DrawSeries stored = archive ? archive(lottery) : DrawSeries{};
-        auto series = std::make_shared<const DrawSeries>(mergeSeries(std::move(stored), fresh));
-        return Computation{analysisSnapshot(*series, rules, request), series, request};
+        ArchiveRead stored = archive ? archive(lottery) : ArchiveRead{};
+        auto live = std::make_shared<LiveAnalysis>(mergeSeries(std::move(stored.series), fresh), rules, request);
+        return Computation{live->snapshot(), live, stored.damage};
     }));
 }
 
@@ -344,12 +387,17 @@ void AnalysisTab::onComputationFinished()
 {
     m_computing = false;
     const Computation computation = m_watcher.result();
-    m_series = computation.series;
-    m_shownRequest = computation.request;
+    m_live = computation.live;
+    m_archiveDamage = computation.damage;
     showSnapshot(computation.snapshot);
     if (m_pending) {
         m_pending = false;
         recompute();
+    } else if (isVisible()) {
+        // Draws that came while it ran are moved in now.
+        catchUp();
+    } else {
+        m_behind = true;
     }
 }
 
@@ -384,13 +432,16 @@ void AnalysisTab::writeStatus(const AnalysisSnapshot& snapshot)
     const int judged = snapshot.backtests.empty()
                            ? 0
                            : snapshot.backtests.front().result.right + snapshot.backtests.front().result.wrong;
-    m_ui->analysisStatusLabel->setText(snapshot.draws == 0
-                                           ? QStringLiteral("没有开奖记录")
-                                           : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
-                                                 .arg(snapshot.draws)
-                                                 .arg(snapshot.newestIssue)
-                                                 .arg(snapshot.gaps)
-                                                 .arg(judged));
+    QString text = snapshot.draws == 0 ? QStringLiteral("没有开奖记录")
+                                       : QStringLiteral("共 %1 期，最新 %2，缺期 %3 处；回测判定 %4 期")
+                                             .arg(snapshot.draws)
+                                             .arg(snapshot.newestIssue)
+                                             .arg(snapshot.gaps)
+                                             .arg(judged);
+    // A damaged archive is named, and the figures say they come from the fetched draws alone.
+    if (!m_archiveDamage.isEmpty())
+        text = QStringLiteral("开奖存档无法读取（%1），以下只按本次获取的开奖计算：").arg(m_archiveDamage) + text;
+    m_ui->analysisStatusLabel->setText(text);
 }
 
 void AnalysisTab::fillBacktestTable(const AnalysisSnapshot& snapshot)
@@ -496,15 +547,19 @@ void AnalysisTab::drawHotCold(const AnalysisSnapshot& snapshot)
 void AnalysisTab::showPlanCurve(int row)
 {
     const QTableWidgetItem* item = m_ui->backtestTable->item(row, 0);
-    if (!item || !m_series)
+    if (!item || !m_live)
         return;
     const auto tab = PlanTab(item->data(TabRole).toInt());
     const int plan = item->data(PlanRole).toInt();
     const int code = item->data(CodeRole).toInt();
     const QString formulas = item->data(FormulasRole).toString();
     const QStringList rules = tab == PlanTab::Free ? m_rules.free : m_rules.member;
-    const std::shared_ptr<const DrawSeries> series = m_series;
-    const int last = m_shownRequest.backtestLast;
+    // The worker gets its own copy of the draws the backtest reads: the figures move on meanwhile.
+    const int last = m_live->request().backtestLast;
+    const DrawSeries& held = m_live->series();
+    const auto reads = static_cast<std::ptrdiff_t>(
+        std::min<qint64>(qint64(held.size()), qint64(last) + std::max(kPlanSourceDraws, kCustomSourceDraws)));
+    const auto series = std::make_shared<const DrawSeries>(held.end() - reads, held.end());
     const QString title = QStringLiteral("%1 近%2期滚动命中率").arg(item->text()).arg(kCurveWindow);
     m_curveWatcher.setFuture(QtConcurrent::run([series, rules, tab, plan, code, formulas, last, title] {
         std::optional<BacktestResult> result;

@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 
+#include "analysis/liveanalysis.h"
 #include "analysis/snapshot.h"
 
 #include <QFutureWatcher>
@@ -27,13 +28,26 @@ namespace tandor28 {
 
 // The draws the archive holds for a lottery, oldest first; empty without an archive. It runs on a
 // worker thread, so whatever it reads it opens on that thread.
-using ArchiveReader = std::function<DrawSeries(LotteryKind)>;
+// What a read of the archive gave: its draws, or why there are none (a damaged file), which the
+// tab shows instead of figures from part of the draws.
+struct ArchiveRead
+{
+    ArchiveRead(DrawSeries read = {}, QString problem = {}) : series(std::move(read)), damage(std::move(problem)) {}
+    DrawSeries series;
+    QString damage;
+};
+using ArchiveReader = std::function<ArchiveRead(LotteryKind)>;
+// The reader of the archive file at `path`, opened on the worker that reads it. An archive that
+// cannot be opened reads as no draws; one whose draws cannot be read gives the reason.
+[[nodiscard]] ArchiveReader archiveFileReader(const QString& path);
 // The saved algorithms to judge beside the plans, read on the window thread when a computation starts.
 using AlgorithmReader = std::function<std::vector<CustomAlgorithm>()>;
 
 // Tab "长期分析": backtests of every plan of a bet type over the archive, missed-draw counts, hot and
-// cold sums and their charts. Everything is computed on a worker thread; the window thread only
-// writes finished results into the widgets.
+// cold sums and their charts. Nothing is read or computed before the tab is first shown, nor while it
+// is hidden. The first computation runs on a worker thread over the whole archive; after it, each new
+// draw moves the figures on in place (the same for any length of archive), and the window thread
+// only writes the results into the widgets.
 class AnalysisTab : public QWidget
 {
     Q_OBJECT
@@ -42,9 +56,12 @@ public:
     AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* parent = nullptr);
     ~AnalysisTab() override;
 
-    // After every refresh: recomputes when the lottery or its newest draw changed since the last run.
+    // After every refresh: when the lottery or its newest draw changed, a shown tab moves its figures
+    // on by the new draws (or recomputes, for another lottery or draws past a gap); a hidden tab only
+    // notes that it is behind.
     void onRefreshFinished();
-    // Recomputes with the controls' values. Asked for while one runs, it runs once more afterwards.
+    // Recomputes over the whole archive with the controls' values. Asked for while one runs, it runs
+    // once more afterwards.
     void recompute();
     void setAlgorithmReader(AlgorithmReader reader) { m_algorithms = std::move(reader); }
     // Writes a finished computation into the tables and charts, one part per turn of the event loop
@@ -70,12 +87,15 @@ Q_SIGNALS:
     void snapshotShown();
     void curveShown();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     struct Computation
     {
         AnalysisSnapshot snapshot;
-        std::shared_ptr<const DrawSeries> series;
-        AnalysisRequest request;
+        std::shared_ptr<LiveAnalysis> live;
+        QString damage; // why the archive could not be read; the figures are the feed's alone then
     };
     struct Curve
     {
@@ -85,6 +105,8 @@ private:
     };
 
     [[nodiscard]] AnalysisRequest currentRequest() const;
+    // Brings a shown tab up to the window's newest draw.
+    void catchUp();
     void onComputationFinished();
     void onCurveFinished();
     void writeStatus(const AnalysisSnapshot& snapshot);
@@ -97,16 +119,18 @@ private:
     const std::unique_ptr<Ui::AnalysisTab> m_ui;
     const AppState& m_state;
     ArchiveReader m_archive;
+    QString m_archiveDamage; // of the last computation's read
     AlgorithmReader m_algorithms;
     const PlanRules m_rules;
     QFutureWatcher<Computation> m_watcher;
     QFutureWatcher<Curve> m_curveWatcher;
-    std::shared_ptr<const DrawSeries> m_series;
-    AnalysisRequest m_shownRequest;
-    // The lottery and newest issue the last computation started from.
+    // The figures as last computed or moved on; only the window thread touches them.
+    std::shared_ptr<LiveAnalysis> m_live;
+    // The lottery and newest issue the figures were last brought up to.
     std::optional<std::pair<LotteryKind, QString>> m_computedFor;
     bool m_computing = false;
-    bool m_pending = false;
+    bool m_pending = false; // a recomputation asked for while one ran
+    bool m_behind = false;  // a refresh came while the tab was hidden
     int m_shownCount = 0;
     // The snapshot whose parts are being written, the next part, and the turn that writes it.
     std::shared_ptr<const AnalysisSnapshot> m_showing;

@@ -1,4 +1,3 @@
-#include "analysis/drawseries.h"
 #include "app/applog.h"
 #include "app/mainwindow.h"
 #include "app/qttranslations.h"
@@ -37,12 +36,9 @@ int main(int argc, char* argv[])
 
     tandor28::MainWindowServices services;
     // The long-run analysis reads the draw archive on its worker thread, opening it there; an archive
-    // that cannot be opened reads as no draws and the tab works from the feed alone.
-    services.archive = [path = tandor28::defaultArchivePath()](tandor28::LotteryKind lottery) {
-        const tandor28::ArchiveOpening opening = tandor28::DrawArchive::open(path);
-        return opening.archive ? tandor28::seriesFromDated(opening.archive->loadDraws(lottery, 0))
-                               : tandor28::DrawSeries{};
-    };
+    // that cannot be opened reads as no draws and the tab works from the feed alone, one that is
+    // damaged is named in the tab.
+    services.archive = tandor28::archiveFileReader(tandor28::defaultArchivePath());
     tandor28::MainWindow window(std::move(services));
     if (window.start() != tandor28::StartOutcome::Running)
         return 0;

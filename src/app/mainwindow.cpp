@@ -2,6 +2,7 @@
 
 #include "alerts/drawnotice.h"
 #include "app/alarmtab.h"
+#include "app/applog.h"
 #include "app/customtab.h"
 #include "app/framesize.h"
 #include "app/freeplanstab.h"
@@ -13,8 +14,12 @@
 #include "feed/countdown.h"
 #include "feed/feedfetch.h"
 #include "feed/http.h"
+#include "feed/issueplausibility.h"
 #include "feed/sources.h"
 #include "model/textnum.h"
+#include "paths/filelocations.h"
+#include "paths/filewrite.h"
+#include "paths/folderlock.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -30,7 +35,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QStatusBar>
 #include <QTableView>
 #include <QUrl>
@@ -65,6 +69,8 @@ MainWindowServices withDefaults(MainWindowServices services, QWidget* owner)
         services.iniPath = endpointsIniPath();
     if (services.archivePath.isEmpty())
         services.archivePath = defaultArchivePath();
+    if (services.dataFolder.isEmpty())
+        services.dataFolder = fileLocations().dataDir;
     if (!services.saveFileName) {
         services.saveFileName = [owner](const QString& caption, const QString& suggested) {
             return QFileDialog::getSaveFileName(owner, caption, suggested, QStringLiteral("CSV (*.csv)"));
@@ -191,10 +197,24 @@ MainWindow::MainWindow(MainWindowServices services, QWidget* parent)
     connect(m_ui->siteLink, &LinkLabel::clicked, this, &MainWindow::openSite);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The work on the archive's thread stops at its next step, so the window goes at once.
+    m_closing->store(true);
+    m_archivePool.waitForDone();
+}
 
 StartOutcome MainWindow::start()
 {
+    // One window per data folder: a second one would write the same saved algorithms over the
+    // first one's saves.
+    // A folder that cannot hold the lock file at all (read-only) still runs.
+    FolderLock folder = lockDataFolder(m_services.dataFolder);
+    if (folder.heldByAnother) {
+        m_services.inform(QStringLiteral("Tandor28"), folder.problem);
+        return StartOutcome::AlreadyRunning;
+    }
+    m_folderLock = std::move(folder.lock);
     if (const StartOutcome outcome = applyServerNotice(); outcome != StartOutcome::Running)
         return outcome;
     styleTables();
@@ -216,6 +236,14 @@ StartOutcome MainWindow::applyServerNotice()
 {
     m_endpoints = loadEndpoints(m_services.iniPath);
     m_schedule = loadCountdownSchedule(m_services.iniPath);
+    if (m_endpoints.notice.isEmpty()) {
+        // No notice server is configured: nothing is asked, this version is the one shown, and the
+        // Lucky 28 sources come from [sources] alone.
+        m_notice = ServerNotice{QString::fromLatin1(kCurrentVersion), {}, {}, {}};
+        m_state.latestVersion = m_notice.latestVersion;
+        m_statusLabel->setText(noNoticeServerStatusText());
+        return StartOutcome::Running;
+    }
     // The window is not shown yet, so waiting for the notice here blocks nothing the user sees; the
     // fetch's timeout bounds the whole exchange, so a server that drips cannot hold it up for long.
     const QByteArray body = fetchText(m_endpoints.notice, m_services.fetchTimeoutSeconds);
@@ -256,7 +284,8 @@ void MainWindow::styleTabTables()
 
 void MainWindow::selectLotteryByHour()
 {
-    if (m_services.clock().time().hour() < 9) {
+    // A Lucky 28 without any source would only say so; the window starts on Canada 28 then.
+    if (m_services.clock().time().hour() < 9 || sourcesOf(LotteryKind::Lucky28).empty()) {
         m_settingLottery = true;
         m_ui->lotteryCombo->setCurrentIndex(static_cast<int>(LotteryKind::Canada28Night));
         m_settingLottery = false;
@@ -304,7 +333,14 @@ void MainWindow::beginRefresh()
     connect(&m_fetchWatcher, &QFutureWatcher<FeedFetchResult>::finished, this, &MainWindow::onFetchFinished);
     // The body is parsed on the worker too, so even a huge or hostile body never holds up the window.
     const QString url = feedUrl(m_refreshLottery, m_endpoints, m_notice);
-    const std::vector<DrawSource> sources = loadSources(m_services.iniPath, m_refreshLottery, url).sources;
+    const std::vector<DrawSource> sources = sourcesOf(m_refreshLottery);
+    m_noSource = sources.empty();
+    if (m_noSource) {
+        // Nothing to ask: the refresh runs on with the history it has, and the status bar says why.
+        m_fetchWatcher.setFuture(
+            QtFuture::makeReadyFuture(FeedFetchResult{std::nullopt, FetchFailure::None, 0, {}, {}}));
+        return;
+    }
     if (sources.size() == 1 && sources.front() == DrawSource{SourceFormat::Feed, url, KenoScheme::Interleave}) {
         m_fetchWatcher.setFuture(
             fetchDrawFeedAsync(m_refreshLottery, url, m_state.periodCount, m_services.fetchTimeoutSeconds));
@@ -335,14 +371,16 @@ void MainWindow::onFetchFinished()
     FeedFetchResult fetched = m_fetchWatcher.future().isValid() && m_fetchWatcher.future().resultCount() > 0
                                   ? m_fetchWatcher.result()
                                   : FeedFetchResult{std::nullopt, FetchFailure::Network, 0, {}, {}};
-    // A source whose newest draw is older than the one shown went back in time: it counts as failed.
+    // Issues that cannot be real are never shown or kept, and never become the measure of later fetches.
+    std::optional<IssueAnchor>& lastPlausible = m_lastPlausible[static_cast<std::size_t>(m_refreshLottery)];
+    const QStringList refused =
+        refuseImplausibleIssues(m_refreshLottery, fetched, m_services.clock(), lastPlausible, m_state.periodCount);
+    // A source whose newest draw is older than the last plausible one went back in time: it counts as failed.
     m_sourceNote = fetched.history && !fetched.source.isEmpty() ? QStringLiteral("来源：") + fetched.source : QString();
-    if (fetched.history && m_shownLottery == m_refreshLottery && !m_state.history.isEmpty()) {
-        bool shownOk = false;
+    if (fetched.history && lastPlausible) {
         bool fetchedOk = false;
-        const qint64 shown = m_state.history.at(1).issue.toLongLong(&shownOk);
         const qint64 newest = fetched.history->at(1).issue.toLongLong(&fetchedOk);
-        if (shownOk && fetchedOk && newest < shown) {
+        if (fetchedOk && newest < lastPlausible->issue) {
             fetched.history.reset();
             fetched.failure = FetchFailure::TooFewRecords;
             m_sourceNote = QStringLiteral("来源回到了过去（第%1期）").arg(newest);
@@ -350,6 +388,17 @@ void MainWindow::onFetchFinished()
     }
     if (!fetched.history && !fetched.source.isEmpty() && m_sourceNote.isEmpty())
         m_sourceNote = fetched.source;
+    if (!refused.isEmpty())
+        m_sourceNote += (m_sourceNote.isEmpty() ? QString() : QStringLiteral(" | ")) + implausibleIssuesText(refused);
+    if (fetched.history) {
+        // A feed without dates still gives its newest issue to measure going back in time against.
+        bool numeric = false;
+        const qint64 shownIssue = fetched.history->at(1).issue.toLongLong(&numeric);
+        if (const std::optional<IssueAnchor> newest = newestAnchor(fetched.draws))
+            lastPlausible = newest;
+        else if (numeric)
+            lastPlausible = IssueAnchor{shownIssue, {}};
+    }
     if (fetched.history && !fetched.draws.empty())
         keepInArchive(m_refreshLottery, std::move(fetched.draws),
                       fetched.source.isEmpty()
@@ -400,6 +449,12 @@ void MainWindow::finishRefresh()
 
     m_refreshing = false;
     ++m_refreshCount;
+    // What the window shows after each refresh, for --verbose runs and the installed-program check.
+    int shown = 0;
+    for (int position = 1; position <= m_state.history.size(); ++position)
+        shown += m_state.history.at(position).issue.isEmpty() ? 0 : 1;
+    qCInfo(lcApp).noquote() << "refresh" << m_refreshCount << sourcesKey(m_refreshLottery) << "shows" << shown
+                            << "draws, newest" << m_state.history.at(1).issue << "| status:" << m_statusLabel->text();
     Q_EMIT refreshFinished();
     if (m_refreshPending) {
         m_refreshPending = false;
@@ -432,10 +487,15 @@ void MainWindow::writeFetchStatus()
 {
     // A failed fetch must not look like fresh data: the status bar says so, and why.
     QString text =
-        m_lastFetch.failure == FetchFailure::None
-            ? connectedStatusText(m_state.latestVersion)
-            : fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion);
-    for (const QString& note : {m_sourceNote, m_archiveNote}) {
+        m_noSource ? noSourceText(m_refreshLottery, settingsToEdit(m_services.iniPath))
+        : m_lastFetch.failure != FetchFailure::None
+            ? fetchFailedStatusText(fetchFailureText(m_lastFetch.failure, m_lastFetch.status), m_state.latestVersion)
+        : m_endpoints.notice.isEmpty() ? noNoticeServerStatusText()
+                                       : connectedStatusText(m_state.latestVersion);
+    const QString cookieProblem = cookieStoreProblem();
+    const QString cookieNote =
+        cookieProblem.isEmpty() ? QString() : QStringLiteral("Cookie 未能保存：") + cookieProblem;
+    for (const QString& note : {m_noSource ? QString() : m_sourceNote, m_archiveNote, cookieNote}) {
         if (!note.isEmpty())
             text += QStringLiteral(" | ") + note;
     }
@@ -544,22 +604,30 @@ void MainWindow::waitForArchive()
     QCoreApplication::processEvents();
 }
 
+std::vector<DrawSource> MainWindow::sourcesOf(LotteryKind kind) const
+{
+    return loadSources(m_services.iniPath, kind, feedUrl(kind, m_endpoints, m_notice)).sources;
+}
+
 void MainWindow::backfillArchive()
 {
     if (!m_archive || m_archive->isReadOnly())
         return;
     // Gaps of the last 24 hours only, from the first source of each lottery that pages back in time.
     for (const LotteryKind kind : {LotteryKind::Lucky28, LotteryKind::Canada28Night}) {
-        const std::optional<DrawSource> source =
-            pagingSource(loadSources(m_services.iniPath, kind, feedUrl(kind, m_endpoints, m_notice)).sources);
+        const std::optional<DrawSource> source = pagingSource(sourcesOf(kind));
         const std::optional<qint64> newest = m_archive->newestIssue(kind);
         if (!source || !newest)
             continue;
         const qint64 perDay = kind == LotteryKind::Lucky28 ? 288 : 412;
         const std::shared_ptr<DrawArchive> archive = m_archive;
-        (void)QtConcurrent::run(&m_archivePool, [archive, kind, source = *source, from = *newest - perDay] {
-            return fillGaps(*archive, kind, from, kenoJsonPager(source), describeSource(source), 10).added;
-        });
+        // The window's closing flag ends the page being fetched and stops before the next one.
+        (void)QtConcurrent::run(&m_archivePool,
+                                [archive, kind, source = *source, from = *newest - perDay, closing = m_closing] {
+                                    return fillGaps(*archive, kind, from, kenoJsonPager(source, {}, closing),
+                                                    describeSource(source), 10, closing.get())
+                                        .added;
+                                });
     }
 }
 
@@ -574,15 +642,20 @@ void MainWindow::exportArchive()
         m_services.saveFileName(QStringLiteral("导出开奖存档"), sourcesKey(kind) + QStringLiteral(".csv"));
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
+    // A full disk or a size limit leaves an older export where it was, never a truncated one.
     QString why;
-    const bool written = file.open(QIODevice::WriteOnly) && m_archive->exportCsv(kind, file, &why) && file.commit();
+    const std::shared_ptr<DrawArchive> archive = m_archive;
+    const bool written = replaceFile(
+        path, [&](QIODevice& out, QString* failure) { return archive->exportCsv(kind, out, failure); }, &why);
     if (!written)
-        m_services.inform(noticeCaption(), QStringLiteral("导出失败：") + (why.isEmpty() ? file.errorString() : why));
+        m_services.inform(noticeCaption(), QStringLiteral("导出失败：") + why);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A backfill page under way ends now; the write running on the archive's thread is one short
+    // transaction, so the wait is brief.
+    m_closing->store(true);
     m_archivePool.waitForDone();
     QMainWindow::closeEvent(event);
     // The program ends with the main window, whatever other windows are still open.

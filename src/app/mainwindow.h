@@ -6,15 +6,20 @@
 #include "feed/countdown.h"
 #include "feed/endpoints.h"
 #include "feed/feedfetch.h"
+#include "feed/issueplausibility.h"
 #include "feed/notice.h"
+#include "feed/sources.h"
 
 #include <QByteArray>
 #include <QDateTime>
 #include <QFutureWatcher>
+#include <QLockFile>
 #include <QMainWindow>
 #include <QThreadPool>
 #include <QTimer>
 
+#include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -54,6 +59,8 @@ struct MainWindowServices
     std::function<QString(const QString& caption, const QString& suggested)> saveFileName;
     // Timeout of the notice and feed fetches in seconds, as HttpRequest takes it (0: 15 s).
     int fetchTimeoutSeconds = 0;
+    // The data folder the window locks for itself; empty means the user's (fileLocations().dataDir).
+    QString dataFolder;
 };
 
 enum class StartOutcome
@@ -61,6 +68,7 @@ enum class StartOutcome
     Running,           // the notice was applied and the first refresh is under way
     ServerUnreachable, // the notice could not be fetched: the program ends
     OtherVersion,      // the notice announces another version: the program ends
+    AlreadyRunning,    // another window uses the same data folder: this one says so and ends
 };
 
 class MainWindow : public QMainWindow
@@ -118,6 +126,8 @@ private:
     void onArchiveWritten();
     void exportArchive();
     void backfillArchive();
+    // The sources of a lottery as tandor28.ini and the notice give them; empty when it has none.
+    [[nodiscard]] std::vector<DrawSource> sourcesOf(LotteryKind kind) const;
 
     [[nodiscard]] StartOutcome applyServerNotice();
     void styleTables();
@@ -160,10 +170,16 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     int m_refreshCount = 0;
+    std::unique_ptr<QLockFile> m_folderLock; // held from the start to the end of the window
     std::shared_ptr<DrawArchive> m_archive;
-    QString m_archiveNote; // why the archive is unavailable, or what its last write brought
-    QString m_sourceNote;  // the source that answered, or why the fetch counted as failed
+    QString m_archiveNote;   // why the archive is unavailable, or what its last write brought
+    QString m_sourceNote;    // the source that answered, or why the fetch counted as failed
+    bool m_noSource = false; // the lottery of the last refresh has no source to ask
     std::optional<LotteryKind> m_shownLottery;
+    // The newest issue of each lottery that was plausible: what later fetches are measured against.
+    std::array<std::optional<IssueAnchor>, 2> m_lastPlausible;
+    // Turns true when the window closes: what runs on the archive's thread stops at its next step.
+    const std::shared_ptr<std::atomic<bool>> m_closing = std::make_shared<std::atomic<bool>>(false);
     QThreadPool m_archivePool; // one thread: writes reach the file in the order of the fetches
     QFutureWatcher<ArchiveAdd> m_archiveWatcher;
     bool m_settingLottery = false;

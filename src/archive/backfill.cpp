@@ -5,17 +5,22 @@
 namespace tandor28 {
 
 Backfill fillGaps(DrawArchive& archive, LotteryKind lottery, qint64 fromIssue, const PageFetcher& fetchPage,
-                  const QString& source, int maxPages)
+                  const QString& source, int maxPages, const std::atomic<bool>* cancel)
 {
     Backfill result;
-    std::vector<IssueGap> gaps = archive.gaps(lottery, fromIssue);
+    std::vector<IssueGap> gaps = archive.gaps(lottery, fromIssue, &result.error);
     if (gaps.empty())
         return result;
     const auto fetch = [&](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
+        if (cancel && cancel->load()) {
+            result.error = QStringLiteral("cancelled");
+            return std::nullopt;
+        }
         ++result.pages;
         std::optional<std::vector<DatedDraw>> page = fetchPage(count, offset);
         if (!page)
-            result.error = QStringLiteral("the source did not answer");
+            result.error =
+                cancel && cancel->load() ? QStringLiteral("cancelled") : QStringLiteral("the source did not answer");
         return page;
     };
     const auto keep = [&](const std::vector<DatedDraw>& page) {

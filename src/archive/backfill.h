@@ -2,6 +2,7 @@
 
 #include "archive/drawarchive.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 
@@ -24,7 +25,9 @@ inline constexpr int kBackfillPageSize = 100;
 
 // Fills the archive's gaps that end at or after `fromIssue`, newest gap first, page by page, asking
 // for at most `maxPages` pages. Every record of a page is added, including those outside a gap.
+// A `cancel` flag that turns true stops it before its next page (the window closing).
 [[nodiscard]] Backfill fillGaps(DrawArchive& archive, LotteryKind lottery, qint64 fromIssue,
-                                const PageFetcher& fetchPage, const QString& source, int maxPages = 50);
+                                const PageFetcher& fetchPage, const QString& source, int maxPages = 50,
+                                const std::atomic<bool>* cancel = nullptr);
 
 } // namespace tandor28

@@ -1,7 +1,9 @@
 #include "drawarchive.h"
 
 #include "archiveschema.h"
+#include "model/zoneclock.h"
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -9,6 +11,9 @@
 #include <QFileInfo>
 
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
 
 namespace tandor28 {
 
@@ -28,9 +33,11 @@ public:
 
     [[nodiscard]] int prepared() const { return m_rc; }
     void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
-    void bind(int index, const QByteArray& text)
+    void bind(int index, QByteArrayView text)
     {
-        sqlite3_bind_text(m_statement, index, text.constData(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        // Bound for one step only, so SQLite need not copy the text.
+        sqlite3_bind_text(m_statement, index, text.isNull() ? "" : text.data(), static_cast<int>(text.size()),
+                          SQLITE_STATIC);
     }
     [[nodiscard]] int step() { return sqlite3_step(m_statement); }
     void reset()
@@ -75,6 +82,13 @@ QString describe(int rc)
     }
 }
 
+// Sets the reason of a failed statement when the caller asked for it.
+void noteFailure(QString* error, int rc)
+{
+    if (error)
+        *error = describe(rc);
+}
+
 bool isCorruption(int rc)
 {
     return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB;
@@ -85,20 +99,15 @@ int lotteryKey(LotteryKind lottery)
     return static_cast<int>(lottery);
 }
 
-QByteArray stampText(const QDateTime& local)
+// A moment as drawn_at keeps it: UTC seconds, 0 for a moment nobody knows.
+qint64 stampOf(const QDateTime& drawnAt)
 {
-    return local.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1();
+    return drawnAt.toSecsSinceEpoch();
 }
 
-// "YYYY-MM-DD HH:MM:SS" as written by stampText, read without a format parser: a backtest loads
-// hundreds of thousands of them.
-QDateTime stampFromText(const QByteArray& text)
+QDateTime momentFromStamp(qint64 stamp, const ZoneClock& clock)
 {
-    if (text.size() != 19)
-        return {};
-    const auto number = [&text](qsizetype from, qsizetype length) { return text.mid(from, length).toInt(); };
-    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),
-                     QTime(number(11, 2), number(14, 2), number(17, 2)));
+    return stamp == 0 ? QDateTime() : clock.dateTime(stamp);
 }
 
 QByteArray numbersText(const std::vector<int>& numbers)
@@ -123,10 +132,10 @@ std::vector<int> numbersFromText(const QByteArray& text)
 }
 
 // Columns 0..5 of a row: issue, drawn_at, d1, d2, d3, numbers.
-DatedDraw drawFromRow(const Statement& row)
+DatedDraw drawFromRow(const Statement& row, const ZoneClock& clock)
 {
     return DatedDraw{row.integer(0),
-                     stampFromText(row.text(1)),
+                     momentFromStamp(row.integer(1), clock),
                      static_cast<int>(row.integer(2)),
                      static_cast<int>(row.integer(3)),
                      static_cast<int>(row.integer(4)),
@@ -237,6 +246,11 @@ DrawArchive::~DrawArchive()
 ArchiveOpening DrawArchive::open(const QString& path)
 {
     ArchiveOpening opening;
+    // SQLite would wait forever on the first read of a FIFO in the archive's place.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        opening.problem = QStringLiteral("the archive is not a regular file");
+        return opening;
+    }
     QDir().mkpath(QFileInfo(path).absolutePath());
     Attempt attempt = attemptOpen(path);
     if (isCorruption(attempt.rc)) {
@@ -286,136 +300,298 @@ ArchiveOpening DrawArchive::open(const QString& path)
     return opening;
 }
 
-ArchiveAdd DrawArchive::addDraws(LotteryKind lottery, const std::vector<DatedDraw>& draws, const QString& source)
+struct ArchiveWriter::Statements
 {
-    const std::lock_guard lock(m_mutex);
-    ArchiveAdd result;
-    if (m_readOnly) {
-        result.error = QStringLiteral("the archive is read-only");
-        return result;
+    explicit Statements(sqlite3* db)
+        : insert(db, "INSERT INTO draws (lottery, issue, drawn_at, d1, d2, d3, sum, numbers, source, first_seen) "
+                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) ON CONFLICT (lottery, issue) DO NOTHING"),
+          find(db, "SELECT d1, d2, d3 FROM draws WHERE lottery = ?1 AND issue = ?2"),
+          conflict(db, "INSERT OR IGNORE INTO conflicts (lottery, issue, drawn_at, d1, d2, d3, sum, numbers, "
+                       "source, seen_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)")
+    {}
+
+    [[nodiscard]] int prepared() const
+    {
+        for (const Statement* statement : {&insert, &find, &conflict})
+            if (statement->prepared() != SQLITE_OK)
+                return statement->prepared();
+        return SQLITE_OK;
     }
-    int rc = execute(m_db, "BEGIN IMMEDIATE");
-    if (rc != SQLITE_OK) {
-        result.error = describe(rc);
-        return result;
+
+    Statement insert;
+    Statement find;
+    Statement conflict;
+    QByteArray source;
+    QByteArray now;
+};
+
+ArchiveWriter::ArchiveWriter(DrawArchive& archive, LotteryKind lottery, const QString& source)
+    : m_lock(archive.m_mutex), m_archive(archive), m_lottery(lotteryKey(lottery))
+{
+    if (archive.m_readOnly) {
+        m_rc = SQLITE_READONLY;
+        return;
     }
-    Statement find(m_db, "SELECT d1, d2, d3 FROM draws WHERE lottery = ?1 AND issue = ?2");
-    Statement insert(m_db, "INSERT INTO draws (lottery, issue, drawn_at, d1, d2, d3, sum, numbers, source, first_seen) "
-                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
-    Statement conflict(m_db, "INSERT OR IGNORE INTO conflicts (lottery, issue, drawn_at, d1, d2, d3, sum, numbers, "
-                             "source, seen_at) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
-    rc = find.prepared() != SQLITE_OK     ? find.prepared()
-         : insert.prepared() != SQLITE_OK ? insert.prepared()
-                                          : conflict.prepared();
-    const QByteArray sourceText = source.toUtf8();
-    const QByteArray now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1();
-    for (const DatedDraw& draw : draws) {
-        if (rc != SQLITE_OK)
-            break;
-        if (draw.issue < 1 || !draw.drawnAt.isValid()) {
-            ++result.skipped;
-            continue;
-        }
-        find.bind(1, lotteryKey(lottery));
-        find.bind(2, draw.issue);
-        const int found = find.step();
-        const bool kept = found == SQLITE_ROW;
-        const bool same =
-            kept && find.integer(0) == draw.d1 && find.integer(1) == draw.d2 && find.integer(2) == draw.d3;
-        find.reset();
-        if (found != SQLITE_ROW && found != SQLITE_DONE) {
-            rc = found;
-            break;
-        }
-        if (same) {
-            ++result.known;
-            continue;
-        }
-        Statement& target = kept ? conflict : insert;
-        target.bind(1, lotteryKey(lottery));
-        target.bind(2, draw.issue);
-        target.bind(3, stampText(draw.drawnAt));
-        target.bind(4, draw.d1);
-        target.bind(5, draw.d2);
-        target.bind(6, draw.d3);
-        target.bind(7, draw.sum());
-        target.bind(8, numbersText(draw.numbers));
-        target.bind(9, sourceText);
-        target.bind(10, now);
-        const int stepped = target.step();
-        target.reset();
-        if (stepped != SQLITE_DONE) {
-            rc = stepped;
-            break;
-        }
-        if (!kept) {
-            ++result.added;
-        } else {
-            ++result.conflicts;
-            result.newConflicts += sqlite3_changes(m_db);
-        }
-    }
-    if (rc == SQLITE_OK)
-        rc = execute(m_db, "COMMIT");
-    if (rc != SQLITE_OK) {
-        execute(m_db, "ROLLBACK");
-        const int skipped = result.skipped;
-        result = ArchiveAdd{};
-        result.skipped = skipped;
-        result.error = describe(rc);
-        return result;
-    }
-    result.ok = true;
-    return result;
+    m_rc = execute(archive.m_db, "BEGIN IMMEDIATE");
+    if (m_rc != SQLITE_OK)
+        return;
+    m_open = true;
+    m_statements = std::make_unique<Statements>(archive.m_db);
+    m_rc = m_statements->prepared();
+    m_statements->source = source.toUtf8();
+    m_statements->now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toLatin1();
 }
 
-std::vector<DatedDraw> DrawArchive::loadDraws(LotteryKind lottery, int lastK) const
+ArchiveWriter::~ArchiveWriter()
+{
+    m_statements.reset();
+    if (m_open)
+        execute(m_archive.m_db, "ROLLBACK");
+}
+
+bool ArchiveWriter::add(const ArchiveRecord& record)
+{
+    if (m_rc != SQLITE_OK)
+        return false;
+    const auto bindRow = [&](Statement& target) {
+        target.bind(1, m_lottery);
+        target.bind(2, record.issue);
+        target.bind(3, record.drawnUtc);
+        target.bind(4, record.d1);
+        target.bind(5, record.d2);
+        target.bind(6, record.d3);
+        target.bind(7, record.d1 + record.d2 + record.d3);
+        target.bind(8, record.numbers);
+        target.bind(9, m_statements->source);
+        target.bind(10, m_statements->now);
+    };
+    // A new issue is one statement; only an issue kept already is looked up.
+    Statement& insert = m_statements->insert;
+    bindRow(insert);
+    int rc = insert.step();
+    insert.reset();
+    if (rc != SQLITE_DONE) {
+        m_rc = rc;
+        return false;
+    }
+    if (sqlite3_changes(m_archive.m_db) == 1) {
+        ++m_result.added;
+        return true;
+    }
+    Statement& find = m_statements->find;
+    find.bind(1, m_lottery);
+    find.bind(2, record.issue);
+    rc = find.step();
+    const bool same = rc == SQLITE_ROW && find.integer(0) == record.d1 && find.integer(1) == record.d2 &&
+                      find.integer(2) == record.d3;
+    find.reset();
+    if (rc != SQLITE_ROW) {
+        m_rc = rc == SQLITE_DONE ? SQLITE_ERROR : rc;
+        return false;
+    }
+    if (same) {
+        ++m_result.known;
+        return true;
+    }
+    Statement& conflict = m_statements->conflict;
+    bindRow(conflict);
+    rc = conflict.step();
+    conflict.reset();
+    if (rc != SQLITE_DONE) {
+        m_rc = rc;
+        return false;
+    }
+    ++m_result.conflicts;
+    m_result.newConflicts += sqlite3_changes(m_archive.m_db);
+    return true;
+}
+
+ArchiveAdd ArchiveWriter::commit()
+{
+    m_statements.reset();
+    if (m_rc == SQLITE_OK && m_open) {
+        m_rc = execute(m_archive.m_db, "COMMIT");
+        m_open = m_rc != SQLITE_OK;
+    }
+    if (m_open) {
+        execute(m_archive.m_db, "ROLLBACK");
+        m_open = false;
+    }
+    if (m_rc != SQLITE_OK) {
+        ArchiveAdd failed;
+        failed.skipped = m_result.skipped;
+        failed.error = m_rc == SQLITE_READONLY && m_archive.m_readOnly ? QStringLiteral("the archive is read-only")
+                                                                       : describe(m_rc);
+        return failed;
+    }
+    m_result.ok = true;
+    return m_result;
+}
+
+std::unique_ptr<ArchiveWriter> DrawArchive::writer(LotteryKind lottery, const QString& source)
+{
+    return std::unique_ptr<ArchiveWriter>(new ArchiveWriter(*this, lottery, source));
+}
+
+ArchiveAdd DrawArchive::addDraws(LotteryKind lottery, const std::vector<DatedDraw>& draws, const QString& source)
+{
+    const std::unique_ptr<ArchiveWriter> batch = writer(lottery, source);
+    for (const DatedDraw& draw : draws) {
+        if (draw.issue < 1 || !draw.drawnAt.isValid()) {
+            batch->skip();
+            continue;
+        }
+        const QByteArray numbers = numbersText(draw.numbers);
+        if (!batch->add(ArchiveRecord{draw.issue, stampOf(draw.drawnAt), draw.d1, draw.d2, draw.d3, numbers}))
+            break;
+    }
+    return batch->commit();
+}
+
+std::vector<DatedDraw> DrawArchive::loadDraws(LotteryKind lottery, int lastK, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, numbers FROM draws WHERE lottery = ?1 "
                          "ORDER BY issue DESC LIMIT ?2");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, lastK > 0 ? lastK : -1);
+    const ZoneClock clock = ZoneClock::local();
     std::vector<DatedDraw> draws;
-    while (rows.step() == SQLITE_ROW)
-        draws.push_back(drawFromRow(rows));
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
+        draws.push_back(drawFromRow(rows, clock));
+    // A damaged page ends the rows early: no part of them is served as if it were all.
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     std::reverse(draws.begin(), draws.end());
     return draws;
 }
 
-std::vector<DatedDraw> DrawArchive::loadIssues(LotteryKind lottery, qint64 first, qint64 last) const
+DrawSeries DrawArchive::loadSeries(LotteryKind lottery, int lastK, QString* error) const
+{
+    const std::lock_guard lock(m_mutex);
+    // The newest K come from the end of the primary key, so K rows are read whatever the archive's size.
+    Statement rows(m_db, lastK > 0
+                             ? "SELECT issue, d1, d2, d3 FROM draws WHERE lottery = ?1 ORDER BY issue DESC LIMIT ?2"
+                             : "SELECT issue, d1, d2, d3 FROM draws WHERE lottery = ?1 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
+    rows.bind(1, lotteryKey(lottery));
+    DrawSeries series;
+    if (lastK > 0) {
+        rows.bind(2, lastK);
+        series.reserve(static_cast<std::size_t>(std::min(lastK, 1 << 20)));
+    }
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
+        series.push_back(SeriesDraw{rows.integer(0), static_cast<int>(rows.integer(1)),
+                                    static_cast<int>(rows.integer(2)), static_cast<int>(rows.integer(3))});
+    // A damaged page ends the rows early: no part of them is served as if it were all.
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
+    if (lastK > 0)
+        std::reverse(series.begin(), series.end());
+    return series;
+}
+
+std::vector<DatedDraw> DrawArchive::loadIssues(LotteryKind lottery, qint64 first, qint64 last, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, numbers FROM draws WHERE lottery = ?1 "
                          "AND issue BETWEEN ?2 AND ?3 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, first);
     rows.bind(3, last);
+    const ZoneClock clock = ZoneClock::local();
     std::vector<DatedDraw> draws;
-    while (rows.step() == SQLITE_ROW)
-        draws.push_back(drawFromRow(rows));
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
+        draws.push_back(drawFromRow(rows, clock));
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     return draws;
 }
 
-qint64 DrawArchive::drawCount(LotteryKind lottery) const
+qint64 DrawArchive::drawCount(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement count(m_db, "SELECT count(*) FROM draws WHERE lottery = ?1");
+    if (count.prepared() != SQLITE_OK) {
+        noteFailure(error, count.prepared());
+        return 0;
+    }
     count.bind(1, lotteryKey(lottery));
-    return count.step() == SQLITE_ROW ? count.integer(0) : 0;
+    const int rc = count.step();
+    if (rc != SQLITE_ROW) {
+        noteFailure(error, rc);
+        return 0;
+    }
+    return count.integer(0);
 }
 
-std::optional<qint64> DrawArchive::newestIssue(LotteryKind lottery) const
+std::optional<qint64> DrawArchive::newestIssue(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement newest(m_db, "SELECT issue FROM draws WHERE lottery = ?1 ORDER BY issue DESC LIMIT 1");
+    if (newest.prepared() != SQLITE_OK) {
+        noteFailure(error, newest.prepared());
+        return std::nullopt;
+    }
     newest.bind(1, lotteryKey(lottery));
-    if (newest.step() != SQLITE_ROW)
+    const int rc = newest.step();
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        noteFailure(error, rc);
+    if (rc != SQLITE_ROW)
         return std::nullopt;
     return newest.integer(0);
 }
 
-std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue) const
+QStringList DrawArchive::integrityCheck(const QString& path, QString* error)
+{
+    // Read-only and without the repair of open(): a damaged file is examined where it is, never moved.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the archive is not a regular file");
+        return {};
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QStringList found;
+    if (rc == SQLITE_OK) {
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        Statement rows(db, "PRAGMA integrity_check");
+        rc = rows.prepared();
+        while (rc == SQLITE_OK && (rc = rows.step()) == SQLITE_ROW) {
+            found.append(QString::fromUtf8(rows.text(0)));
+            rc = SQLITE_OK;
+        }
+    }
+    sqlite3_close_v2(db);
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
+    return found;
+}
+
+std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     // Starting from the kept issue just before fromIssue finds a gap that spans fromIssue too.
@@ -424,41 +600,60 @@ std::vector<IssueGap> DrawArchive::gaps(LotteryKind lottery, qint64 fromIssue) c
                          "  WHERE lottery = ?1 AND issue >= (SELECT coalesce(max(issue), ?2) FROM draws"
                          "                                   WHERE lottery = ?1 AND issue < ?2))"
                          " WHERE next > issue + 1 AND next - 1 >= ?2 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
     rows.bind(2, fromIssue);
     std::vector<IssueGap> found;
-    while (rows.step() == SQLITE_ROW)
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW)
         found.push_back(IssueGap{rows.integer(0), rows.integer(1)});
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
+    }
     return found;
 }
 
-std::vector<ArchiveConflict> DrawArchive::conflicts(LotteryKind lottery) const
+std::vector<ArchiveConflict> DrawArchive::conflicts(LotteryKind lottery, QString* error) const
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT c.issue, c.drawn_at, c.d1, c.d2, c.d3, c.numbers, c.source,"
                          " d.issue, d.drawn_at, d.d1, d.d2, d.d3, d.numbers, d.source"
                          " FROM conflicts c JOIN draws d ON d.lottery = c.lottery AND d.issue = c.issue"
                          " WHERE c.lottery = ?1 ORDER BY c.issue, c.seen_at");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(error, rows.prepared());
+        return {};
+    }
     rows.bind(1, lotteryKey(lottery));
+    const ZoneClock clock = ZoneClock::local();
     std::vector<ArchiveConflict> found;
-    while (rows.step() == SQLITE_ROW) {
+    int rc = SQLITE_ROW;
+    while ((rc = rows.step()) == SQLITE_ROW) {
         ArchiveConflict conflict;
         conflict.issue = rows.integer(0);
         conflict.arrived = DatedDraw{rows.integer(0),
-                                     stampFromText(rows.text(1)),
+                                     momentFromStamp(rows.integer(1), clock),
                                      static_cast<int>(rows.integer(2)),
                                      static_cast<int>(rows.integer(3)),
                                      static_cast<int>(rows.integer(4)),
                                      numbersFromText(rows.text(5))};
         conflict.arrivedSource = QString::fromUtf8(rows.text(6));
         conflict.kept = DatedDraw{rows.integer(7),
-                                  stampFromText(rows.text(8)),
+                                  momentFromStamp(rows.integer(8), clock),
                                   static_cast<int>(rows.integer(9)),
                                   static_cast<int>(rows.integer(10)),
                                   static_cast<int>(rows.integer(11)),
                                   numbersFromText(rows.text(12))};
         conflict.keptSource = QString::fromUtf8(rows.text(13));
         found.push_back(std::move(conflict));
+    }
+    if (rc != SQLITE_DONE) {
+        noteFailure(error, rc);
+        return {};
     }
     return found;
 }
@@ -467,14 +662,24 @@ bool DrawArchive::exportCsv(LotteryKind lottery, QIODevice& out, QString* why) c
 {
     const std::lock_guard lock(m_mutex);
     Statement rows(m_db, "SELECT issue, drawn_at, d1, d2, d3, sum FROM draws WHERE lottery = ?1 ORDER BY issue");
+    if (rows.prepared() != SQLITE_OK) {
+        noteFailure(why, rows.prepared());
+        return false;
+    }
     rows.bind(1, lotteryKey(lottery));
+    // The zone is looked up once; a run of rows shares the offset until the next change of clocks.
+    ZoneClock clock = ZoneClock::local();
     QByteArray chunk = "issue,date,time,d1,d2,d3,sum\n";
     bool written = true;
     int rc = SQLITE_ROW;
+    char stamp[32];
     while (written && (rc = rows.step()) == SQLITE_ROW) {
-        const QByteArray stamp = rows.text(1);
-        chunk += QByteArray::number(rows.integer(0)) + ',' + stamp.left(10) + ',' + stamp.mid(11, 5) + ',' +
-                 QByteArray::number(rows.integer(2)) + ',' + QByteArray::number(rows.integer(3)) + ',' +
+        const WallClock wall = clock.wallClock(rows.integer(1));
+        std::snprintf(stamp, sizeof stamp, ",%04d-%02d-%02d,%02d:%02d,", wall.year, wall.month, wall.day, wall.hour,
+                      wall.minute);
+        chunk += QByteArray::number(rows.integer(0));
+        chunk += stamp;
+        chunk += QByteArray::number(rows.integer(2)) + ',' + QByteArray::number(rows.integer(3)) + ',' +
                  QByteArray::number(rows.integer(4)) + ',' + QByteArray::number(rows.integer(5)) + '\n';
         if (chunk.size() > 64 * 1024) {
             written = out.write(chunk) == chunk.size();

@@ -4,11 +4,11 @@
 #include "storecipher.h"
 
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -190,6 +190,13 @@ std::vector<CustomAlgorithm> loadAlgorithms(AlgorithmStore& store)
     QFile file(store.path);
     if (!file.exists())
         return {};
+    // A FIFO or a device in the data file's place would never end the read: it counts as unreadable,
+    // so the next save moves it aside and writes a file of its own.
+    if (const QString special = specialFileReason(store.path); !special.isEmpty()) {
+        qCWarning(lcCustom) << "the data file is refused:" << special;
+        store.unreadableOnDisk = true;
+        return {};
+    }
     if (!storeCodecAvailable(store)) {
         qCWarning(lcCustom) << "no" << store.codec << "codec: the data file" << store.path << "is left unread";
         return {};
@@ -229,17 +236,9 @@ bool saveAlgorithms(AlgorithmStore& store, const std::vector<CustomAlgorithm>& a
     // The user's data folder does not exist before the first save.
     if (!makeParentFolder(store.path))
         return fail(QStringLiteral("cannot create the folder %1").arg(QFileInfo(store.path).absolutePath()));
-    QSaveFile file(store.path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    const QByteArray content = encodeStore(algorithms, store.codec);
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!replaceFile(store.path, encodeStore(algorithms, store.codec), &reason))
         return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
     qCDebug(lcCustom) << "saved" << algorithms.size() << "algorithms to" << store.path;
     return true;
 }

@@ -3,6 +3,7 @@
 #include "model/classification.h"
 #include "model/textnum.h"
 
+#include <QFileInfo>
 #include <QSettings>
 
 #include <algorithm>
@@ -100,6 +101,9 @@ int minuteOfDay(const QString& time)
 CountdownSchedule loadCountdownSchedule(const QString& iniPath)
 {
     CountdownSchedule schedule;
+    // Only a plain file is read: a FIFO or a device in its place would never end the read.
+    if (!QFileInfo(iniPath).isFile())
+        return schedule;
     const QSettings settings(iniPath, QSettings::IniFormat);
     const QTime first = QTime::fromString(settings.value(QStringLiteral("schedule/lucky28_first")).toString().trimmed(),
                                           QStringLiteral("HH:mm"));

@@ -20,11 +20,20 @@ Endpoints loadEndpoints(const QString& iniPath)
     const QSettings settings(iniPath, QSettings::IniFormat);
     const QString notice = settings.value(QStringLiteral("endpoints/notice")).toString().trimmed();
     const QString canada = settings.value(QStringLiteral("endpoints/canada")).toString().trimmed();
-    if (!notice.isEmpty())
+    if (!notice.isEmpty() || settings.contains(QStringLiteral("endpoints/notice")))
         endpoints.notice = notice;
     if (!canada.isEmpty())
         endpoints.canada = canada;
     return endpoints;
+}
+
+QString settingsToEdit(const QString& iniPath)
+{
+    const FileLocations locations = fileLocations();
+    if (!locations.portable && !locations.userSettingsFile.isEmpty() &&
+        QFileInfo(iniPath).absoluteFilePath() == QFileInfo(locations.settingsFile).absoluteFilePath())
+        return locations.userSettingsFile;
+    return iniPath;
 }
 
 QString feedUrl(LotteryKind kind, const Endpoints& endpoints, const ServerNotice& notice)

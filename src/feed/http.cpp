@@ -3,6 +3,7 @@
 #include "feedlog.h"
 
 #include "paths/filelocations.h"
+#include "paths/filewrite.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -12,13 +13,13 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QSslError>
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,8 @@ namespace {
 
 constexpr int kDefaultTimeoutMs = 15000;
 constexpr int kNetworkDefaultTimeoutMs = 30000;
+// How often a request with a cancel flag looks at it.
+constexpr int kCancelPollMs = 20;
 
 FetchFailure transportFailure(QNetworkReply::NetworkError error)
 {
@@ -124,9 +127,21 @@ QMutex& cookieStoreMutex()
     return mutex;
 }
 
+// Why the last write of the cookie file failed; empty after a write that succeeded.
+QString& cookieStoreProblemText()
+{
+    static QString text;
+    return text;
+}
+
 std::vector<std::pair<QString, QString>> readCookieStore(const QString& path)
 {
     std::vector<std::pair<QString, QString>> entries;
+    // A FIFO or a device in the file's place would never end a read: no cookies then.
+    if (const QString special = specialFileReason(path); !special.isEmpty()) {
+        qCWarning(lcFeed) << "the cookie file is left unread:" << special;
+        return entries;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return entries;
@@ -172,7 +187,11 @@ ReceivedHeaders readResponseHeaders(const QStringList& headerLines)
             const qsizetype semicolon = cookie.indexOf(QLatin1Char(';'));
             if (semicolon >= 0)
                 cookie.truncate(semicolon);
-            received.cookies += cookie.trimmed() + QStringLiteral("; ");
+            cookie = cookie.trimmed();
+            // As a browser does: a cookie over the size bound is ignored, so it is never kept or sent.
+            if (cookie.toUtf8().size() > kMaxCookieBytes)
+                continue;
+            received.cookies += cookie + QStringLiteral("; ");
         }
     }
     return received;
@@ -241,6 +260,35 @@ QString mergeCookies(const QString& oldText, const QString& newText)
     return kept.join(QLatin1String("; ")).trimmed();
 }
 
+QString boundCookies(const QString& cookies)
+{
+    QStringList kept;
+    for (const QString& entry : cookies.split(QLatin1Char(';'))) {
+        const QString trimmed = entry.trimmed();
+        if (!trimmed.isEmpty() && trimmed.toUtf8().size() <= kMaxCookieBytes)
+            kept.append(trimmed);
+    }
+    // The oldest go first: a merge appends new names at the end.
+    if (kept.size() > kMaxCookiesPerHost)
+        kept.remove(0, kept.size() - kMaxCookiesPerHost);
+    return kept.join(QLatin1String("; "));
+}
+
+QString cookieHeaderText(const QString& cookies)
+{
+    QStringList entries = boundCookies(cookies).split(QLatin1String("; "), Qt::SkipEmptyParts);
+    qsizetype size = 0;
+    qsizetype first = entries.size();
+    while (first > 0) {
+        const qsizetype added = entries[first - 1].toUtf8().size() + (first == entries.size() ? 0 : 2);
+        if (size + added > kMaxCookieHeaderBytes)
+            break;
+        size += added;
+        --first;
+    }
+    return QStringList(entries.mid(first)).join(QLatin1String("; "));
+}
+
 QString cookieStorePath()
 {
     return fileLocations().cookieStore;
@@ -258,10 +306,13 @@ QString storedCookies(const QString& host)
     return {};
 }
 
-void storeCookies(const QString& host, const QString& cookies)
+bool storeCookies(const QString& host, const QString& cookies, QString* error)
 {
-    if (host.isEmpty() || host.contains(QLatin1Char('\t')) || host.contains(QLatin1Char('\n')))
-        return;
+    if (host.isEmpty() || host.contains(QLatin1Char('\t')) || host.contains(QLatin1Char('\n'))) {
+        if (error)
+            *error = QStringLiteral("no cookies are kept for the host \"%1\"").arg(host);
+        return false;
+    }
     const QMutexLocker locker(&cookieStoreMutex());
     const QString path = cookieStorePath();
     std::vector<std::pair<QString, QString>> entries = readCookieStore(path);
@@ -275,17 +326,54 @@ void storeCookies(const QString& host, const QString& cookies)
     if (!found)
         entries.emplace_back(host, cookies);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    for (const auto& [storedHost, stored] : entries) {
-        if (stored.isEmpty())
-            continue;
-        QString clean = stored;
-        clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
-        file.write(storedHost.toUtf8() + '\t' + clean.toUtf8() + '\n');
+    const auto fileContent = [&entries] {
+        QByteArray content;
+        for (const auto& [storedHost, stored] : entries) {
+            if (stored.isEmpty())
+                continue;
+            QString clean = boundCookies(stored);
+            clean.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+            content += storedHost.toUtf8() + '\t' + clean.toUtf8() + '\n';
+        }
+        return content;
+    };
+    // The file stays within its bound: the other hosts' cookies go first, oldest host first, then
+    // this host's oldest cookies.
+    QByteArray content = fileContent();
+    while (content.size() > kMaxCookieFileBytes) {
+        const auto other =
+            std::find_if(entries.begin(), entries.end(), [&host](const auto& entry) { return entry.first != host; });
+        if (other != entries.end()) {
+            entries.erase(other);
+        } else {
+            QString& own = entries.front().second;
+            const qsizetype separator = own.indexOf(QLatin1Char(';'));
+            own = separator < 0 ? QString() : own.mid(separator + 1).trimmed();
+        }
+        content = fileContent();
     }
-    file.commit();
+    QString reason;
+    if (!replaceFile(path, content, &reason)) {
+        qCWarning(lcFeed) << "the cookies of" << host << "were not kept:" << reason;
+        cookieStoreProblemText() = reason;
+        if (error)
+            *error = reason;
+        return false;
+    }
+    cookieStoreProblemText().clear();
+    return true;
+}
+
+QString cookieStoreProblem()
+{
+    const QMutexLocker locker(&cookieStoreMutex());
+    return cookieStoreProblemText();
+}
+
+void clearCookieStoreProblem()
+{
+    const QMutexLocker locker(&cookieStoreMutex());
+    cookieStoreProblemText().clear();
 }
 
 HttpResponse httpRequest(const HttpRequest& request)
@@ -322,9 +410,9 @@ HttpResponse httpRequest(const HttpRequest& request)
         networkRequest.setRawHeader("Accept-Encoding", "identity");
 
     const QString host = urlHost(request.url);
-    const QString sentCookies = mergeCookies(storedCookies(host), request.cookies);
-    if (!sentCookies.isEmpty())
-        networkRequest.setRawHeader("Cookie", sentCookies.toUtf8());
+    const QString sentCookies = boundCookies(mergeCookies(storedCookies(host), request.cookies));
+    if (const QString header = cookieHeaderText(sentCookies); !header.isEmpty())
+        networkRequest.setRawHeader("Cookie", header.toUtf8());
 
     QNetworkAccessManager manager;
     QNetworkReply* reply = manager.sendCustomRequest(networkRequest, method.toUtf8(), request.body);
@@ -363,8 +451,25 @@ HttpResponse httpRequest(const HttpRequest& request)
         reply->abort();
     });
     deadline.start(timeoutMs);
-    if (!reply->isFinished())
+    // A cancelled request ends at the next look at its flag, not at its timeout.
+    bool cancelled = false;
+    QTimer watch;
+    if (request.cancel) {
+        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+            if (request.cancel->load()) {
+                cancelled = true;
+                reply->abort();
+            }
+        });
+        watch.start(kCancelPollMs);
+    }
+    if (!reply->isFinished() && !(request.cancel && request.cancel->load()))
         loop.exec();
+    if (request.cancel && request.cancel->load() && !reply->isFinished()) {
+        cancelled = true;
+        reply->abort();
+    }
+    watch.stop();
     deadline.stop();
     if (!overCap && reply->isOpen()) {
         body += reply->readAll();
@@ -372,9 +477,11 @@ HttpResponse httpRequest(const HttpRequest& request)
     }
 
     response.completed =
-        !overCap && !timedOut && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
+        !overCap && !timedOut && !cancelled && (reply->error() == QNetworkReply::NoError || isHttpStatusError(reply));
     if (response.completed)
         response.body = body;
+    else if (cancelled)
+        response.failure = FetchFailure::Cancelled;
     else if (overCap)
         response.failure = FetchFailure::TooBig;
     else if (timedOut)
@@ -403,7 +510,7 @@ HttpResponse httpRequest(const HttpRequest& request)
 
     const ReceivedHeaders received = readResponseHeaders(headerLines);
     response.location = received.location;
-    response.cookies = mergeCookies(sentCookies, received.cookies);
+    response.cookies = boundCookies(mergeCookies(sentCookies, received.cookies));
     if (response.cookies != storedCookies(host))
         storeCookies(host, response.cookies);
 
@@ -440,6 +547,8 @@ QString fetchFailureText(FetchFailure failure, int status)
         return QStringLiteral("证书无效");
     case FetchFailure::TooFewRecords:
         return QStringLiteral("开奖数据不足");
+    case FetchFailure::Cancelled:
+        return QStringLiteral("已取消");
     }
     return {};
 }

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QThreadPool>
 
+#include <atomic>
+#include <memory>
+
 #include <utility>
 #include <vector>
 
@@ -17,6 +20,9 @@ namespace tandor28 {
 // `timeoutSeconds`: 1 and above is that many seconds, -1 keeps the network layer's default
 // (30 s), anything else is 15 s. The timeout bounds the whole exchange: the request fails when it
 // has not ended that long after it started, however slowly the server keeps sending.
+// Set by whoever owns a request to end it at once (the window closing); read by the worker.
+using CancelFlag = std::shared_ptr<const std::atomic<bool>>;
+
 struct HttpRequest
 {
     QString url;
@@ -25,6 +31,8 @@ struct HttpRequest
     QString cookies;
     QString headers;
     int timeoutSeconds = 0;
+    // When set, the request ends (as Cancelled) within a few milliseconds of the flag turning true.
+    CancelFlag cancel;
 };
 
 // Why a fetch gave nothing a caller can use. The HTTP client reports the transport failures and
@@ -45,6 +53,7 @@ enum class FetchFailure
     CertificateExpired,   // past its validity (or not valid yet)
     CertificateInvalid,   // any other certificate fault (revoked, malformed, wrong purpose)
     TooFewRecords,        // the body holds fewer than five records of the feed
+    Cancelled,            // its owner ended it (the window closed)
 };
 
 // A few Chinese words for a failure, as the status bar shows them: "连接被拒绝", "连接超时",
@@ -115,10 +124,32 @@ struct ReceivedHeaders
 // The text after "http://" or "https://" up to the first "/", without a ":port" suffix.
 [[nodiscard]] QString urlHost(const QString& url);
 
+// The bounds browsers keep cookies within: a cookie ("name=value") over 4 KB is ignored, a host keeps
+// its 50 newest cookies, and the cookie file holds at most 64 KB. A server that floods cookies can
+// then neither make every later request too big to be answered nor fill the disk.
+inline constexpr qsizetype kMaxCookieBytes = 4096;
+inline constexpr qsizetype kMaxCookiesPerHost = 50;
+inline constexpr qsizetype kMaxCookieFileBytes = 64 * 1024;
+
+// The Cookie header sent is cut to this size, its newest cookies kept: servers refuse a request
+// whose header line is longer than 8 KB, and a request that is always refused is lost for good.
+inline constexpr qsizetype kMaxCookieHeaderBytes = 8192;
+
+// A cookie text ("a=1; b=2") within the bounds: oversize cookies dropped, the newest 50 kept.
+[[nodiscard]] QString boundCookies(const QString& cookies);
+// The newest cookies of a bounded text that fit into the Cookie header.
+[[nodiscard]] QString cookieHeaderText(const QString& cookies);
+
 // The per-user cookie store: one cookie text per host, kept in a file under the application data
 // folder (beside a portable program) so that cookies survive restarts. Safe to call from several threads at once.
 [[nodiscard]] QString cookieStorePath();
 [[nodiscard]] QString storedCookies(const QString& host);
-void storeCookies(const QString& host, const QString& cookies);
+// Replaces the host's cookie text in the file; false when the file could not be written (the old
+// file then stays as it was and `error` gets the reason).
+bool storeCookies(const QString& host, const QString& cookies, QString* error = nullptr);
+// Why the last write of the cookie file failed (a full disk, a size limit), for the window's status
+// bar and the companion's exit status; empty once a write has succeeded again.
+[[nodiscard]] QString cookieStoreProblem();
+void clearCookieStoreProblem();
 
 } // namespace tandor28

@@ -69,6 +69,11 @@ QString connectedStatusText(const QString& latestVersion)
     return QStringLiteral("当前状态：连接服务器成功，当前版本:") + latestVersion;
 }
 
+QString noNoticeServerStatusText()
+{
+    return QStringLiteral("当前状态：未配置公告服务器，当前版本:") + QLatin1String(kCurrentVersion);
+}
+
 QString fetchFailedStatusText(const QString& reason, const QString& latestVersion)
 {
     return QStringLiteral("当前状态：获取开奖失败（") + reason + QStringLiteral("），当前版本:") + latestVersion;

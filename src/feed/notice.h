@@ -42,6 +42,8 @@ enum class NoticeOutcome
 [[nodiscard]] QString updateQuestionText(const QString& latestVersion);
 // Status bar text after a successful notice.
 [[nodiscard]] QString connectedStatusText(const QString& latestVersion);
+// Status bar text when tandor28.ini names no notice server.
+[[nodiscard]] QString noNoticeServerStatusText();
 // Status bar text after a draw fetch that failed, with its reason in a few words.
 [[nodiscard]] QString fetchFailedStatusText(const QString& reason, const QString& latestVersion);
 // Where the newest version is offered.

@@ -3,10 +3,15 @@
 #include "feedparser.h"
 #include "http.h"
 #include "keno/kenoformats.h"
+#include "kenofetch.h"
 
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <chrono>
+#include <memory>
 
 namespace tandor28 {
 
@@ -16,16 +21,19 @@ namespace {
 // records it rejects.
 constexpr int kKenoPageCount = kHistoryLength + 10;
 
-QByteArray fetchBody(const DrawSource& source)
+// The body of one source; for the Keno sources with the manners the results service is owed, and
+// the reason when they sent nothing (or were not asked, because they asked to wait).
+KenoAnswer fetchBody(const DrawSource& source)
 {
-    if (source.format == SourceFormat::Feed)
-        return fetchText(source.url);
-    const QString url =
-        source.format == SourceFormat::KenoJson ? kenoPageUrl(source.url, kKenoPageCount, 0) : source.url;
-    HttpRequest request;
-    request.url = url;
-    const HttpResponse response = httpRequest(request);
-    return response.completed ? response.body : QByteArray();
+    switch (source.format) {
+    case SourceFormat::Feed:
+        return KenoAnswer{fetchText(source.url), {}, false, false, 0};
+    case SourceFormat::KenoJson:
+        return KenoManners::instance().fetchPage(kenoPageUrl(source.url, kKenoPageCount, 0));
+    case SourceFormat::KenoCsv:
+        return KenoManners::instance().fetchYearZip(source.url);
+    }
+    return {};
 }
 
 } // namespace
@@ -122,9 +130,16 @@ SourceList loadSources(const QString& iniPath, LotteryKind kind, const QString& 
                 list.problems << why;
         }
     }
-    if (list.sources.empty())
+    if (list.sources.empty() && !feedUrl.trimmed().isEmpty())
         list.sources.push_back(DrawSource{SourceFormat::Feed, feedUrl, KenoScheme::Interleave});
     return list;
+}
+
+QString noSourceText(LotteryKind kind, const QString& settingsFile)
+{
+    const QString name = kind == LotteryKind::Lucky28 ? QStringLiteral("幸运28") : QStringLiteral("加拿大28");
+    return name + QStringLiteral("未配置开奖源：在 ") + settingsFile + QStringLiteral(" 的 [sources] 中写 ") +
+           sourcesKey(kind) + QStringLiteral(" = feed|keno-json|keno-csv 网址");
 }
 
 QString kenoPageUrl(const QString& base, int count, int offset)
@@ -163,7 +178,13 @@ SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& so
     SourceFetch fetch;
     for (std::size_t i = 0; i < sources.size(); ++i) {
         const DrawSource& source = sources[i];
-        SourceRead read = readSourceBody(source, kind, fetchBody(source), periodCount);
+        const KenoAnswer answer = fetchBody(source);
+        if (answer.body.isEmpty() && !answer.problem.isEmpty()) {
+            fetch.failures << describeSource(source) + QStringLiteral(": ") + answer.problem;
+            fetch.askedToWait = fetch.askedToWait || answer.waiting;
+            continue;
+        }
+        SourceRead read = readSourceBody(source, kind, answer.body, periodCount);
         if (read.history) {
             bool numeric = false;
             const qint64 newest = read.history->at(1).issue.toLongLong(&numeric);
@@ -201,15 +222,32 @@ std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources)
     return std::nullopt;
 }
 
-PageFetcher kenoJsonPager(const DrawSource& source)
+PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing, CancelFlag cancel)
 {
-    return [source](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
-        HttpRequest request;
-        request.url = kenoPageUrl(source.url, count, offset);
-        const HttpResponse response = httpRequest(request);
-        if (!response.completed)
+    if (!pacing.now)
+        pacing.now = [] { return std::chrono::steady_clock::now(); };
+    // The wait looks at the cancel flag every few milliseconds, so a closing window never sits it out.
+    if (!pacing.sleep)
+        pacing.sleep = [cancel](std::chrono::milliseconds pause) {
+            const auto until = std::chrono::steady_clock::now() + pause;
+            while (std::chrono::steady_clock::now() < until && !(cancel && cancel->load()))
+                QThread::msleep(20);
+        };
+    // When the previous page ended, shared by the copies of the fetcher.
+    auto lastEnded = std::make_shared<std::optional<std::chrono::steady_clock::time_point>>();
+    return [source, pacing, lastEnded, cancel](int count, int offset) -> std::optional<std::vector<DatedDraw>> {
+        if (*lastEnded) {
+            const auto since = pacing.now() - **lastEnded;
+            if (since < kPageSpacing)
+                pacing.sleep(std::chrono::ceil<std::chrono::milliseconds>(kPageSpacing - since));
+        }
+        if (cancel && cancel->load())
             return std::nullopt;
-        KenoRead read = parseKenoJson(response.body, source.scheme);
+        const KenoAnswer answer = KenoManners::instance().fetchPage(kenoPageUrl(source.url, count, offset), cancel);
+        *lastEnded = pacing.now();
+        if (answer.body.isEmpty())
+            return std::nullopt;
+        KenoRead read = parseKenoJson(answer.body, source.scheme);
         if (!read.readable)
             return std::nullopt;
         return std::move(read.draws);

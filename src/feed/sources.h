@@ -1,6 +1,8 @@
 #pragma once
 
 #include "archive/backfill.h"
+#include "feed/http.h"
+#include "feed/kenofetch.h"
 #include "keno/kenoscheme.h"
 #include "model/dateddraw.h"
 #include "model/draw.h"
@@ -52,8 +54,12 @@ struct SourceList
 };
 
 // The sources of a lottery from the [sources] group of tandor28.ini, tried in their order. Without
-// such a key (or when no entry can be read) the list is the one described feed at `feedUrl`.
+// such a key (or when no entry can be read) the list is the one described feed at `feedUrl`, or
+// empty when `feedUrl` is empty too (no notice server gave one): the lottery has no source.
 [[nodiscard]] SourceList loadSources(const QString& iniPath, LotteryKind kind, const QString& feedUrl);
+
+// The one line the window shows for a lottery without any source, naming the file to add one to.
+[[nodiscard]] QString noSourceText(LotteryKind kind, const QString& settingsFile);
 
 // ".../latest" + "/count/offset".
 [[nodiscard]] QString kenoPageUrl(const QString& base, int count, int offset);
@@ -78,9 +84,12 @@ struct SourceFetch
     bool firstAnswered = false;         // the first source of the list answered
     QStringList failures;               // "source: reason" for each source that failed
     bool wentBack = false;              // a source's newest issue was older than the one shown
+    bool askedToWait = false;           // a source was not asked: it had asked to wait (429, 503)
 };
 
-// Tries the sources in order until one gives at least five records. A source whose newest issue is
+// Tries the sources in order until one gives at least five records. Keno sources are asked as
+// KenoManners says: one small JSON page a refresh, the yearly zip at most hourly, none while it
+// asked to wait. A source whose newest issue is
 // older than `shownNewest` (the newest issue shown for this lottery; 0 for none) counts as failed:
 // it went back in time. Every refresh starts again with the first source. Blocking.
 [[nodiscard]] SourceFetch fetchFromSources(LotteryKind kind, const std::vector<DrawSource>& sources, qint64 shownNewest,
@@ -90,7 +99,8 @@ struct SourceFetch
 
 // The first source of the list that can page back in time (Keno JSON), for filling gaps.
 [[nodiscard]] std::optional<DrawSource> pagingSource(const std::vector<DrawSource>& sources);
-// Fetches pages of a Keno JSON source. Blocking.
-[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source);
+// Fetches pages of a Keno JSON source, each page at least kPageSpacing after the end of the one
+// before. Blocking; when `cancel` turns true the wait between pages and the page under way end at once.
+[[nodiscard]] PageFetcher kenoJsonPager(const DrawSource& source, PagePacing pacing = {}, CancelFlag cancel = {});
 
 } // namespace tandor28

@@ -40,21 +40,35 @@ std::optional<std::vector<int>> kenoNumbers(const std::vector<int>& sent, QStrin
     return numbers;
 }
 
-std::array<int, 3> kenoDigits(const std::vector<int>& sorted, KenoScheme scheme)
+namespace {
+
+std::array<int, 3> digitsOf(const int* sorted, KenoScheme scheme)
 {
     std::array<int, 3> sums{0, 0, 0};
-    if (sorted.size() < kKenoNumbers - 1)
-        return sums;
     for (int digit = 0; digit < 3; ++digit) {
         for (int k = 0; k < 6; ++k) {
             // 0-based positions: interleave 1 + digit + 3k, block 6 * digit + k.
             const int at = scheme == KenoScheme::Interleave ? 1 + digit + 3 * k : 6 * digit + k;
-            sums[static_cast<std::size_t>(digit)] += sorted[static_cast<std::size_t>(at)];
+            sums[static_cast<std::size_t>(digit)] += sorted[at];
         }
     }
     for (int& sum : sums)
         sum %= 10;
     return sums;
+}
+
+} // namespace
+
+std::array<int, 3> kenoDigits(const std::vector<int>& sorted, KenoScheme scheme)
+{
+    if (sorted.size() < kKenoNumbers - 1)
+        return {0, 0, 0};
+    return digitsOf(sorted.data(), scheme);
+}
+
+std::array<int, 3> kenoDigits(const std::array<int, kKenoNumbers>& sorted, KenoScheme scheme)
+{
+    return digitsOf(sorted.data(), scheme);
 }
 
 } // namespace tandor28

@@ -31,5 +31,6 @@ inline constexpr int kKenoHighest = 80;
 
 // The three digits of 20 sorted, checked numbers (as kenoNumbers gives them).
 [[nodiscard]] std::array<int, 3> kenoDigits(const std::vector<int>& sorted, KenoScheme scheme);
+[[nodiscard]] std::array<int, 3> kenoDigits(const std::array<int, kKenoNumbers>& sorted, KenoScheme scheme);
 
 } // namespace tandor28

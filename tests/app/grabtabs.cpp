@@ -40,6 +40,7 @@ int main(int argc, char** argv)
     services.openUrl = [](const QUrl&) {};
     services.iniPath = args.at(1);
     services.archivePath = archiveDir.filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = archiveDir.path();
     MainWindow window(services);
     // Only the first refresh: no tick may change the countdown while the pictures are taken.
     window.refreshTimer()->setInterval(24 * 3600 * 1000);
@@ -53,12 +54,15 @@ int main(int argc, char** argv)
         return 1;
     }
     window.waitForArchive();
-    // The long-run analysis computes on a worker thread; its picture shows the finished result.
+    // The long-run analysis computes once its tab is shown, on a worker thread; its picture shows
+    // the finished result.
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabControl"));
+    if (tabs)
+        tabs->setCurrentWidget(window.analysisTab());
     if (!QTest::qWaitFor([&] { return window.analysisTab()->shownCount() >= 1; }, 60000)) {
         err << "the long-run analysis did not finish\n";
         return 1;
     }
-    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("tabControl"));
     const QDir out(args.at(2));
     for (int i = 0; tabs && i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);

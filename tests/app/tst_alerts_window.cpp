@@ -121,6 +121,9 @@ void TestAlertsWindow::alarmAndPopupFollowTheRefresh()
     services.ask = [](const QString&, const QString&) { return false; };
     services.openUrl = [](const QUrl&) {};
     services.iniPath = m_iniPath;
+    // The archive and the window's lock in the test's own folder, never in one shared with other runs.
+    services.archivePath = m_dir.filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = m_dir.path();
     auto window = std::make_unique<MainWindow>(services);
     QCOMPARE(window->start(), StartOutcome::Running);
     window->show();

@@ -1,6 +1,7 @@
 #include "analysis/backtest.h"
 #include "analysis/missed.h"
 #include "app/analysistab.h"
+#include "archive/drawarchive.h"
 #include "custom/formula.h"
 #include "seriesbuilder.h"
 
@@ -8,9 +9,13 @@
 #include <QBarSet>
 #include <QChart>
 #include <QComboBox>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
+#include <QRandomGenerator>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tandor28;
@@ -60,11 +65,13 @@ private Q_SLOTS:
     void cleanup();
     void fillsFromTheArchive();
     void recomputesOnlyForANewDraw();
+    void hiddenTabComputesNothing();
     void betTypeChoosesThePlans_data();
     void betTypeChoosesThePlans();
     void clickOpensThePlansCurve();
     void sortsNumerically();
     void worksWithoutAnArchive();
+    void namesADamagedArchive();
     void judgesSavedAlgorithms_data();
     void judgesSavedAlgorithms();
     void clickOpensAnAlgorithmsCurve();
@@ -173,18 +180,62 @@ void TestAnalysisTab::recomputesOnlyForANewDraw()
     QVERIFY(!m_tab->isComputing());
     QCOMPARE(m_tab->shownCount(), 1);
 
-    // A new draw: the feed's history moves on by one issue.
+    // A new draw: the feed's history moves on by one issue. The figures move on by it in place, with
+    // no new reading of the archive, and are those of the longer series.
     const DrawSeries longer = archiveSeries(5001);
     m_state.history = feedHistory(longer);
     m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), longer.back().sum());
-    QCOMPARE(m_reads, 2);
+    QCOMPARE(m_reads, 1);
+    const std::vector<PlanBacktest> expected = backtestAllPlans(longer, loadPlanRules(), BetType::Combo, 10000);
+    for (const PlanBacktest& item : expected) {
+        const QString caption = item.tab == PlanTab::Free ? freePlanCaption(item.plan) : memberPlanCaption(item.plan);
+        const int row = rowOfCaption(m_tab->backtestTable(), caption);
+        QVERIFY2(row >= 0, qPrintable(caption));
+        QCOMPARE(m_tab->backtestTable()->item(row, 1)->text(), QString::number(item.result.right));
+        QCOMPARE(m_tab->backtestTable()->item(row, 4)->text(), QString::number(item.result.longestWin));
+    }
+    const auto counts = missedCounts(longer);
+    for (int row = 0; row < kMissedItemCount; ++row)
+        QCOMPARE(m_tab->missedTable()->item(row, 1)->text(), QString::number(counts[std::size_t(row)].current));
 
     // The other lottery with the same issue is another series.
     m_state.lottery = LotteryKind::Canada28Night;
     m_tab->onRefreshFinished();
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 3, 60000);
+}
+
+// A tab nobody looks at reads and computes nothing; shown, it computes once, over the newest draws.
+void TestAnalysisTab::hiddenTabComputesNothing()
+{
+    m_tab = std::make_unique<AnalysisTab>(m_state, [this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    m_tab->resize(890, 564);
+    m_tab->onRefreshFinished();
+    m_state.history = feedHistory(archiveSeries(5001));
+    m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
+    QCOMPARE(m_reads, 0);
+    QCOMPARE(m_tab->shownCount(), 0);
+
+    m_tab->show();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 1, 60000);
+    QCOMPARE(m_reads, 1);
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5001).back().sum());
+
+    // Hidden again, it falls behind and catches up when shown.
+    m_tab->hide();
+    m_state.history = feedHistory(archiveSeries(5002));
+    m_tab->onRefreshFinished();
+    QCOMPARE(m_tab->shownCount(), 1);
+    m_tab->show();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5002).back().sum());
+    QCOMPARE(m_reads, 1);
 }
 
 void TestAnalysisTab::betTypeChoosesThePlans_data()
@@ -259,6 +310,40 @@ void TestAnalysisTab::worksWithoutAnArchive()
     QCOMPARE(m_tab->backtestTable()->item(rowOfCaption(m_tab->backtestTable(), freePlanCaption(1)), 1)->text(),
              QString::number(first.result.right));
     QCOMPARE(first.result.right + first.result.wrong, kHistoryLength - 4);
+}
+
+void TestAnalysisTab::namesADamagedArchive()
+{
+    // An archive of 10,001 draws with random bytes over one page in its middle: the tab says the
+    // archive is damaged rather than counting the draws before the damage as all there are.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("draws.sqlite3"));
+    {
+        ArchiveOpening opening = DrawArchive::open(path);
+        QVERIFY(opening.archive);
+        std::vector<DatedDraw> draws;
+        const QDateTime first(QDate(2026, 1, 1), QTime(9, 5));
+        for (qint64 i = 0; i < 10001; ++i)
+            draws.push_back(
+                {3000000 + i, first.addSecs(i * 300), int(i % 10), int(i / 10 % 10), int(i / 100 % 10), {}});
+        QCOMPARE(opening.archive->addDraws(LotteryKind::Lucky28, draws, QStringLiteral("test")).added, 10001);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QRandomGenerator random(28);
+    QByteArray noise(4096, Qt::Uninitialized);
+    for (char& byte : noise)
+        byte = char(random.bounded(256));
+    noise[0] = char(0x71); // no valid page type
+    QVERIFY(file.seek(file.size() / 4096 / 2 * 4096));
+    QCOMPARE(file.write(noise), qint64(noise.size()));
+    file.close();
+    m_state.lottery = LotteryKind::Lucky28;
+    startTab(archiveFileReader(path));
+    const QString status = m_tab->findChild<QLabel*>(QStringLiteral("analysisStatusLabel"))->text();
+    QVERIFY2(status.startsWith(QStringLiteral("开奖存档无法读取（the archive file is damaged）")), qPrintable(status));
+    // The figures are those of the feed's draws alone, never a part of the archive's.
+    QVERIFY2(status.contains(QStringLiteral("共 %1 期").arg(kHistoryLength)), qPrintable(status));
 }
 
 // Saved algorithms are judged with the custom tab's code of the chosen bet type, after the plans;

@@ -100,6 +100,8 @@ std::unique_ptr<MainWindow> TestArchiveWindow::startWindow(const QString& name, 
     services.archivePath = m_dir.filePath(name + QStringLiteral(".sqlite3"));
     services.saveFileName = [this](const QString&, const QString&) { return m_saveTo; };
     services.fetchTimeoutSeconds = 5;
+    // Two windows run at once here: each locks a data folder of its own.
+    services.dataFolder = m_dir.filePath(name);
     auto window = std::make_unique<MainWindow>(services);
     window->refreshTimer()->setInterval(24 * 3600 * 1000);
     if (window->start() != StartOutcome::Running)

@@ -279,6 +279,9 @@ MainWindow& TestMainWindow::makeWindow()
     };
     services.openUrl = [this](const QUrl& url) { m_opened << url; };
     services.iniPath = m_iniPath;
+    // The archive and the window's lock in the test's own folder, never in one shared with other runs.
+    services.archivePath = m_dir->filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = m_dir->path();
     m_window = std::make_unique<MainWindow>(services);
     // Ticks come from the test, never from the clock of the machine.
     m_window->refreshTimer()->setInterval(24 * 3600 * 1000);
@@ -681,10 +684,15 @@ void TestMainWindow::windowDefaults()
                             QStringLiteral("火车报警"), QStringLiteral("自定义算法"), QStringLiteral("长期分析")};
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(tabs->tabText(i), names.at(i));
-    // The long-run analysis follows the first refresh, from the feed's draws when there is no archive.
+    // The long-run analysis computes nothing while its tab is hidden; shown, it works from the
+    // feed's draws when there is no archive.
     QCOMPARE(tabs->widget(5), m_window->analysisTab());
+    QVERIFY(!m_window->analysisTab()->isComputing());
+    QCOMPARE(m_window->analysisTab()->shownCount(), 0);
+    tabs->setCurrentIndex(5);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->analysisTab()->shownCount() >= 1, 60000);
     QCOMPARE(m_window->analysisTab()->backtestTable()->rowCount(), 72);
+    tabs->setCurrentIndex(0);
 
     QCOMPARE(child<PeriodsBox>(QStringLiteral("periodsBox"))->boxText(), QStringLiteral("100"));
     QCOMPARE(child<QLabel>(QStringLiteral("memberStatsLabel"))->text(),

@@ -276,6 +276,9 @@ MainWindow& TestRefreshCycle::makeWindow(bool injectAsk)
     }
     services.openUrl = [](const QUrl&) {};
     services.iniPath = m_dir->filePath(QStringLiteral("tandor28.ini"));
+    // The archive and the window's lock in the test's own folder, never in one shared with other runs.
+    services.archivePath = m_dir->filePath(QStringLiteral("draws.sqlite3"));
+    services.dataFolder = m_dir->path();
     services.fetchTimeoutSeconds = 3;
     m_window = std::make_unique<MainWindow>(services);
     // Ticks come from the test, never from the clock of the machine.

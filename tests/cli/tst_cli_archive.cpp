@@ -1,11 +1,15 @@
 #include "cliruns.h"
+#include "feedbodies.h"
 #include "fixtures.h"
 #include "kenobodies.h"
 #include "timezone.h"
 
+#include "archive/drawarchive.h"
 #include "keno/kenoformats.h"
 
+#include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +30,21 @@ void writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+// An archive of 10,001 Lucky 28 draws, one every five minutes.
+QString archiveOf10001(const QString& path)
+{
+    ArchiveOpening opening = DrawArchive::open(path);
+    if (!opening.archive)
+        return {};
+    std::vector<DatedDraw> draws;
+    const QDateTime first(QDate(2026, 1, 1), QTime(9, 5));
+    for (qint64 i = 0; i < 10001; ++i)
+        draws.push_back({3000000 + i, first.addSecs(i * 300), int(i % 10), int(i / 10 % 10), int(i / 100 % 10), {}});
+    if (opening.archive->addDraws(LotteryKind::Lucky28, draws, QStringLiteral("test")).added != 10001)
+        return {};
+    return path;
+}
+
 } // namespace
 
 class TestCliArchive : public QObject
@@ -42,6 +61,10 @@ private Q_SLOTS:
     void importKeno();
     void badArguments_data();
     void badArguments();
+    void damagedArchive_data();
+    void damagedArchive();
+    void checkOfASoundArchive();
+    void importRefusesAbsurdIssues();
 
 private:
     QTemporaryDir m_dir;
@@ -173,7 +196,7 @@ void TestCliArchive::badArguments_data()
     const QString garbage = m_dir.filePath(QStringLiteral("garbage.json"));
     writeFile(garbage, "<html>not a feed</html>");
     // clang-format off
-    QTest::newRow("no action")       << QStringList{"archive"} << 2 << "archive needs import, export or gaps\n";
+    QTest::newRow("no action")       << QStringList{"archive"} << 2 << "archive needs import, export, gaps or check\n";
     QTest::newRow("no db")           << QStringList{"archive", "gaps", "--lottery", "canada28"} << 2 << "give --db PATH\n";
     QTest::newRow("bad lottery")     << QStringList{"archive", "export", "--db", db, "--lottery", "keno"} << 2 << "--lottery must be lucky28 or canada28\n";
     QTest::newRow("bad format")      << QStringList{"archive", "import", "--db", db, "--lottery", "canada28", "--file", kFeed, "--format", "xml"} << 2 << "--format must be feed, keno-json or keno-csv\n";
@@ -192,6 +215,84 @@ void TestCliArchive::badArguments()
     QCOMPARE(result.status, status);
     QCOMPARE(result.err, err);
     QVERIFY(result.out.isEmpty());
+}
+
+void TestCliArchive::damagedArchive_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // clang-format off
+    QTest::newRow("missed")   << QStringList{"missed", "--lottery", "lucky28"};
+    QTest::newRow("hotcold")  << QStringList{"hotcold", "--lottery", "lucky28", "--last", "10000"};
+    QTest::newRow("backtest") << QStringList{"backtest", "--lottery", "lucky28", "--tab", "member", "--plan", "1", "--bet", "1"};
+    QTest::newRow("export")   << QStringList{"archive", "export", "--lottery", "lucky28"};
+    QTest::newRow("gaps")     << QStringList{"archive", "gaps", "--lottery", "lucky28"};
+    QTest::newRow("check")    << QStringList{"archive", "check"};
+    // clang-format on
+}
+
+void TestCliArchive::damagedArchive()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    const QString db = archiveOf10001(dir.filePath(QStringLiteral("draws.sqlite3")));
+    QVERIFY(!db.isEmpty());
+    QVERIFY(!QFile::exists(db + QStringLiteral("-wal")));
+    // One page in the middle of the file overwritten with random bytes, as a failing disk leaves it.
+    QFile file(db);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 pages = file.size() / 4096;
+    QVERIFY(pages > 20);
+    QByteArray noise(4096, Qt::Uninitialized);
+    QRandomGenerator random(28);
+    for (char& byte : noise)
+        byte = char(random.bounded(256));
+    // A leaf page that a valid page type would hide is no damage SQLite can see: none of those.
+    noise[0] = char(0x71);
+    QVERIFY(file.seek(pages / 2 * 4096));
+    QCOMPARE(file.write(noise), qint64(noise.size()));
+    file.close();
+
+    const clitest::CliRun result = run(arguments + QStringList{"--db", db});
+    QVERIFY2(result.status != 0, qPrintable(result.out.left(200)));
+    const QString said = result.err + result.out;
+    QVERIFY2(said.contains(QLatin1String("damaged")) || said.contains(QLatin1String("Page")) ||
+                 said.contains(QLatin1String("corrupt")),
+             qPrintable(said.left(300)));
+    // The damaged file is still where it was, for the user to examine or restore.
+    QVERIFY(QFile::exists(db));
+    QVERIFY(QDir(dir.path()).entryList({QStringLiteral("*.corrupt-*")}).isEmpty());
+}
+
+void TestCliArchive::checkOfASoundArchive()
+{
+    QTemporaryDir dir;
+    const QString db = archiveOf10001(dir.filePath(QStringLiteral("draws.sqlite3")));
+    QVERIFY(!db.isEmpty());
+    const clitest::CliRun sound = run({"archive", "check", "--db", db});
+    QCOMPARE(sound.status, 0);
+    QCOMPARE(sound.out, QStringLiteral("ok\n"));
+    const clitest::CliRun missing = run({"archive", "check", "--db", dir.filePath(QStringLiteral("none.sqlite3"))});
+    QCOMPARE(missing.status, 2);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.sqlite3"))));
+}
+
+void TestCliArchive::importRefusesAbsurdIssues()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("draws.sqlite3"));
+    const QDateTime newest(QDate(2026, 7, 31), QTime(12, 5));
+    std::vector<testsupport::FeedDraw> draws;
+    for (int i = 0; i < 20; ++i)
+        draws.push_back({3000000 - i, newest.addSecs(-300 * i), i % 10, 1, 2});
+    draws[0].issue = 9000000000000000000;
+    const QString feed = dir.filePath(QStringLiteral("lucky28.txt"));
+    writeFile(feed, testsupport::feedBody(LotteryKind::Lucky28, draws));
+    const clitest::CliRun result = run({"archive", "import", "--db", db, "--lottery", "lucky28", "--file", feed});
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(QStringLiteral("9000000000000000000")), qPrintable(result.err));
+    QCOMPARE(result.out, QStringLiteral("added 19 known 0 conflicts 0\n"));
+    const ArchiveOpening opening = DrawArchive::open(db);
+    QCOMPARE(opening.archive->newestIssue(LotteryKind::Lucky28), std::optional<qint64>(2999999));
 }
 
 QTEST_GUILESS_MAIN(TestCliArchive)

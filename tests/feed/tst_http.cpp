@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -63,6 +64,18 @@ public:
             response.set_header("Set-Cookie", "s=1; Path=/");
             response.set_header("Set-Cookie", "t=2");
             response.set_content("cookies", "text/plain");
+        });
+        // /flood?count=N&size=S&round=R: N cookies "rRcI=vvv..." of S bytes each (name, "=" and value).
+        m_server.routes().Get("/flood", [](const httplib::Request& request, httplib::Response& response) {
+            const int count = std::stoi(request.get_param_value("count"));
+            const std::size_t size = std::stoull(request.get_param_value("size"));
+            for (int i = 0; i < count; ++i) {
+                std::string cookie(1, 'r');
+                cookie.append(request.get_param_value("round")).append(1, 'c').append(std::to_string(i)).append(1, '=');
+                cookie.append(size - cookie.size(), 'v').append("; Path=/");
+                response.set_header("Set-Cookie", cookie);
+            }
+            response.set_content("flood", "text/plain");
         });
         m_server.routes().Get("/forget", [](const httplib::Request&, httplib::Response& response) {
             response.set_header("Set-Cookie", "s=deleted; Path=/");
@@ -179,6 +192,8 @@ private Q_SLOTS:
     void extraHeaders();
     void setCookiesAreStoredAndSent();
     void deletedCookieLeavesTheStore();
+    void cookieFloodStaysBounded_data();
+    void cookieFloodStaysBounded();
     void locationAndHeaderText();
     void errorStatusBodyIsReturned_data();
     void errorStatusBodyIsReturned();
@@ -333,6 +348,63 @@ void TestHttp::deletedCookieLeavesTheStore()
     storeCookies(QStringLiteral("127.0.0.1"), QStringLiteral("s=1; k=5"));
     QCOMPARE(fetchText(m_server->url("/forget")), QByteArray("forget"));
     QCOMPARE(storedCookies(QStringLiteral("127.0.0.1")), QStringLiteral("k=5"));
+}
+
+void TestHttp::cookieFloodStaysBounded_data()
+{
+    QTest::addColumn<int>("count");  // cookies per answer
+    QTest::addColumn<int>("size");   // bytes of each
+    QTest::addColumn<int>("rounds"); // answers
+    QTest::addColumn<QStringList>("hosts");
+    QTest::addColumn<int>("kept"); // cookies kept for the last host
+    QTest::addColumn<int>("sent"); // cookies sent to it next ("<none>" counts as one)
+    // clang-format off
+    QTest::newRow("90 small cookies, three answers")  << 90 << 30 << 3 << QStringList{"127.0.0.1"} << 50 << 50;
+    QTest::newRow("one cookie of 5000 bytes")          << 1 << 5000 << 1 << QStringList{"127.0.0.1"} << 0 << 1;
+    QTest::newRow("one cookie of 4096 bytes")          << 1 << 4096 << 1 << QStringList{"127.0.0.1"} << 1 << 1;
+    QTest::newRow("40 cookies of 4 KB, three answers") << 40 << 4096 << 3 << QStringList{"127.0.0.1"} << 15 << 1;
+    QTest::newRow("two hosts of 50 KB each")           << 50 << 1000 << 1 << QStringList{"127.0.0.1", "localhost"} << 50 << 8;
+    // clang-format on
+}
+
+void TestHttp::cookieFloodStaysBounded()
+{
+    QFETCH(int, count);
+    QFETCH(int, size);
+    QFETCH(int, rounds);
+    QFETCH(QStringList, hosts);
+    QFETCH(int, kept);
+    QFETCH(int, sent);
+    const QString port = QString::number(QUrl(m_server->url("/")).port());
+    for (const QString& host : std::as_const(hosts)) {
+        for (int round = 0; round < rounds; ++round) {
+            HttpRequest request;
+            request.url = QStringLiteral("http://%1:%2/flood?count=%3&size=%4&round=%5")
+                              .arg(host, port)
+                              .arg(count)
+                              .arg(size)
+                              .arg(round);
+            QVERIFY(httpRequest(request).completed);
+        }
+    }
+    // (Qt itself reads at most 100 header lines of an answer, so a flood is sent in several.)
+    QVERIFY2(QFileInfo(cookieStorePath()).size() <= kMaxCookieFileBytes,
+             qPrintable(QString::number(QFileInfo(cookieStorePath()).size())));
+    const QString last = hosts.last();
+    const QString stored = storedCookies(last);
+    const QStringList entries = stored.isEmpty() ? QStringList() : stored.split(QStringLiteral("; "));
+    QCOMPARE(entries.size(), kept);
+    // The newest are the ones kept.
+    if (kept > 0)
+        QVERIFY2(entries.last().startsWith(QStringLiteral("r%1c%2=").arg(rounds - 1).arg(count - 1)),
+                 qPrintable(entries.last().left(20)));
+    for (const QString& entry : entries)
+        QVERIFY(entry.toUtf8().size() <= kMaxCookieBytes);
+    // The next request to that host is answered: it sends the newest kept cookies that fit into 8 KB.
+    QCOMPARE(fetchText(QStringLiteral("http://%1:%2/echo").arg(last, port)), QByteArray("hello"));
+    QCOMPARE(m_server->header("Cookie"), stored.isEmpty() ? QStringLiteral("<none>") : cookieHeaderText(stored));
+    QCOMPARE(m_server->header("Cookie").split(QStringLiteral("; ")).size(), sent);
+    QVERIFY(m_server->header("Cookie").toUtf8().size() <= kMaxCookieHeaderBytes);
 }
 
 void TestHttp::locationAndHeaderText()

@@ -171,6 +171,11 @@ void TestNotice::endpoints_data()
     QTest::newRow("other group ignored") << QByteArray("[other]\nnotice=https://x\n")
                                          << "http://127.0.0.1:8828/notice.txt"
                                          << "http://127.0.0.1:8828";
+    QTest::newRow("empty notice: no notice server")
+        << QByteArray("[endpoints]\nnotice=\ncanada=https://c.example\n") << ""
+        << "https://c.example";
+    QTest::newRow("blank notice: no notice server") << QByteArray("[endpoints]\nnotice = \n") << ""
+                                                    << "http://127.0.0.1:8828";
 }
 
 void TestNotice::endpoints()

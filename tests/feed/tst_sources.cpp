@@ -1,3 +1,4 @@
+#include "feed/endpoints.h"
 #include "feed/sources.h"
 
 #include "fixtures.h"
@@ -5,6 +6,7 @@
 #include "localserver.h"
 #include "timezone.h"
 
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,8 @@ private Q_SLOTS:
     void chain_data();
     void chain();
     void pager();
+    void shippedSettings_data();
+    void shippedSettings();
 
 private:
     QString url(const char* path) const { return m_server.url(path); }
@@ -198,6 +202,50 @@ void TestSources::pager()
     QCOMPARE(page->size(), std::size_t(3));
     QCOMPARE(page->front().issue, 2990120);
     QVERIFY(!kenoJsonPager(DrawSource{SourceFormat::KenoJson, url("/down"), KenoScheme::Interleave})(3, 0).has_value());
+}
+
+void TestSources::shippedSettings_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("notice");
+    QTest::addColumn<QStringList>("canada");
+    QTest::addColumn<QStringList>("lucky");
+    const QString local = QStringLiteral("http://127.0.0.1:8828");
+    // clang-format off
+    QTest::newRow("installed: the official Keno results, no notice server, no Lucky 28")
+        << "../../packaging/tandor28.ini" << ""
+        << QStringList{"keno-json https://www.playnow.com/services2/keno/draw/latest", "keno-csv https://www.playnow.com/resources/documents/downloadable-numbers/KenoCurrentYear.zip"}
+        << QStringList{};
+    QTest::newRow("portable: the local draw server, as described")
+        << "../../data/tandor28.ini" << local + "/notice.txt"
+        << QStringList{"feed " + local + "/api.php?t=jnd28"} << QStringList{"feed " + local + "/lucky28.txt"};
+    // clang-format on
+}
+
+// The two tandor28.ini the program ships: the installed one and the portable one of the build folder.
+void TestSources::shippedSettings()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, notice);
+    QFETCH(QStringList, canada);
+    QFETCH(QStringList, lucky);
+    const QString path = fixturePath(file);
+    QVERIFY(QFileInfo::exists(path));
+    const Endpoints endpoints = loadEndpoints(path);
+    QCOMPARE(endpoints.notice, notice);
+    // The Lucky 28 feed comes from the notice; without a notice server there is none.
+    ServerNotice fromNotice;
+    if (!notice.isEmpty())
+        fromNotice.luckyFeedEndpoint = QStringLiteral("http://127.0.0.1:8828/lucky28.txt");
+    for (const auto& [kind, want] :
+         {std::pair{LotteryKind::Canada28Night, canada}, std::pair{LotteryKind::Lucky28, lucky}}) {
+        const SourceList list = loadSources(path, kind, feedUrl(kind, endpoints, fromNotice));
+        QStringList described;
+        for (const DrawSource& source : list.sources)
+            described << describeSource(source);
+        QCOMPARE(described, want);
+        QVERIFY(list.problems.isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSources)

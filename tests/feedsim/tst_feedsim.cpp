@@ -232,6 +232,7 @@ private Q_SLOTS:
     void help();
     void kenoMatchesCanadaFeed_data();
     void kenoMatchesCanadaFeed();
+    void kenoVariedForms();
     void kenoMisbehaves_data();
     void kenoMisbehaves();
 };
@@ -919,6 +920,37 @@ void TestFeedsim::kenoMatchesCanadaFeed()
     std::reverse(year.draws.begin(), year.draws.end());
     year.draws.resize(std::min<std::size_t>(year.draws.size(), 120));
     QCOMPARE(digits(year.draws), wanted.mid(0, static_cast<qsizetype>(year.draws.size())));
+}
+
+// The varied forms read to the same draws as the plain ones, the zip at both of its paths.
+void TestFeedsim::kenoVariedForms()
+{
+    const QStringList clock{QStringLiteral("--now"), QStringLiteral("2026-01-03 08:00:00")};
+    tandor28::testsupport::FeedsimProcess plain = feedsim(clock);
+    tandor28::testsupport::FeedsimProcess varied =
+        feedsim(clock + QStringList{QStringLiteral("--keno-forms"), QStringLiteral("varied")});
+    QVERIFY(plain.port() > 0 && varied.port() > 0);
+    const auto lines = [](const tandor28::KenoRead& read) { return tandor28::testsupport::datedDrawLines(read.draws); };
+    const QString page = QStringLiteral("/services2/keno/draw/latest/120/0");
+    const Reply plainPage = fetch(plain.port(), page);
+    const Reply variedPage = fetch(varied.port(), page);
+    QVERIFY(variedPage.body.startsWith("{\"draws\":[{\"drawNbr\":\""));
+    const tandor28::KenoRead plainJson = tandor28::parseKenoJson(plainPage.body, tandor28::KenoScheme::Interleave);
+    const tandor28::KenoRead variedJson = tandor28::parseKenoJson(variedPage.body, tandor28::KenoScheme::Interleave);
+    QCOMPARE(plainJson.draws.size(), std::size_t(120));
+    QCOMPARE(lines(variedJson), lines(plainJson));
+    QCOMPARE(variedJson.rejected, 0);
+
+    const tandor28::KenoRead plainYear = tandor28::parseKenoCsvBody(
+        fetch(plain.port(), QStringLiteral("/keno/KenoCurrentYear.zip")).body, tandor28::KenoScheme::Interleave);
+    const QByteArray variedZip =
+        fetch(varied.port(), QStringLiteral("/resources/documents/downloadable-numbers/KenoCurrentYear.zip")).body;
+    QCOMPARE(tandor28::unzipFirstCsv(variedZip).value_or(QByteArray()).left(3), QByteArray("\xEF\xBB\xBF"));
+    const tandor28::KenoRead variedYear = tandor28::parseKenoCsvBody(variedZip, tandor28::KenoScheme::Interleave);
+    QVERIFY(plainYear.draws.size() > 700);
+    QCOMPARE(lines(variedYear), lines(plainYear));
+    QCOMPARE(variedYear.rejected, 0);
+    QCOMPARE(variedYear.skipped, static_cast<int>((plainYear.draws.size() + 49) / 50));
 }
 
 void TestFeedsim::kenoMisbehaves_data()

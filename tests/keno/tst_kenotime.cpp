@@ -19,6 +19,8 @@ private Q_SLOTS:
     void toLocal_data();
     void toLocal();
     void roundTrip();
+    void moments_data();
+    void moments();
 };
 
 void TestKenoTime::cleanupTestCase()
@@ -72,6 +74,57 @@ void TestKenoTime::roundTrip()
     QCOMPARE(there.toString(QStringLiteral("yyyy-MM-dd HH:mm")), QStringLiteral("2026-03-08 03:30"));
     QCOMPARE(vancouverToLocal(there.date(), there.time()), local);
     QVERIFY(!vancouverToLocal(QDate(2026, 2, 30), QTime(1, 0)).isValid());
+}
+
+void TestKenoTime::moments_data()
+{
+    // Each "issue@Vancouver time" of `before` is read first, in that order, then the draw itself.
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<qint64>("issue");
+    QTest::addColumn<QString>("vancouver");
+    QTest::addColumn<QString>("utc"); // empty: refused
+    QTest::addColumn<QString>("reason");
+
+    const QString gap = QStringLiteral("does not exist in Vancouver: the clocks skip that hour in spring");
+    // clang-format off
+    QTest::newRow("spring, last second before the gap")       << QStringList{} << qint64(100) << "2026-03-08 01:59:59" << "2026-03-08T09:59:59Z" << "";
+    QTest::newRow("spring, the gap's first second")           << QStringList{} << qint64(100) << "2026-03-08 02:00:00" << "" << gap;
+    QTest::newRow("spring, inside the gap")                   << QStringList{"99@2026-03-08 01:58:00"} << qint64(100) << "2026-03-08 02:30:00" << "" << gap;
+    QTest::newRow("spring, first time after the gap")         << QStringList{} << qint64(100) << "2026-03-08 03:00:00" << "2026-03-08T10:00:00Z" << "";
+    QTest::newRow("autumn, repeated hour alone: first pass")  << QStringList{} << qint64(100) << "2026-11-01 01:30:00" << "2026-11-01T08:30:00Z" << "";
+    QTest::newRow("autumn, after an earlier draw, first pass") << QStringList{"99@2026-11-01 01:20:00"} << qint64(100) << "2026-11-01 01:25:00" << "2026-11-01T08:25:00Z" << "";
+    QTest::newRow("autumn, after the first pass's end")       << QStringList{"99@2026-11-01 00:56:00", "100@2026-11-01 01:58:00"} << qint64(101) << "2026-11-01 01:05:00" << "2026-11-01T09:05:00Z" << "";
+    QTest::newRow("autumn, second pass goes on")              << QStringList{"99@2026-11-01 01:58:00", "100@2026-11-01 01:01:00"} << qint64(101) << "2026-11-01 01:05:00" << "2026-11-01T09:05:00Z" << "";
+    QTest::newRow("autumn, newest first, before 02:00")       << QStringList{"102@2026-11-01 02:01:00"} << qint64(101) << "2026-11-01 01:58:00" << "2026-11-01T09:58:00Z" << "";
+    QTest::newRow("autumn, newest first, first pass")         << QStringList{"102@2026-11-01 02:01:00", "101@2026-11-01 01:02:00"} << qint64(100) << "2026-11-01 01:58:00" << "2026-11-01T08:58:00Z" << "";
+    QTest::newRow("autumn, after the repeated hour")          << QStringList{} << qint64(100) << "2026-11-01 02:00:00" << "2026-11-01T10:00:00Z" << "";
+    // clang-format on
+}
+
+void TestKenoTime::moments()
+{
+    QFETCH(QStringList, before);
+    QFETCH(qint64, issue);
+    QFETCH(QString, vancouver);
+    QFETCH(QString, utc);
+    QFETCH(QString, reason);
+    // Date and time apart: a local QDateTime would move a time of the spring gap.
+    const auto date = [](const QString& text) { return QDate::fromString(text.left(10), Qt::ISODate); };
+    const auto time = [](const QString& text) { return QTime::fromString(text.mid(11), Qt::ISODate); };
+    VancouverClock clock;
+    for (const QString& earlier : before) {
+        const QString stamp = earlier.section(QLatin1Char('@'), 1);
+        QVERIFY(clock.moment(earlier.section(QLatin1Char('@'), 0, 0).toLongLong(), date(stamp), time(stamp)));
+    }
+    QString why;
+    const std::optional<qint64> moment = clock.moment(issue, date(vancouver), time(vancouver), &why);
+    if (utc.isEmpty()) {
+        QVERIFY(!moment);
+        QCOMPARE(why, vancouver + QLatin1Char(' ') + reason);
+        return;
+    }
+    QVERIFY2(moment, qPrintable(why));
+    QCOMPARE(QDateTime::fromSecsSinceEpoch(*moment, Qt::UTC).toString(Qt::ISODate), utc);
 }
 
 QTEST_GUILESS_MAIN(TestKenoTime)

@@ -15,10 +15,11 @@ namespace tandor28::cli {
 
 namespace {
 
-// The archive's draws of the lottery named by --lottery; nullopt after a message, with the exit
-// status: bad arguments when the archive cannot be opened, nothing when it holds no draw of the
+// The archive's draws of the lottery named by --lottery, the newest `lastK` of them (all when
+// lastK <= 0); nullopt after a message, with the exit status: bad arguments when the archive cannot
+// be opened, nothing when its draws cannot be read (a damaged file) or it holds no draw of the
 // lottery and `nonEmpty` asks for some.
-std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode)
+std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmpty, int& exitCode, int lastK)
 {
     const QString path = args.value(QStringLiteral("db"));
     ArchiveOpening opening = DrawArchive::open(path);
@@ -27,7 +28,14 @@ std::optional<DrawSeries> archiveSeriesArg(const Args& args, Io& io, bool nonEmp
         exitCode = kExitBadArguments;
         return std::nullopt;
     }
-    DrawSeries series = seriesFromDated(opening.archive->loadDraws(lotteryArg(args).value(), 0));
+    QString damage;
+    DrawSeries series = opening.archive->loadSeries(lotteryArg(args).value(), lastK, &damage);
+    // A read that failed part way gives no figures at all: partial ones would look like the truth.
+    if (!damage.isEmpty()) {
+        io.err << path << ": " << damage << '\n';
+        exitCode = kExitNothing;
+        return std::nullopt;
+    }
     if (nonEmpty && series.empty()) {
         io.err << "the archive holds no draw of this lottery\n";
         exitCode = kExitNothing;
@@ -91,8 +99,11 @@ int cmdBacktest(const QStringList& words, Io& io)
     const int code = *args->intValue(QStringLiteral("bet"));
     const int plan = tab == PlanTab::Custom ? 0 : *args->intValue(QStringLiteral("plan"));
     const int last = args->intValue(QStringLiteral("last")).value_or(std::numeric_limits<int>::max());
+    // The judged draws and the ones their predictions come from are all a backtest reads.
+    const int depth = tab == PlanTab::Custom ? kCustomSourceDraws : kPlanSourceDraws;
+    const int lastK = last > std::numeric_limits<int>::max() - depth ? 0 : last + depth;
     int exitCode = kExitOk;
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, false, exitCode);
+    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, false, exitCode, lastK);
     if (!series)
         return exitCode;
 
@@ -116,8 +127,8 @@ int cmdBacktest(const QStringList& words, Io& io)
 
 namespace {
 
-// missed and hotcold: the form's checks, the archive's series of the lottery (none is nothing to
-// show), then `print`.
+// missed and hotcold: the form's checks, the archive's series of the lottery (the newest --last
+// draws when given; none is nothing to show), then `print`.
 int printOverSeries(const QStringList& words, const CommandForm& form, Io& io,
                     const std::function<void(const Args&, const DrawSeries&)>& print)
 {
@@ -125,7 +136,8 @@ int printOverSeries(const QStringList& words, const CommandForm& form, Io& io,
     if (!args)
         return kExitBadArguments;
     int exitCode = kExitOk;
-    const std::optional<DrawSeries> series = archiveSeriesArg(*args, io, true, exitCode);
+    const std::optional<DrawSeries> series =
+        archiveSeriesArg(*args, io, true, exitCode, args->intValue(QStringLiteral("last")).value_or(0));
     if (!series)
         return exitCode;
     print(*args, *series);

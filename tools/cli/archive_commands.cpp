@@ -1,15 +1,19 @@
-// archive import / export / gaps, and derive: the draw archive and the Keno digit schemes.
+// archive import / export / gaps / check, and derive: the draw archive and the Keno digit schemes.
 #include "commands.h"
 
 #include "archive/drawarchive.h"
+#include "archive/kenoimport.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
+#include "feed/issueplausibility.h"
 #include "keno/kenoformats.h"
 #include "keno/kenoscheme.h"
 #include "model/classification.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 namespace tandor28::cli {
 
@@ -56,6 +60,38 @@ KenoScheme schemeArg(const Args& args)
         .value_or(KenoScheme::Interleave);
 }
 
+// A yearly Keno CSV, read a block at a time straight into one transaction of the archive.
+int importKenoCsv(const Args& args, Io& io, DrawArchive& archive, LotteryKind kind, const QString& source)
+{
+    if (!oneSourceArg(args, io))
+        return kExitBadArguments;
+    const KenoScheme scheme = schemeArg(args);
+    KenoImport import;
+    if (args.has(QStringLiteral("url"))) {
+        const std::optional<QByteArray> body = rawBodyArg(args, io);
+        if (!body)
+            return kExitBadArguments;
+        import = importKenoCsvBody(archive, kind, *body, scheme, source);
+    } else {
+        import = importKenoCsvFile(archive, kind, args.value(QStringLiteral("file")), scheme, source);
+    }
+    if (!import.read.problem.isEmpty())
+        io.err << import.read.problem << '\n';
+    if (import.read.draws == 0) {
+        io.err << "no draws to import\n";
+        return kExitNothing;
+    }
+    if (!import.add.ok) {
+        io.err << import.add.error << '\n';
+        return kExitNothing;
+    }
+    if (import.read.rejected > 0)
+        io.err << import.read.rejected << " records rejected\n";
+    io.out << "added " << import.add.added << " known " << import.add.known << " conflicts " << import.add.conflicts
+           << '\n';
+    return kExitOk;
+}
+
 int archiveImport(const Args& args, Io& io)
 {
     const LotteryKind kind = lotteryArg(args).value();
@@ -64,6 +100,10 @@ int archiveImport(const Args& args, Io& io)
     std::unique_ptr<DrawArchive> archive = openArchiveArg(args, io, true);
     if (!archive)
         return kExitBadArguments;
+    const QString source =
+        format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file")));
+    if (format == QLatin1String("keno-csv"))
+        return importKenoCsv(args, io, *archive, kind, source);
     const std::optional<QByteArray> body = rawBodyArg(args, io);
     if (!body)
         return kExitBadArguments;
@@ -73,19 +113,21 @@ int archiveImport(const Args& args, Io& io)
         // Read like the window reads a fetched feed: up to the first zero byte.
         draws = parseDatedRecords(kind, body->left(body->indexOf('\0') < 0 ? body->size() : body->indexOf('\0')));
     } else {
-        KenoRead read =
-            format == QLatin1String("keno-json") ? parseKenoJson(*body, scheme) : parseKenoCsvBody(*body, scheme);
+        KenoRead read = parseKenoJson(*body, scheme);
         if (!read.problem.isEmpty())
             io.err << read.problem << '\n';
         draws = std::move(read.draws);
         rejected = read.rejected;
     }
+    // Issues that cannot be real never reach the archive; the rest of the batch does.
+    const QStringList refused = refuseImplausibleDraws(kind, draws, QDateTime::currentDateTime());
+    if (!refused.isEmpty())
+        io.err << implausibleIssuesText(refused) << '\n';
     if (draws.empty()) {
         io.err << "no draws to import\n";
         return kExitNothing;
     }
-    const ArchiveAdd add = archive->addDraws(
-        kind, draws, format + QLatin1Char(' ') + args.value(QStringLiteral("url"), args.value(QStringLiteral("file"))));
+    const ArchiveAdd add = archive->addDraws(kind, draws, source);
     if (!add.ok) {
         io.err << add.error << '\n';
         return kExitNothing;
@@ -136,9 +178,34 @@ int archiveGaps(const Args& args, Io& io)
     const std::optional<ArchiveTarget> target = readTargetArgs(args, io);
     if (!target)
         return kExitBadArguments;
-    for (const IssueGap& gap : target->archive->gaps(target->kind))
+    QString damage;
+    const std::vector<IssueGap> gaps = target->archive->gaps(target->kind, 0, &damage);
+    if (!damage.isEmpty()) {
+        io.err << target->archive->path() << ": " << damage << '\n';
+        return kExitNothing;
+    }
+    for (const IssueGap& gap : gaps)
         io.out << gap.first << '\t' << gap.last << '\t' << gap.count() << '\n';
     return kExitOk;
+}
+
+// SQLite's integrity check: its lines as they come, exit 0 only for the single line "ok".
+int archiveCheck(const Args& args, Io& io)
+{
+    const QString path = args.value(QStringLiteral("db"));
+    if (!QFileInfo::exists(path)) {
+        io.err << "no such file: " << path << '\n';
+        return kExitBadArguments;
+    }
+    QString why;
+    const QStringList found = DrawArchive::integrityCheck(path, &why);
+    if (found.isEmpty()) {
+        io.err << path << ": " << why << '\n';
+        return kExitNothing;
+    }
+    for (const QString& line : found)
+        io.out << line << '\n';
+    return found == QStringList{QStringLiteral("ok")} ? kExitOk : kExitNothing;
 }
 
 } // namespace
@@ -158,6 +225,7 @@ const std::vector<CommandForm>& archiveForms()
          {}},
         {QStringLiteral("archive export"), {}, {dbOption(), lotteryOption()}, {}},
         {QStringLiteral("archive gaps"), {}, {dbOption(), lotteryOption()}, {}},
+        {QStringLiteral("archive check"), {}, {dbOption()}, {}},
     };
     return forms;
 }
@@ -181,9 +249,11 @@ int cmdArchive(const QStringList& words, Io& io)
             return archiveImport(*args, io);
         if (action == QLatin1String("export"))
             return archiveExport(*args, io);
+        if (action == QLatin1String("check"))
+            return archiveCheck(*args, io);
         return archiveGaps(*args, io);
     }
-    io.err << "archive needs import, export or gaps\n";
+    io.err << "archive needs import, export, gaps or check\n";
     return kExitBadArguments;
 }
 

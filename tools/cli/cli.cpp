@@ -2,6 +2,7 @@
 
 #include "commands.h"
 
+#include "feed/http.h"
 #include "feed/notice.h"
 #include "plans/bettype.h"
 #include "plans/planrules.h"
@@ -95,7 +96,15 @@ int runCli(const QStringList& arguments, Io io)
                 io.out.flush();
                 return kExitOk;
             }
-            const int status = command.run(arguments.mid(1), io);
+            clearCookieStoreProblem();
+            int status = command.run(arguments.mid(1), io);
+            // A fetch whose cookies could not be kept (a full disk) is a command that did not do
+            // all it should: it says so and fails.
+            if (const QString problem = cookieStoreProblem(); !problem.isEmpty()) {
+                io.err << "the cookies could not be saved: " << problem << '\n';
+                if (status == kExitOk)
+                    status = kExitNothing;
+            }
             io.out.flush();
             io.err.flush();
             return status;

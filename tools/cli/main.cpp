@@ -4,7 +4,9 @@
 #include <QLoggingCategory>
 #include <QStringList>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char* argv[])
 {
@@ -19,5 +21,15 @@ int main(int argc, char* argv[])
     // Quiet unless asked; QT_LOGGING_RULES still overrides this.
     if (arguments.removeAll(QStringLiteral("--verbose")) > 0)
         QLoggingCategory::setFilterRules(QStringLiteral("tandor28.*=true"));
-    return tandor28::cli::runCli(arguments, {out, err, in});
+    const int status = tandor28::cli::runCli(arguments, {out, err, in});
+    // Output to a full disk or past a size limit fails only when the buffers are written out: that
+    // is a failed command, never a truncated file with a zero exit status.
+    out.flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        const int code = errno;
+        err << "cannot write the output: " << QString::fromLocal8Bit(std::strerror(code)) << '\n';
+        err.flush();
+        return status == tandor28::cli::kExitOk ? tandor28::cli::kExitNothing : status;
+    }
+    return status;
 }

@@ -44,37 +44,84 @@ std::string kenoNumbers(const DrawRecord& r, char separator)
 
 } // namespace
 
-FeedBody kenoJsonBody(const std::vector<DrawRecord>& records)
+FeedBody kenoJsonBody(const std::vector<DrawRecord>& records, KenoForms forms)
 {
+    const bool varied = forms == KenoForms::Varied;
     FeedBody body;
-    body.bytes.push_back('[');
+    body.bytes += varied ? "{\"draws\":[" : "[";
     const QLocale c = QLocale::c();
     for (const DrawRecord& r : records) {
         if (!body.recordStarts.empty())
             body.bytes += ',';
         body.recordStarts.push_back(body.bytes.size());
         const QDateTime there = inVancouver(r.time);
-        body.bytes += "{\"drawNbr\":" + std::to_string(r.issue) + ",\"drawDate\":\"" +
-                      c.toString(there.date(), QStringLiteral("MMM d, yyyy")).toStdString() + "\",\"drawTime\":\"" +
-                      c.toString(there.time(), QStringLiteral("hh:mm:ss AP")).toStdString() + "\",\"drawNbrs\":[" +
-                      kenoNumbers(r, ',') + "],\"drawBonus\":1.0}";
+        // Varied: the draw number and the numbers as texts, days with a leading zero, more members.
+        const char* quote = varied ? "\"" : "";
+        std::string& out = body.bytes;
+        out += "{\"drawNbr\":";
+        out += quote;
+        out += std::to_string(r.issue);
+        out += quote;
+        out += ",\"drawDate\":\"";
+        out += c.toString(there.date(), varied ? QStringLiteral("MMM dd, yyyy") : QStringLiteral("MMM d, yyyy"))
+                   .toStdString();
+        out += "\",\"drawTime\":\"";
+        out += c.toString(there.time(), QStringLiteral("hh:mm:ss AP")).toStdString();
+        out += "\",\"drawNbrs\":[";
+        for (std::size_t i = 0; i < r.keno.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            out += quote;
+            out += std::to_string(r.keno[i]);
+            out += quote;
+        }
+        out += "],\"drawBonus\":1.0";
+        if (varied)
+            out += ",\"drawType\":\"KENO\",\"prizes\":{\"10\":[100000,1]}";
+        out += '}';
     }
-    body.bytes.push_back(']');
+    if (varied) {
+        body.bytes += "],\"count\":";
+        body.bytes += std::to_string(records.size());
+        body.bytes += '}';
+    } else {
+        body.bytes += ']';
+    }
     return body;
 }
 
-std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst)
+std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst, KenoForms forms)
 {
-    std::string csv = "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\"";
+    const bool varied = forms == KenoForms::Varied;
+    // Varied: a byte-order mark, the time in a column of its own, rows of another game between the
+    // Keno rows, and a note stored in the zip before the CSV.
+    std::string csv = varied
+                          ? "\xEF\xBB\xBF\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"DRAW TIME\",\"BONUS MULTIPLIER\""
+                          : "\"PRODUCT\",\"DRAW NUMBER\",\"DRAW DATE\",\"BONUS MULTIPLIER\"";
     for (int i = 1; i <= 20; ++i)
         csv += ",\"NUMBER DRAWN " + std::to_string(i) + "\"";
     csv += "\r\n";
     csv.reserve(newestFirst.size() * 96);
-    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
+    std::size_t row = 0;
+    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it, ++row) {
         const QDateTime there = inVancouver(it->time);
-        csv += "\"KENO\"," + std::to_string(it->issue) + ",\"" +
-               there.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString() + "\",1," + kenoNumbers(*it, ',') +
-               "\r\n";
+        const std::string date = there.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
+        if (varied && row % 50 == 0) {
+            csv += "\"DAILY GRAND\",";
+            csv += std::to_string(row);
+            csv += ",\"";
+            csv += date;
+            csv += "\",\"20:30:00\",1,1,2,3,4,5\r\n";
+        }
+        csv += "\"KENO\",";
+        csv += std::to_string(it->issue);
+        csv += ",\"";
+        csv += date;
+        csv += varied ? "\",\"" : " ";
+        csv += there.toString(QStringLiteral("HH:mm:ss")).toStdString();
+        csv += "\",1,";
+        csv += kenoNumbers(*it, ',');
+        csv += "\r\n";
     }
     zip_error_t error;
     zip_error_init(&error);
@@ -85,6 +132,12 @@ std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst)
     zip_source_keep(target);
     zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, nullptr);
     std::string zipped;
+    static const std::string note = "Keno draws of the current year, oldest first.\r\n";
+    if (archive && varied) {
+        zip_source_t* readme = zip_source_buffer(archive, note.data(), note.size(), 0);
+        if (readme && zip_file_add(archive, "README.txt", readme, ZIP_FL_OVERWRITE) < 0)
+            zip_source_free(readme);
+    }
     if (archive) {
         zip_source_t* entry = zip_source_buffer(archive, csv.data(), csv.size(), 0);
         if (!entry || zip_file_add(archive, "KenoCurrentYear.csv", entry, ZIP_FL_OVERWRITE) < 0) {

@@ -20,11 +20,21 @@ struct FeedBody
 [[nodiscard]] FeedBody luckyBody(const std::vector<DrawRecord>& records);
 // Canada 28: a JSON array of {"issue":..,"date":"YYYY-MM-DD HH:MM","c1":..,"c2":..,"c3":..,"c4":sum}.
 [[nodiscard]] FeedBody canadaBody(const std::vector<DrawRecord>& records);
+// The forms the Keno bodies take: the plainest, or the other forms the results service has been
+// seen to publish.
+enum class KenoForms
+{
+    Plain,
+    Varied,
+};
+
 // Keno JSON as the results service gives it: [{"drawNbr":..,"drawDate":"Jul 31, 2026","drawTime":"03:56:30 AM",
-// "drawNbrs":[20 numbers],"drawBonus":1.0}], times on Vancouver's clock.
-[[nodiscard]] FeedBody kenoJsonBody(const std::vector<DrawRecord>& records);
+// "drawNbrs":[20 numbers],"drawBonus":1.0}], times on Vancouver's clock. Varied: the list under
+// "draws" in an object, the draw number and the numbers as texts, "Jul 01, 2026", more members.
+[[nodiscard]] FeedBody kenoJsonBody(const std::vector<DrawRecord>& records, KenoForms forms = KenoForms::Plain);
 // The yearly Keno CSV, oldest draw first, zipped as KenoCurrentYear.csv; empty when zipping fails.
-[[nodiscard]] std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst);
+// Varied: a byte-order mark, a DRAW TIME column, rows of another game, a README.txt before it.
+[[nodiscard]] std::string kenoCsvZip(const std::vector<DrawRecord>& newestFirst, KenoForms forms = KenoForms::Plain);
 // Where a cut body stops: halfway through the middle record (or halfway through a body without records).
 [[nodiscard]] std::size_t cutPosition(const FeedBody& body);
 // Fills the body up to `size` bytes with lines of blanks, which match no record; a longer body stays.

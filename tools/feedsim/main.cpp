@@ -54,12 +54,16 @@ public:
                                                                                   httplib::Response& res) {
             serveFeed(Lottery::Canada28, res, Body::KenoJson, std::stoi(req.matches[1]), std::stoi(req.matches[2]));
         });
-        m_server.Get("/keno/KenoCurrentYear.zip", [this](const httplib::Request&, httplib::Response& res) {
-            serveFeed(Lottery::Canada28, res, Body::KenoCsv);
-        });
+        // The yearly zip, also at the path the results service publishes it under.
+        for (const char* path :
+             {"/keno/KenoCurrentYear.zip", "/resources/documents/downloadable-numbers/KenoCurrentYear.zip"}) {
+            m_server.Get(path, [this](const httplib::Request&, httplib::Response& res) {
+                serveFeed(Lottery::Canada28, res, Body::KenoCsv);
+            });
+        }
         m_server.Get("/control", [this](const httplib::Request&, httplib::Response& res) {
             res.set_content(describeBehaviour(current()) + "feed-requests=" + std::to_string(m_feedRequests.load()) +
-                                "\n",
+                                "\nnotice-requests=" + std::to_string(m_noticeRequests.load()) + "\n",
                             "text/plain");
         });
         m_server.Post("/control", [this](const httplib::Request& req, httplib::Response& res) {
@@ -75,7 +79,7 @@ public:
         m_server.Get("/", [](const httplib::Request&, httplib::Response& res) {
             res.set_content(
                 "/notice.txt\n/lucky28.txt\n/api.php?t=jnd28\n/services2/keno/draw/latest/{count}/{offset}\n"
-                "/keno/KenoCurrentYear.zip\n/control\n",
+                "/keno/KenoCurrentYear.zip\n/resources/documents/downloadable-numbers/KenoCurrentYear.zip\n/control\n",
                 "text/plain");
         });
     }
@@ -125,6 +129,7 @@ private:
 
     void serveNotice(httplib::Response& res)
     {
+        ++m_noticeRequests;
         const Behaviour b = current();
         delay(b.delayMs);
         if (b.down) {
@@ -168,9 +173,10 @@ private:
                 std::vector<DrawRecord> records =
                     recentDraws(lottery, now, offset + std::min(count, b.records), m_seed);
                 records.erase(records.begin(), records.begin() + std::min<std::size_t>(offset, records.size()));
-                body = kenoJsonBody(records);
+                body = kenoJsonBody(records, b.variedKenoForms ? KenoForms::Varied : KenoForms::Plain);
             } else if (kind == Body::KenoCsv) {
-                body.bytes = kenoCsvZip(recentDraws(lottery, now, canadaDrawsThisYear(now), m_seed));
+                body.bytes = kenoCsvZip(recentDraws(lottery, now, canadaDrawsThisYear(now), m_seed),
+                                        b.variedKenoForms ? KenoForms::Varied : KenoForms::Plain);
                 body.recordStarts = {0};
             } else {
                 const std::vector<DrawRecord> records = recentDraws(lottery, now, b.records, m_seed);
@@ -205,6 +211,7 @@ private:
     bool m_stopping = false;
     int m_port = -1;
     std::atomic<long long> m_feedRequests{0}; // feed requests answered or waiting, for soak runs
+    std::atomic<long long> m_noticeRequests{0};
 };
 
 } // namespace

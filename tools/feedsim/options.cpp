@@ -60,9 +60,11 @@ Routes:
                           the Keno draws the Canada 28 digits come from (interleave scheme):
                           COUNT draws after skipping the OFFSET newest, JSON, Vancouver time
   GET  /keno/KenoCurrentYear.zip
+  GET  /resources/documents/downloadable-numbers/KenoCurrentYear.zip
                           this year's Keno draws as a zipped CSV, oldest first
   GET  /control           the current settings, one name=value a line, then
-                          feed-requests=N (feed requests received since the start)
+                          feed-requests=N (feed requests received since the start) and
+                          notice-requests=N (notice requests received since the start)
   POST /control?NAME=VALUE&...
                           changes settings while running; answers with the new settings
                           (400 and no change when a name or value is not accepted).
@@ -87,6 +89,9 @@ Options:
                     answer as if the local clock stood still at this moment
   --version-text X  the version the notice announces (default 1.4.0)
   --no-jk1          leave the JK1 field out of the notice
+  --keno-forms F    plain (default) or varied: the Keno JSON as an object holding "draws",
+                    numbers as texts, two-digit days; the yearly CSV with a byte-order mark,
+                    a DRAW TIME column, rows of another game and a README.txt first in the zip
   --help            this text
 
 Misbehaviour (the feeds only, unless said otherwise):
@@ -133,6 +138,11 @@ ParseResult parseOptions(int argc, char** argv)
             b.canada = false;
         } else if (name == "--no-jk1") {
             b.withLuckyEndpoint = false;
+        } else if (name == "--keno-forms") {
+            const std::optional<std::string> text = value();
+            if (!text || (*text != "plain" && *text != "varied"))
+                return bad("expects plain or varied");
+            b.variedKenoForms = *text == "varied";
         } else if (name == "--port" || name == "--seed" || name == "--records" || name == "--delay-ms" ||
                    name == "--status" || name == "--lag-s" || name == "--now" || name == "--version-text" ||
                    name == "--pad-bytes") {

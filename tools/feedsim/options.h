@@ -25,6 +25,7 @@ struct Behaviour
     std::string version = "1.4.0";
     bool withLuckyEndpoint = true;
     std::optional<LocalTime> fixedNow;
+    bool variedKenoForms = false; // the Keno bodies in the other forms the results service publishes
 };
 
 struct Options
