@@ -31,7 +31,11 @@ KenoImport import(DrawArchive& archive, LotteryKind lottery, const QString& sour
         return writer->add(ArchiveRecord{draw.issue, draw.drawnUtc, draw.digits[0], draw.digits[1], draw.digits[2],
                                          QByteArrayView(text, length)});
     });
-    if (result.read.draws > 0)
+    // A body that turned out damaged at its end (a zip entry whose CRC fails) keeps none of its
+    // draws: the writer is dropped without a commit, which rolls them back.
+    if (result.read.draws > 0 && !result.read.problem.isEmpty())
+        result.add.error = QStringLiteral("nothing was kept: ") + result.read.problem;
+    else if (result.read.draws > 0)
         result.add = writer->commit();
     return result;
 }

@@ -14,7 +14,7 @@ struct KenoImport
 
 // A yearly Keno CSV (plain or zipped) read a block at a time straight into one transaction of the
 // archive, so that neither the text nor its draws are ever held whole. Nothing is kept when no draw
-// was read or a write failed.
+// was read, the body proved damaged (a zip entry whose CRC fails) or a write failed.
 [[nodiscard]] KenoImport importKenoCsvFile(DrawArchive& archive, LotteryKind lottery, const QString& path,
                                            KenoScheme scheme, const QString& source);
 // The same from a body already fetched.

@@ -113,6 +113,22 @@ QStringList refuseImplausibleIssues(LotteryKind kind, FeedFetchResult& fetched, 
     return refused;
 }
 
+QStringList refuseImplausibleDraws(LotteryKind kind, std::vector<DatedDraw>& draws, const QDateTime& now)
+{
+    QStringList refused;
+    std::vector<IssueAnchor> anchors;
+    if (const std::optional<IssueAnchor> median = medianAnchor(kind, draws))
+        anchors.push_back(*median);
+    std::erase_if(draws, [&](const DatedDraw& draw) {
+        const QString issue = QString::number(draw.issue);
+        if (isPlausibleIssue(kind, issue, now, anchors))
+            return false;
+        refused.append(issue);
+        return true;
+    });
+    return refused;
+}
+
 QString implausibleIssuesText(const QStringList& refused)
 {
     if (refused.isEmpty())

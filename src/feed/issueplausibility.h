@@ -47,6 +47,10 @@ struct IssueAnchor
                                                   const std::optional<IssueAnchor>& lastPlausible,
                                                   int periodCount = kPeriodCount);
 
+// The same for a batch of dated records alone (an import): those whose issue cannot be real at
+// `now`, measured against the batch's median record, are taken out. Returns the refused issues.
+[[nodiscard]] QStringList refuseImplausibleDraws(LotteryKind kind, std::vector<DatedDraw>& draws, const QDateTime& now);
+
 // What the status bar and the companion say about refused issues.
 [[nodiscard]] QString implausibleIssuesText(const QStringList& refused);
 

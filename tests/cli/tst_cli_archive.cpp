@@ -1,4 +1,5 @@
 #include "cliruns.h"
+#include "feedbodies.h"
 #include "fixtures.h"
 #include "kenobodies.h"
 #include "timezone.h"
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void damagedArchive_data();
     void damagedArchive();
     void checkOfASoundArchive();
+    void importRefusesAbsurdIssues();
 
 private:
     QTemporaryDir m_dir;
@@ -272,6 +274,25 @@ void TestCliArchive::checkOfASoundArchive()
     const clitest::CliRun missing = run({"archive", "check", "--db", dir.filePath(QStringLiteral("none.sqlite3"))});
     QCOMPARE(missing.status, 2);
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.sqlite3"))));
+}
+
+void TestCliArchive::importRefusesAbsurdIssues()
+{
+    QTemporaryDir dir;
+    const QString db = dir.filePath(QStringLiteral("draws.sqlite3"));
+    const QDateTime newest(QDate(2026, 7, 31), QTime(12, 5));
+    std::vector<testsupport::FeedDraw> draws;
+    for (int i = 0; i < 20; ++i)
+        draws.push_back({3000000 - i, newest.addSecs(-300 * i), i % 10, 1, 2});
+    draws[0].issue = 9000000000000000000;
+    const QString feed = dir.filePath(QStringLiteral("lucky28.txt"));
+    writeFile(feed, testsupport::feedBody(LotteryKind::Lucky28, draws));
+    const clitest::CliRun result = run({"archive", "import", "--db", db, "--lottery", "lucky28", "--file", feed});
+    QCOMPARE(result.status, 0);
+    QVERIFY2(result.err.contains(QStringLiteral("9000000000000000000")), qPrintable(result.err));
+    QCOMPARE(result.out, QStringLiteral("added 19 known 0 conflicts 0\n"));
+    const ArchiveOpening opening = DrawArchive::open(db);
+    QCOMPARE(opening.archive->newestIssue(LotteryKind::Lucky28), std::optional<qint64>(2999999));
 }
 
 QTEST_GUILESS_MAIN(TestCliArchive)

@@ -1,3 +1,5 @@
+#include "archive/drawarchive.h"
+#include "archive/kenoimport.h"
 #include "keno/kenoformats.h"
 
 #include "fixtures.h"
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void badZip();
     void zipBoundsAndCrc_data();
     void zipBoundsAndCrc();
+    void badCrcImportKeepsNothing();
 };
 
 void TestKenoFormats::initTestCase()
@@ -447,6 +450,25 @@ void TestKenoFormats::zipBoundsAndCrc()
     const KenoRead read = parseKenoCsvBody(body, KenoScheme::Interleave);
     QVERIFY(read.draws.empty());
     QVERIFY2(read.problem.contains(reason), qPrintable(read.problem));
+}
+
+void TestKenoFormats::badCrcImportKeepsNothing()
+{
+    // The streaming import learns of the bad CRC only at the end of the entry, after its draws were
+    // read: none of them is kept.
+    QByteArray zip = storedZip(kCsvHeader + kenoCsvRow("3463830", "2026-07-31 03:56:30", kNumbersCsv) +
+                               kenoCsvRow("3463831", "2026-07-31 04:00:00", kNumbersCsv));
+    const qsizetype digit = zip.lastIndexOf(kNumbersCsv) + kNumbersCsv.size() - 1;
+    zip[digit] = zip[digit] == '0' ? '1' : '0';
+    QTemporaryDir dir;
+    ArchiveOpening opening = DrawArchive::open(dir.filePath(QStringLiteral("draws.sqlite3")));
+    QVERIFY(opening.archive);
+    const KenoImport import = importKenoCsvBody(*opening.archive, LotteryKind::Canada28Night, zip,
+                                                KenoScheme::Interleave, QStringLiteral("test"));
+    QVERIFY2(import.read.problem.contains(QLatin1String("CRC")), qPrintable(import.read.problem));
+    QVERIFY(!import.add.ok);
+    QVERIFY(!import.add.error.isEmpty());
+    QCOMPARE(opening.archive->drawCount(LotteryKind::Canada28Night), 0);
 }
 
 QTEST_GUILESS_MAIN(TestKenoFormats)

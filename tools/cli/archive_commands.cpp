@@ -5,11 +5,13 @@
 #include "archive/kenoimport.h"
 #include "feed/feedparser.h"
 #include "feed/http.h"
+#include "feed/issueplausibility.h"
 #include "keno/kenoformats.h"
 #include "keno/kenoscheme.h"
 #include "model/classification.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
@@ -117,6 +119,10 @@ int archiveImport(const Args& args, Io& io)
         draws = std::move(read.draws);
         rejected = read.rejected;
     }
+    // Issues that cannot be real never reach the archive; the rest of the batch does.
+    const QStringList refused = refuseImplausibleDraws(kind, draws, QDateTime::currentDateTime());
+    if (!refused.isEmpty())
+        io.err << implausibleIssuesText(refused) << '\n';
     if (draws.empty()) {
         io.err << "no draws to import\n";
         return kExitNothing;
