@@ -352,7 +352,9 @@ void MainWindow::beginRefresh()
     m_fetchWatcher.setFuture(QtConcurrent::run(fetchThreadPool(), [kind, sources, periodCount] {
         SourceFetch fetch = fetchFromSources(kind, sources, 0, periodCount);
         FeedFetchResult result;
-        result.failure = fetch.history ? FetchFailure::None : FetchFailure::TooFewRecords;
+        result.failure = fetch.history       ? FetchFailure::None
+                         : fetch.askedToWait ? FetchFailure::AskedToWait
+                                             : FetchFailure::TooFewRecords;
         result.status = fetch.history ? 200 : 0;
         result.history = std::move(fetch.history);
         result.draws = std::move(fetch.draws);

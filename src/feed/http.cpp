@@ -545,6 +545,8 @@ QString fetchFailureText(FetchFailure failure, int status)
         return QStringLiteral("证书已过期或尚未生效");
     case FetchFailure::CertificateInvalid:
         return QStringLiteral("证书无效");
+    case FetchFailure::AskedToWait:
+        return QStringLiteral("服务要求等待");
     case FetchFailure::TooFewRecords:
         return QStringLiteral("开奖数据不足");
     case FetchFailure::Cancelled:

@@ -53,6 +53,7 @@ enum class FetchFailure
     CertificateExpired,   // past its validity (or not valid yet)
     CertificateInvalid,   // any other certificate fault (revoked, malformed, wrong purpose)
     TooFewRecords,        // the body holds fewer than five records of the feed
+    AskedToWait,          // the source answered 429 or 503 and is not asked again before its time
     Cancelled,            // its owner ended it (the window closed)
 };
 

@@ -31,6 +31,11 @@ public:
                                                                        std::stoi(request.matches[1]));
                                   response.set_content(page.toStdString(), "application/json");
                               });
+        m_server.routes().Get(R"(/busy/latest/(\d+)/(\d+))", [](const httplib::Request&, httplib::Response& response) {
+            response.status = 429;
+            response.set_header("Retry-After", "120");
+            response.set_content("slow down", "text/plain");
+        });
         m_server.routes().Get("/notice.txt", [this](const httplib::Request&, httplib::Response& response) {
             ++m_noticeRequests;
             response.set_content("", "text/plain");
@@ -58,6 +63,7 @@ private Q_SLOTS:
     void noticeGate_data();
     void noticeGate();
     void luckyWithoutSource();
+    void serviceAskedToWait();
 
 private:
     std::unique_ptr<MainWindow> makeWindow(const QString& name, const QByteArray& ini, const QDateTime& now);
@@ -169,6 +175,25 @@ void TestSourcesWindow::luckyWithoutSource()
     combo->setCurrentIndex(int(LotteryKind::Canada28Night));
     QTRY_VERIFY_WITH_TIMEOUT(window->refreshCount() > refreshes + 1 && !window->isRefreshing(), 30000);
     QVERIFY2(status->text().startsWith(noNoticeServerStatusText()), qPrintable(status->text()));
+    window->waitForArchive();
+}
+
+// A service that answers 429 with Retry-After: the status bar says it asked to wait, and for how long.
+void TestSourcesWindow::serviceAskedToWait()
+{
+    const QByteArray ini =
+        "[endpoints]\nnotice=\n[sources]\ncanada28 = keno-json " + m_server.url("/busy/latest").toUtf8() + "\n";
+    const std::unique_ptr<MainWindow> window =
+        makeWindow(QStringLiteral("busy"), ini, QDateTime(QDate(2025, 10, 13), QTime(8, 0)));
+    QVERIFY(window);
+    QCOMPARE(int(window->start()), int(StartOutcome::Running));
+    QTRY_VERIFY_WITH_TIMEOUT(window->refreshCount() >= 1 && !window->isRefreshing(), 30000);
+    auto* status = window->findChild<QLabel*>(QStringLiteral("statusLabel"));
+    QVERIFY(status);
+    QVERIFY2(status->text().startsWith(QStringLiteral("当前状态：获取开奖失败（服务要求等待）")),
+             qPrintable(status->text()));
+    QVERIFY2(status->text().contains(QStringLiteral("服务要求等待，120秒后再试（HTTP 429）")),
+             qPrintable(status->text()));
     window->waitForArchive();
 }
 

@@ -360,8 +360,18 @@ void TestKenoFetch::backfillPagesSpaced()
     QVERIFY(pager(100, 105));
     QVERIFY(pager(100, 205));
     QCOMPARE(pauses, (std::vector<std::chrono::milliseconds>{700ms, 1000ms}));
-    const std::lock_guard lock(m_busyMutex);
-    QCOMPARE(m_pageTimes, (std::vector<qint64>{0, 1000, 2500, 3500}));
+    {
+        const std::lock_guard lock(m_busyMutex);
+        QCOMPARE(m_pageTimes, (std::vector<qint64>{0, 1000, 2500, 3500}));
+    }
+    // Once cancelled (the program closes), the pager asks for nothing more.
+    const auto stopping = std::make_shared<std::atomic<bool>>(false);
+    const PageFetcher stoppable = kenoJsonPager(source, pacing, stopping);
+    QVERIFY(stoppable(1, 0));
+    stopping->store(true);
+    const int asked = m_pages.count;
+    QVERIFY(!stoppable(100, 5));
+    QCOMPARE(m_pages.count, asked);
 }
 
 QTEST_GUILESS_MAIN(TestKenoFetch)
