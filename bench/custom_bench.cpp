@@ -100,6 +100,36 @@ static void BM_FormulaDigitEngine(benchmark::State& state)
 }
 BENCHMARK(BM_FormulaDigitEngine);
 
+// A formula of the whole language (Math, a comparison, ?:, a bitwise operator), one digit per
+// iteration through our own evaluator; against BM_FormulaDigitGrammarEngine the budget is 50 times too.
+const QString kGrammarFormula = QStringLiteral("Math.abs([1]-[12])+([3]>[4]?[5]:[6])*Math.floor([9]/2)^[2]");
+
+static void BM_FormulaDigitGrammar(benchmark::State& state)
+{
+    const std::vector<WorkingValues> rows = rowValues(benchHistory());
+    FormulaEvaluator evaluator;
+    const auto compiled = evaluator.compiled(kGrammarFormula);
+    std::size_t row = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(evaluator.digit(*compiled, rows[row]));
+        row = (row + 1) % rows.size();
+    }
+}
+BENCHMARK(BM_FormulaDigitGrammar);
+
+static void BM_FormulaDigitGrammarEngine(benchmark::State& state)
+{
+    const std::vector<WorkingValues> rows = rowValues(benchHistory());
+    QJSEngine engine;
+    std::size_t row = 0;
+    for (auto _ : state) {
+        const QString text = engine.evaluate(substituteWorkingValues(kGrammarFormula, rows[row])).toString();
+        benchmark::DoNotOptimize(lastDigitOfLeadingInteger(text));
+        row = (row + 1) % rows.size();
+    }
+}
+BENCHMARK(BM_FormulaDigitGrammarEngine);
+
 // Search attempts at W = 100, mixed mode, 2 threads, with a criterion nothing meets. The
 // attempts_per_second counter is the figure the budget speaks of (>= 1,000,000 on a quiet machine,
 // at least 5 times BM_SearchAttemptsRowPath).

@@ -8,8 +8,11 @@
 #include "custom/customtable.h"
 #include "model/textnum.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -77,6 +80,10 @@ CustomTab::CustomTab(const AppState& state, QWidget* parent)
     clearAll->setObjectName(QStringLiteral("clearAlgorithmListAction"));
     connect(clearAll, &QAction::triggered, this, &CustomTab::clearAlgorithmList);
 
+    // A formula outside the language shows red, with its reason as the box's tooltip, as it is typed.
+    for (QLineEdit* box : {m_ui->formulaEdit1, m_ui->formulaEdit2, m_ui->formulaEdit3})
+        connect(box, &QLineEdit::textChanged, this, [this, box] { showFormulaRefusal(box); });
+
     connect(&m_state, &AppState::historyChanged, this, &CustomTab::writeDrawRows);
     connect(&m_state, &AppState::drawOverdue, this, &CustomTab::stopSearchForOverdueDraw);
 }
@@ -121,6 +128,14 @@ void CustomTab::setDialogs(CustomTabDialogs dialogs)
 FormulaTriple CustomTab::formulaBoxes() const
 {
     return {m_ui->formulaEdit1->text(), m_ui->formulaEdit2->text(), m_ui->formulaEdit3->text()};
+}
+
+void CustomTab::showFormulaRefusal(QLineEdit* box)
+{
+    const std::shared_ptr<const CompiledFormula> compiled = m_evaluator.compiled(box->text());
+    const bool refused = compiled->mode == CompiledFormula::Mode::Refused;
+    box->setToolTip(refused ? compiled->refusal : QString());
+    box->setStyleSheet(refused ? QStringLiteral("QLineEdit { color: rgb(255, 0, 0); }") : QString());
 }
 
 void CustomTab::setFormulaBoxes(const FormulaTriple& formulas)
@@ -189,6 +204,11 @@ void CustomTab::showAlgorithmList()
         item->setText(2, algorithm.winStreak);
         item->setText(3, algorithm.lossStreak);
         item->setText(4, algorithm.formulas);
+        // A refused item is kept as saved and never run; it says why.
+        for (int column = 0; column < 5; ++column)
+            item->setToolTip(column, algorithm.refusal);
+        item->setData(1, Qt::ForegroundRole,
+                      algorithm.refusal.isEmpty() ? QVariant() : QVariant(QBrush(QColor(255, 0, 0))));
     }
     const int selected = m_list.selectedIndex;
     list->setCurrentItem(selected >= 0 && selected < list->topLevelItemCount() ? list->topLevelItem(selected)

@@ -13,6 +13,7 @@
 #include <memory>
 #include <thread>
 
+class QLineEdit;
 class QMenu;
 class QPoint;
 class QPushButton;
@@ -93,6 +94,7 @@ Q_SIGNALS:
 
 private:
     [[nodiscard]] FormulaTriple formulaBoxes() const;
+    void showFormulaRefusal(QLineEdit* box);
     void setFormulaBoxes(const FormulaTriple& formulas);
     [[nodiscard]] int periodCount() const;
     [[nodiscard]] int statsWindow() const;

@@ -59,10 +59,22 @@ std::optional<QString> saveRefusal(FormulaEvaluator& evaluator, const QString& n
             return QStringLiteral("第%1个公式不能包含换行。").arg(box);
         if (formula.contains(u'|'))
             return QStringLiteral("第%1个公式不能包含“|”：%2").arg(box).arg(formula);
-        if (!formulaCompiles(evaluator, formula))
-            return QStringLiteral("第%1个公式无法计算，请检查：%2").arg(box).arg(formula);
+        const std::shared_ptr<const CompiledFormula> compiled = evaluator.compiled(formula);
+        if (compiled->mode == CompiledFormula::Mode::Refused)
+            return QStringLiteral("第%1个公式不能保存：%2\n%3").arg(box).arg(compiled->refusal, formula);
     }
     return std::nullopt;
+}
+
+QString formulasRefusal(FormulaEvaluator& evaluator, const QString& formulas)
+{
+    const std::array<QString, 3> pieces = splitFormulas(formulas);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const std::shared_ptr<const CompiledFormula> compiled = evaluator.compiled(pieces[i]);
+        if (compiled->mode == CompiledFormula::Mode::Refused)
+            return QStringLiteral("第%1个公式：%2").arg(static_cast<int>(i) + 1).arg(compiled->refusal);
+    }
+    return {};
 }
 
 void appendAlgorithm(AlgorithmList& list, const QString& name, const QString& first, const QString& second,

@@ -17,6 +17,9 @@ struct CustomAlgorithm
     QString accuracy;
     QString winStreak;
     QString lossStreak;
+    // Why a formula of the item is outside the formula language, empty when none is. Such an item is
+    // kept as it was saved but never evaluated.
+    QString refusal{};
 
     friend bool operator==(const CustomAlgorithm&, const CustomAlgorithm&) = default;
 };
@@ -42,10 +45,13 @@ class FormulaEvaluator;
 
 // Why "保存算法" refuses a name and three formulas, in words for the user; nullopt when they can be
 // saved. A name holding "----", or a name or formula holding a line break or "|", would load back
-// as another record; a formula the engine cannot compile would count as 0 in every row. Empty
+// as another record; a formula outside the formula language is refused with its reason. Empty
 // names and formulas, and duplicates, are accepted.
 [[nodiscard]] std::optional<QString> saveRefusal(FormulaEvaluator& evaluator, const QString& name,
                                                  const std::array<QString, 3>& formulas);
+
+// Why the formulas text of a saved item is refused ("第2个公式：..."), or the empty text.
+[[nodiscard]] QString formulasRefusal(FormulaEvaluator& evaluator, const QString& formulas);
 
 // "保存算法": appends an item; no check is made (see saveRefusal).
 void appendAlgorithm(AlgorithmList& list, const QString& name, const QString& first, const QString& second,

@@ -241,6 +241,9 @@ const double* runProgram(const ArithmeticProgram::Op* ops, std::size_t opCount, 
             stack[--top] = out;
             break;
         }
+        default:
+            // Only pure arithmetic comes here (ArithmeticProgram::arithmeticOnly).
+            break;
         }
     }
     return stack[0];
@@ -349,7 +352,7 @@ void columnFormulaDigits(ColumnScratch& scratch, FormulaEvaluator& rowPath, cons
         std::fill(out, out + rows, 0);
         return;
     }
-    if (formula.mode != CompiledFormula::Mode::Program) {
+    if (formula.mode != CompiledFormula::Mode::Program || !formula.program.arithmeticOnly) {
         for (int r = 0; r < rows; ++r)
             out[r] = rowPath.digit(formula, columns.rowValues(r));
         return;

@@ -2,5 +2,5 @@
 
 #include <QLoggingCategory>
 
-// The saved algorithms' file, the formula engines and the search.
+// The saved algorithms' file, the formula evaluator and the search.
 Q_DECLARE_LOGGING_CATEGORY(lcCustom)

@@ -202,6 +202,14 @@ void refreshAlgorithmStats(FormulaEvaluator& evaluator, const DrawHistory& histo
     ColumnScratch scratch;
     PlanStats record;
     for (CustomAlgorithm& algorithm : algorithms) {
+        // A formula outside the language is never run: the item says so instead of statistics.
+        algorithm.refusal = formulasRefusal(evaluator, algorithm.formulas);
+        if (!algorithm.refusal.isEmpty()) {
+            algorithm.accuracy = kRefusedStats;
+            algorithm.winStreak.clear();
+            algorithm.lossStreak.clear();
+            continue;
+        }
         if (prepared) {
             const FormulaTriple formulas = splitFormulas(algorithm.formulas);
             const std::array<std::shared_ptr<const CompiledFormula>, 3> compiled = {

@@ -73,9 +73,13 @@ struct CustomStatsWindow
 [[nodiscard]] std::optional<PlanStats> evaluateCustomAlgorithm(FormulaEvaluator& evaluator, const DrawHistory& history,
                                                                const FormulaTriple& formulas, int code, int window);
 
+// What the accuracy column of a saved algorithm with a refused formula shows.
+inline const QString kRefusedStats = QStringLiteral("已拒绝");
+
 // Recomputes the statistics columns of every saved algorithm (accuracy, win streak, loss streak as
 // decimal texts) for code `code` over `window`. One record serves the whole pass: with fewer than
-// 10 draws nothing is evaluated and every item shows 0.
+// 10 draws nothing is evaluated and every item shows 0. An item with a formula outside the language
+// gets its refusal and kRefusedStats, and is not evaluated.
 void refreshAlgorithmStats(FormulaEvaluator& evaluator, const DrawHistory& history,
                            std::vector<CustomAlgorithm>& algorithms, int code, int window);
 

@@ -1,6 +1,5 @@
 #include "formula.h"
 
-#include "enginegate.h"
 #include "jsnumber.h"
 
 #include <QStringList>
@@ -11,12 +10,6 @@ namespace {
 
 // Compiled formulas kept per evaluator; the search compiles its own and never fills this.
 constexpr qsizetype kMaxCachedFormulas = 4096;
-
-// A plain formula takes microseconds in the engine. Evaluations slower than this count against
-// the formula, and once they add up to the budget the formula counts as rejected, so a formula
-// that stays just under the watchdog's limit cannot hold the window for a whole table of rows.
-constexpr std::chrono::milliseconds kSlowEvaluation{20};
-constexpr std::chrono::milliseconds kSlowBudget{300};
 
 // The token number of "[t]" at `at` (t = 1..18, no leading zero, no blanks), or 0.
 int tokenAt(const QString& text, qsizetype at, qsizetype& length)
@@ -75,6 +68,46 @@ QString substituteWorkingValues(const QString& formula, const WorkingValues& val
     return text;
 }
 
+namespace {
+
+// Digits 1..9 stand in for the draw digits when a formula is checked: tokens glued together still
+// read as one number, and no token adds a leading zero.
+WorkingValues representativeValues()
+{
+    WorkingValues digits{};
+    for (std::size_t slot = 0; slot < digits.size(); ++slot)
+        digits[slot] = static_cast<int>(slot % 9) + 1;
+    return digits;
+}
+
+// A bracket that is not part of a token, with the text from it for the reason, or nullopt.
+std::optional<QString> strayBracket(const QString& formula)
+{
+    for (qsizetype i = 0; i < formula.size(); ++i) {
+        qsizetype length = 0;
+        if (tokenAt(formula, i, length)) {
+            i += length - 1;
+            continue;
+        }
+        if (formula[i] == u'[' || formula[i] == u']')
+            return formula.mid(i, 4);
+    }
+    return std::nullopt;
+}
+
+// The value with the engine's signs of zero, which only its text shows: digits come out the same
+// from evaluateArithmetic, which the rows and columns of a table use.
+FormulaValue valueOf(const ArithmeticProgram& program, const int* values)
+{
+    FormulaValue value;
+    const ProgramValue result = evaluateProgram(program, values);
+    value.kind = result.boolean ? FormulaValue::Kind::Boolean : FormulaValue::Kind::Number;
+    value.number = result.number;
+    return value;
+}
+
+} // namespace
+
 CompiledFormula compileFormula(const QString& formula)
 {
     CompiledFormula compiled;
@@ -84,32 +117,45 @@ CompiledFormula compileFormula(const QString& formula)
         if (const int token = tokenAt(formula, i, length))
             compiled.slotMask |= 1u << (token - 1);
     }
-    // A substituted text longer than the engine takes means nothing in either evaluator; whether
-    // it is longer is known only once the tokens are replaced.
-    if (formula.size() > kMaxEngineTextLength) {
-        compiled.mode = CompiledFormula::Mode::Textual;
+    const auto refuse = [&compiled](QString reason) {
+        compiled.mode = CompiledFormula::Mode::Refused;
+        compiled.refusal = std::move(reason);
+        compiled.program = {};
         return compiled;
-    }
+    };
+    // Every bracket belongs to a token, so replacing the tokens never forms a new one.
+    if (const std::optional<QString> bracket = strayBracket(formula))
+        return refuse(QStringLiteral("方括号只能写成[1]到[18]：“%1”").arg(*bracket));
+    const QString representative = substituteWorkingValues(formula, representativeValues());
+    if (representative.size() > kMaxFormulaTextLength)
+        return refuse(QStringLiteral("算法太长（换入数字后最多%1个字符）").arg(kMaxFormulaTextLength));
     ArithmeticCompilation result = compileArithmetic(formula, true);
     switch (result.status) {
     case ArithmeticStatus::Program:
         compiled.mode = CompiledFormula::Mode::Program;
         compiled.program = std::move(result.program);
-        break;
+        return compiled;
     case ArithmeticStatus::Empty:
         compiled.mode = CompiledFormula::Mode::Empty;
-        break;
+        return compiled;
     case ArithmeticStatus::Invalid:
-        compiled.mode = CompiledFormula::Mode::Invalid;
-        break;
+        return refuse(result.reason);
     case ArithmeticStatus::Glued:
-        compiled.mode = CompiledFormula::Mode::Textual;
-        break;
-    case ArithmeticStatus::NotArithmetic:
-        compiled.mode = CompiledFormula::Mode::Engine;
         break;
     }
+    const ArithmeticCompilation text = compileArithmetic(representative, false);
+    if (text.status == ArithmeticStatus::Invalid)
+        return refuse(text.reason);
+    compiled.mode = CompiledFormula::Mode::Textual;
     return compiled;
+}
+
+std::optional<QString> formulaRefusal(const QString& formula)
+{
+    CompiledFormula compiled = compileFormula(formula);
+    if (compiled.mode != CompiledFormula::Mode::Refused)
+        return std::nullopt;
+    return std::move(compiled.refusal);
 }
 
 QString FormulaValue::valueText() const
@@ -119,48 +165,24 @@ QString FormulaValue::valueText() const
         return {};
     case Kind::Number:
         return jsNumberToString(number);
-    case Kind::Text:
-        return text;
+    case Kind::Boolean:
+        return number != 0 ? QStringLiteral("true") : QStringLiteral("false");
     }
     return {};
 }
 
 int FormulaValue::digit() const
 {
-    switch (kind) {
-    case Kind::None:
-        return 0;
-    case Kind::Number:
-        return jsNumberDigit(number);
-    case Kind::Text:
-        return lastDigitOfLeadingInteger(text);
-    }
-    return 0;
+    // "true" and "false" have no leading digits.
+    return kind == Kind::Number ? jsNumberDigit(number) : 0;
 }
 
-FormulaEvaluator::FormulaEvaluator() : FormulaEvaluator(Clock(), ExpressionEngine::Admission::Formulas) {}
-
-FormulaEvaluator::FormulaEvaluator(Clock clock, ExpressionEngine::Admission admission)
-    : m_clock(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })), m_admission(admission)
-{}
-
-FormulaEvaluator::~FormulaEvaluator() = default;
-
-ExpressionEngine& FormulaEvaluator::engine()
+FormulaValue evaluateSubstituted(QStringView text)
 {
-    if (!m_engine)
-        m_engine = std::make_unique<ExpressionEngine>(ExpressionEngine::kDefaultTimeLimit, m_admission);
-    return *m_engine;
-}
-
-bool FormulaEvaluator::engineCompiles(const QString& expression)
-{
-    return engine().compiles(expression);
-}
-
-QString FormulaEvaluator::evaluateWithEngine(const QString& expression)
-{
-    return engine().evaluate(expression);
+    const ArithmeticCompilation result = compileArithmetic(text, false);
+    if (result.status != ArithmeticStatus::Program)
+        return {};
+    return valueOf(result.program, nullptr);
 }
 
 std::shared_ptr<const CompiledFormula> FormulaEvaluator::compiled(const QString& formula)
@@ -175,71 +197,22 @@ std::shared_ptr<const CompiledFormula> FormulaEvaluator::compiled(const QString&
     return compiledFormula;
 }
 
-FormulaValue FormulaEvaluator::evaluateText(const CompiledFormula& formula, const QString& expression)
-{
-    FormulaValue value;
-    if (expression.size() > kMaxEngineTextLength)
-        return value;
-    const ArithmeticCompilation result = compileArithmetic(expression, false);
-    switch (result.status) {
-    case ArithmeticStatus::Program:
-        value.kind = FormulaValue::Kind::Number;
-        value.number = evaluateArithmetic(result.program, nullptr);
-        return value;
-    case ArithmeticStatus::Empty:
-    case ArithmeticStatus::Invalid:
-        return value;
-    case ArithmeticStatus::Glued:
-    case ArithmeticStatus::NotArithmetic:
-        break;
-    }
-    if (m_runaway.contains(formula.formula))
-        return value;
-    const auto started = m_clock();
-    QString text = engine().evaluate(expression);
-    if (engine().lastWasInterrupted()) {
-        m_runaway.insert(formula.formula);
-        return value;
-    }
-    if (const auto spent = m_clock() - started; spent >= kSlowEvaluation) {
-        auto& slow = m_slowTime[formula.formula];
-        slow += spent;
-        if (slow >= kSlowBudget) {
-            m_slowTime.remove(formula.formula);
-            m_runaway.insert(formula.formula);
-        }
-    }
-    if (!text.isEmpty()) {
-        value.kind = FormulaValue::Kind::Text;
-        value.text = std::move(text);
-    }
-    return value;
-}
-
 FormulaValue FormulaEvaluator::evaluate(const CompiledFormula& formula, const WorkingValues& values)
 {
     switch (formula.mode) {
     case CompiledFormula::Mode::Empty:
+    case CompiledFormula::Mode::Refused:
         return {};
-    case CompiledFormula::Mode::Invalid:
-        if (!anyNegative(formula.slotMask, values))
-            return {};
-        break;
     case CompiledFormula::Mode::Program:
         // A negative value written into the text can merge with a minus before it ("4--3"), so
         // such rows go through the substituted text.
-        if (!anyNegative(formula.slotMask, values)) {
-            FormulaValue value;
-            value.kind = FormulaValue::Kind::Number;
-            value.number = evaluateArithmetic(formula.program, values.data());
-            return value;
-        }
+        if (!anyNegative(formula.slotMask, values))
+            return valueOf(formula.program, values.data());
         break;
     case CompiledFormula::Mode::Textual:
-    case CompiledFormula::Mode::Engine:
         break;
     }
-    return evaluateText(formula, substituteWorkingValues(formula.formula, values));
+    return evaluateSubstituted(substituteWorkingValues(formula.formula, values));
 }
 
 FormulaValue FormulaEvaluator::evaluate(const QString& formula, const WorkingValues& values)
@@ -249,34 +222,15 @@ FormulaValue FormulaEvaluator::evaluate(const QString& formula, const WorkingVal
 
 int FormulaEvaluator::digit(const CompiledFormula& formula, const WorkingValues& values)
 {
-    if (formula.mode == CompiledFormula::Mode::Program && !anyNegative(formula.slotMask, values))
+    if (formula.mode == CompiledFormula::Mode::Program && formula.program.arithmeticOnly &&
+        !anyNegative(formula.slotMask, values))
         return jsNumberDigit(evaluateArithmetic(formula.program, values.data()));
     return evaluate(formula, values).digit();
 }
 
 bool formulaCompiles(FormulaEvaluator& evaluator, const QString& formula)
 {
-    const std::shared_ptr<const CompiledFormula> compiled = evaluator.compiled(formula);
-    switch (compiled->mode) {
-    case CompiledFormula::Mode::Empty:
-    case CompiledFormula::Mode::Program:
-        return true;
-    case CompiledFormula::Mode::Invalid:
-        return false;
-    case CompiledFormula::Mode::Textual:
-    case CompiledFormula::Mode::Engine:
-        break;
-    }
-    // Digits 1..9 stand in for the draw digits, so tokens glued together still read as one number.
-    WorkingValues digits{};
-    for (std::size_t slot = 0; slot < digits.size(); ++slot)
-        digits[slot] = static_cast<int>(slot % 9) + 1;
-    const QString text = substituteWorkingValues(formula, digits);
-    if (text.size() > kMaxEngineTextLength)
-        return false;
-    if (compileArithmetic(text, false).status == ArithmeticStatus::Program)
-        return true;
-    return evaluator.engineCompiles(text);
+    return evaluator.compiled(formula)->mode != CompiledFormula::Mode::Refused;
 }
 
 int formulaDigit(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values)

@@ -1,19 +1,16 @@
 #pragma once
 
 #include "arithmetic.h"
-#include "expressionengine.h"
 
 #include "model/draw.h"
 #include "plans/planrules.h" // WorkingValues, shared with the plan rules
 
 #include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <array>
-#include <chrono>
-#include <functional>
 #include <memory>
+#include <optional>
 
 namespace tandor28 {
 
@@ -26,60 +23,58 @@ namespace tandor28 {
 // including "[0]", "[19]", "[01]" and "[ 1]", is kept as typed.
 [[nodiscard]] QString substituteWorkingValues(const QString& formula, const WorkingValues& values);
 
-// One formula compiled for repeated evaluation over different working values.
+// One formula compiled for repeated evaluation over different working values. A formula is in the
+// language (arithmetic.h) when the text its tokens leave is; one outside it is refused with its
+// reason and never evaluated.
 struct CompiledFormula
 {
     enum class Mode
     {
         Empty,   // no value: digit 0
-        Invalid, // always rejected by the engine: digit 0
-        Program, // pure arithmetic with slots: evaluated by our own code, row by row
-        Textual, // substituted per row, then compiled as arithmetic or handed to the engine
-        Engine,  // substituted per row and handed to the engine
+        Refused, // outside the language: digit 0, `refusal` says why
+        Program, // compiled with slots: evaluated by our own code, row by row or column by column
+        Textual, // tokens glued to digits or to each other: substituted and compiled per row
     };
     QString formula;
     Mode mode = Mode::Empty;
     ArithmeticProgram program;
+    QString refusal;
     // Working values the formula names. A negative value writes a sign into the text, which can
-    // change what the text means ("[1] [2]" is rejected for 4 and 5 but reads 4 -5 as -1).
+    // change what the text means ("[1]-[2]" is "4--5", outside the language), so such rows are
+    // substituted and compiled.
     std::uint32_t slotMask = 0;
 };
 
 [[nodiscard]] CompiledFormula compileFormula(const QString& formula);
+
+// Why a formula is outside the language, in words for the user; nullopt when it is in it (the empty
+// formula and one of blanks are: they give no value).
+[[nodiscard]] std::optional<QString> formulaRefusal(const QString& formula);
 
 // What one formula yields for one set of working values.
 struct FormulaValue
 {
     enum class Kind
     {
-        None,   // rejected or no value: the empty text
-        Number, // computed by the fast path
-        Text,   // as the engine wrote it
+        None, // refused or no value: the empty text
+        Number,
+        Boolean, // a comparison's value: "true" or "false"
     };
     Kind kind = Kind::None;
-    double number = 0;
-    QString text;
+    double number = 0; // 1 or 0 for a boolean
 
     [[nodiscard]] QString valueText() const;
     // The last digit of the leading integer of valueText().
     [[nodiscard]] int digit() const;
 };
 
-// Evaluates formulas for one thread: the fast path for arithmetic, the engine (created on first
-// need) for everything else. Compiled formulas are kept, so a formula is compiled once however many
-// rows it is evaluated for. A formula the watchdog had to interrupt counts as rejected from then
-// on, so a table does not wait out the time limit once per row; so does a formula whose slow
-// evaluations, each under the limit, have added up to more than a table may spend on one formula.
+// Evaluates formulas for one thread, all with our own code: no formula ever reaches a script
+// engine. Compiled formulas are kept, so a formula is compiled once however many rows it is
+// evaluated for.
 class FormulaEvaluator
 {
 public:
-    using Clock = std::function<std::chrono::steady_clock::time_point()>;
-
-    FormulaEvaluator();
-    // `clock` measures the engine's evaluations against the budget (the steady clock when empty);
-    // `admission` is what the engine accepts. Tests set both to reach the budget and the watchdog.
-    FormulaEvaluator(Clock clock, ExpressionEngine::Admission admission);
-    ~FormulaEvaluator();
+    FormulaEvaluator() = default;
     FormulaEvaluator(const FormulaEvaluator&) = delete;
     FormulaEvaluator& operator=(const FormulaEvaluator&) = delete;
 
@@ -87,30 +82,19 @@ public:
     [[nodiscard]] FormulaValue evaluate(const QString& formula, const WorkingValues& values);
     [[nodiscard]] int digit(const CompiledFormula& formula, const WorkingValues& values);
 
-    // The engine alone, for an already substituted text (also what the fast path is checked against).
-    [[nodiscard]] QString evaluateWithEngine(const QString& expression);
-
-    // Whether the engine accepts an already substituted text without running it.
-    [[nodiscard]] bool engineCompiles(const QString& expression);
-
     // Shared, so a compiled formula stays valid while the cache changes.
     [[nodiscard]] std::shared_ptr<const CompiledFormula> compiled(const QString& formula);
 
 private:
-    [[nodiscard]] FormulaValue evaluateText(const CompiledFormula& formula, const QString& expression);
-    ExpressionEngine& engine();
-
-    Clock m_clock;
-    ExpressionEngine::Admission m_admission = ExpressionEngine::Admission::Formulas;
-    std::unique_ptr<ExpressionEngine> m_engine;
     QHash<QString, std::shared_ptr<const CompiledFormula>> m_cache;
-    QSet<QString> m_runaway;
-    QHash<QString, std::chrono::steady_clock::duration> m_slowTime;
 };
 
-// Whether a formula can be saved: empty, pure arithmetic, or a text the engine accepts once its
-// tokens are replaced by digits. A formula that fails here would count as 0 in every row.
+// Whether a formula can be saved: whether it is in the language (see formulaRefusal).
 [[nodiscard]] bool formulaCompiles(FormulaEvaluator& evaluator, const QString& formula);
+
+// The value of an already substituted text, as the formula language gives it: None when the text is
+// outside the language.
+[[nodiscard]] FormulaValue evaluateSubstituted(QStringView text);
 
 // 0..9: the last digit of the integer part of the formula's value; rejected formulas give 0.
 [[nodiscard]] int formulaDigit(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values);

@@ -543,6 +543,10 @@ void TestCustomTab::saveRefusesWhatWouldNotComeBack_data()
     QTest::newRow("formula with a line break") << "a" << "[1]" << "[2]\n+1" << "换行";
     QTest::newRow("formula that does not compile") << "a" << "[1]+" << "[2]" << "[1]+";
     QTest::newRow("formula the engine is not given") << "a" << "[1]" << "'x'.repeat(1e9)" << "'x'.repeat(1e9)";
+    QTest::newRow("name built from a value's text") << "a" << "(Math.abs+[])[3+0]" << "[2]" << "第1个公式不能保存：方括号";
+    QTest::newRow("loop inside a built-in") << "a" << "[1]" << "[].includes.call({length:1e12},1)" << "第3个公式不能保存";
+    QTest::newRow("huge string") << "a" << "JSON.stringify(Array(1e8))" << "[2]" << "“JSON”";
+    QTest::newRow("Math replaced") << "a" << "Math.abs=Math.floor" << "[2]" << "不能赋值";
     // clang-format on
 }
 
@@ -583,11 +587,31 @@ void TestCustomTab::savedHostileFormulaLoadsAsZero()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(encodeStore({saved}));
     }
+    const QString path = storeDir.filePath(QStringLiteral("TandorData.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
     CustomTabFixture f(kHistoryLength, storeDir.path());
     QCOMPARE(f.tab->savedList()->topLevelItemCount(), 1);
     QCOMPARE(f.listRow(0)[4], formulas);
+    // Shown as refused, with the reason, never run.
+    QCOMPARE(f.listRow(0)[1], kRefusedStats);
+    const QString reason = f.tab->savedList()->topLevelItem(0)->toolTip(0);
+    QVERIFY2(reason.startsWith(QStringLiteral("第1个公式：")) && reason.contains(QStringLiteral("“new”")),
+             qPrintable(reason));
     f.clickListItem(0);
     QCOMPARE(f.boxes()[0], QStringLiteral("new Array(6e5).copyWithin(0,1)"));
+    // The boxes holding it say why too.
+    QVERIFY(f.child<QLineEdit>("formulaEdit1")->toolTip().contains(QStringLiteral("“new”")));
+    QVERIFY(!f.child<QLineEdit>("formulaEdit1")->styleSheet().isEmpty());
+    f.setBoxes({QStringLiteral("[1]"), QString(), QString()});
+    QCOMPARE(f.child<QLineEdit>("formulaEdit1")->toolTip(), QString());
+    QCOMPARE(f.child<QLineEdit>("formulaEdit1")->styleSheet(), QString());
+    f.clickListItem(0);
+    // Kept in the file as it was.
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
     // Every formula counts as digit 0, so every row predicts the special number 00.
     for (int row = 2; row <= kPeriodCount + 1; ++row)
         QCOMPARE(cellText(f.tab->table(), row, 3), QStringLiteral("00"));

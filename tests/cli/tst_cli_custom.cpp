@@ -49,6 +49,8 @@ private Q_SLOTS:
     void tableEqualsCore();
     void statsEqualsCore_data();
     void statsEqualsCore();
+    void refusedFormulasAreNotRun_data();
+    void refusedFormulasAreNotRun();
     void searchFindsAtOnce();
     void searchRunsOutOfAttempts();
     void searchSeedTable_data();
@@ -63,35 +65,42 @@ private Q_SLOTS:
 
 void TestCliCustom::formulaPrintsTextAndDigit_data()
 {
+    // A formula outside the language prints an empty value and 0, says why on stderr, exits 3.
     QTest::addColumn<QString>("formula");
     QTest::addColumn<QString>("line");
-    QTest::newRow("first default box") << "[1]+[8]+[9]+[12]/[8]*[6]"
-                                       << "19.75\t9";
-    QTest::newRow("third default box") << "[1]*[9]+[5]/[2]+[10]"
-                                       << "10.4\t0";
-    QTest::newRow("rejected") << "[1]+"
-                              << "\t0";
-    QTest::newRow("engine only") << "Math.pow([1],3)"
-                                 << "64\t4";
-    QTest::newRow("leading zero decimal") << "05+[1]"
-                                          << "9\t9";
-    QTest::newRow("leading zero octal") << "010*[1]"
-                                        << "32\t2";
-    QTest::newRow("leading zero array") << "[01]"
-                                        << "1\t1";
-    QTest::newRow("built-in that crashes the engine") << "new Array(6e5).copyWithin(0,1)"
-                                                      << "\t0";
-    QTest::newRow("string that doubles") << "s='xxxxxxxxxx';s=s.replace(/x/g,s);s=s.replace(/x/g,s)"
-                                         << "\t0";
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("reason");
+    // clang-format off
+    QTest::newRow("first default box") << "[1]+[8]+[9]+[12]/[8]*[6]" << "19.75\t9" << 0 << "";
+    QTest::newRow("third default box") << "[1]*[9]+[5]/[2]+[10]" << "10.4\t0" << 0 << "";
+    QTest::newRow("rejected") << "[1]+" << "\t0" << 3 << "不完整";
+    QTest::newRow("Math function") << "Math.pow([1],3)" << "64\t4" << 0 << "";
+    QTest::newRow("comparison") << "[1]<[2]" << "true\t0" << 0 << "";
+    QTest::newRow("leading zero decimal") << "05+[1]" << "9\t9" << 0 << "";
+    QTest::newRow("leading zero octal") << "010*[1]" << "32\t2" << 0 << "";
+    QTest::newRow("leading zero array") << "[01]" << "\t0" << 3 << "方括号";
+    QTest::newRow("built-in that crashes the engine") << "new Array(6e5).copyWithin(0,1)" << "\t0" << 3 << "“new”";
+    QTest::newRow("string that doubles") << "s='xxxxxxxxxx';s=s.replace(/x/g,s);s=s.replace(/x/g,s)" << "\t0" << 3 << "不能赋值";
+    QTest::newRow("name built from a value's text") << "(Math.abs+[])[3+0]" << "\t0" << 3 << "方括号";
+    QTest::newRow("loop inside a built-in") << "[].includes.call({length:1e12},1)" << "\t0" << 3 << "方括号";
+    QTest::newRow("huge string") << "JSON.stringify(Array(1e8))" << "\t0" << 3 << "“JSON”";
+    // clang-format on
 }
 
 void TestCliCustom::formulaPrintsTextAndDigit()
 {
     QFETCH(QString, formula);
     QFETCH(QString, line);
+    QFETCH(int, status);
+    QFETCH(QString, reason);
     const Run result = run({QStringLiteral("formula"), QStringLiteral("--values"), kExampleValues, formula});
-    QCOMPARE(result.status, 0);
+    QCOMPARE(result.status, status);
     QCOMPARE(result.lines, QStringList{line});
+    if (reason.isEmpty())
+        QVERIFY2(result.err.isEmpty(), qPrintable(result.err));
+    else
+        QVERIFY2(result.err.contains(QStringLiteral("refused: ")) && result.err.contains(reason),
+                 qPrintable(result.err));
 }
 
 void TestCliCustom::formulaBatch()
@@ -104,6 +113,13 @@ void TestCliCustom::formulaBatch()
     const Run result = run({QStringLiteral("formula"), QStringLiteral("--batch")}, input);
     QCOMPARE(result.status, 0);
     QCOMPARE(result.lines, (QStringList{"19.75\t9", "Infinity\t0", "-39\t9"}));
+
+    // A refused line still prints its line, says why with its number, and the run exits 3.
+    const Run refused = run({QStringLiteral("formula"), QStringLiteral("--batch")},
+                            QStringLiteral("[1]\t%1\nfoo\t%1\n[2]\t%1\n").arg(kExampleValues));
+    QCOMPARE(refused.status, 3);
+    QCOMPARE(refused.lines, (QStringList{"4\t4", "\t0", "5\t5"}));
+    QVERIFY2(refused.err.contains(QStringLiteral("line 2: refused: ")), qPrintable(refused.err));
 
     const Run bad = run({QStringLiteral("formula"), QStringLiteral("--batch")}, QStringLiteral("[1]\t1,2,3\n"));
     QCOMPARE(bad.status, 2);
@@ -199,6 +215,34 @@ void TestCliCustom::tableEqualsCore()
         QCOMPARE(result.lines[row], predictionRowLine(row + 1, table->rows[static_cast<std::size_t>(row)]));
     // The special number of the coming issue is not shown on this tab.
     QCOMPARE(result.lines[0].split(u'\t')[4], QString());
+}
+
+void TestCliCustom::refusedFormulasAreNotRun_data()
+{
+    // table, stats and backtest refuse --formulas outside the language before anything runs: exit 2,
+    // which formula and why on stderr, nothing on stdout.
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("formulas");
+    QTest::addColumn<QString>("reason");
+    const QStringList table{"table", "--tab", "custom", "--bet", "1"};
+    const QStringList stats{"stats", "--tab", "custom", "--bet", "1", "--window", "20"};
+    // clang-format off
+    QTest::newRow("table, name built from a text") << table << "[1]|(Math.abs+[])[3+0]|[2]" << "formula 2 is refused";
+    QTest::newRow("table, loop in a built-in") << table << "[].includes.call({length:1e12},1)||" << "formula 1 is refused";
+    QTest::newRow("stats, huge string") << stats << "[1]||JSON.stringify(Array(1e8))" << "formula 3 is refused";
+    QTest::newRow("stats, Math replaced") << stats << "Math.abs=Math.floor||" << "不能赋值";
+    // clang-format on
+}
+
+void TestCliCustom::refusedFormulasAreNotRun()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, formulas);
+    QFETCH(QString, reason);
+    const Run result = run(command + feedArgs() + QStringList{"--formulas", formulas});
+    QCOMPARE(result.status, 2);
+    QVERIFY(result.lines.isEmpty());
+    QVERIFY2(result.err.contains(reason), qPrintable(result.err));
 }
 
 void TestCliCustom::statsEqualsCore_data()

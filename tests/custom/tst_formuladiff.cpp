@@ -1,8 +1,10 @@
-// The fast path and the JavaScript engine must agree on every formula: same digit, and where the fast
-// path computes a number, the same value text.
+// Our own evaluator and the JavaScript engine must agree on every formula of the language: same
+// digit and same value text. A formula outside the language is refused and gives 0; the engine is
+// not asked about it.
 #include "custom/formula.h"
 #include "custom/jsnumber.h"
 
+#include "expressionengine.h"
 #include "formulamaker.h"
 
 #include <QTest>
@@ -12,37 +14,54 @@ using testsupport::FormulaMaker;
 
 namespace {
 
+const QString kEngineAbsDefect = QStringLiteral("5.56267403628905e-309");
+
 struct Agreement
 {
     int formulas = 0;
+    int admitted = 0;
     int fastPathNumbers = 0;
 };
 
-void compareOne(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values, Agreement& tally)
+void compareOne(ExpressionEngine& engine, FormulaEvaluator& evaluator, const QString& formula,
+                const WorkingValues& values, Agreement& tally)
 {
+    ++tally.formulas;
+    const CompiledFormula compiled = compileFormula(formula);
+    const FormulaValue ours = evaluator.evaluate(compiled, values);
+    const int ourDigit = evaluator.digit(compiled, values);
+    if (compiled.mode == CompiledFormula::Mode::Refused) {
+        QVERIFY2(ours.kind == FormulaValue::Kind::None && ourDigit == 0, qPrintable(formula));
+        return;
+    }
+    ++tally.admitted;
     const QString substituted = substituteWorkingValues(formula, values);
-    const QString engineText = evaluator.evaluateWithEngine(substituted);
-    const FormulaValue fast = evaluator.evaluate(compileFormula(formula), values);
-    const int fastDigit = evaluator.digit(compileFormula(formula), values);
+    QString engineText = engine.evaluate(substituted);
+    // The engine runs under a watchdog, which a loaded machine can trip: a disagreement must show
+    // again with a fresh engine before it counts.
+    const auto agrees = [&](const QString& text) {
+        return lastDigitOfLeadingInteger(text) == ourDigit && text == ours.valueText();
+    };
+    if (!agrees(engineText))
+        engineText = ExpressionEngine().evaluate(substituted);
+    // The engine's Math.abs of the integer -2147483648 (as 1<<31 or ~2147483647 give it) returns a
+    // stray double; ours gives 2147483648 (see the grammar test).
+    if (engineText.contains(kEngineAbsDefect) && substituted.contains(QLatin1String("Math.abs")))
+        return;
     const int engineDigit = lastDigitOfLeadingInteger(engineText);
-    if (fastDigit != engineDigit || fast.digit() != engineDigit) {
-        QFAIL(qPrintable(QStringLiteral("digit differs for %1 (= %2): fast %3, engine %4 (%5)")
+    if (ourDigit != engineDigit || ours.digit() != engineDigit) {
+        QFAIL(qPrintable(QStringLiteral("digit differs for %1 (= %2): ours %3, engine %4 (%5)")
                              .arg(formula, substituted)
-                             .arg(fastDigit)
+                             .arg(ourDigit)
                              .arg(engineDigit)
                              .arg(engineText)));
     }
-    if (fast.kind == FormulaValue::Kind::Number) {
+    if (ours.kind == FormulaValue::Kind::Number)
         ++tally.fastPathNumbers;
-        if (fast.valueText() != engineText) {
-            QFAIL(qPrintable(QStringLiteral("text differs for %1: fast %2, engine %3")
-                                 .arg(substituted, fast.valueText(), engineText)));
-        }
-    } else if (fast.valueText() != engineText) {
+    if (ours.valueText() != engineText) {
         QFAIL(qPrintable(
-            QStringLiteral("text differs for %1: fast %2, engine %3").arg(substituted, fast.valueText(), engineText)));
+            QStringLiteral("text differs for %1: ours %2, engine %3").arg(substituted, ours.valueText(), engineText)));
     }
-    ++tally.formulas;
 }
 
 } // namespace
@@ -68,6 +87,8 @@ void TestFormulaDiff::randomFormulas_data()
     QTest::newRow("tricky arithmetic") << 2 << 2500 << false;
     QTest::newRow("tricky arithmetic, negative and two-digit values") << 2 << 1000 << true;
     QTest::newRow("mixed mode, negative and two-digit values") << 0 << 500 << true;
+    QTest::newRow("the whole language") << 3 << 4000 << false;
+    QTest::newRow("the whole language, negative and two-digit values") << 3 << 1500 << true;
 }
 
 void TestFormulaDiff::randomFormulas()
@@ -77,18 +98,21 @@ void TestFormulaDiff::randomFormulas()
     QFETCH(bool, unusualValues);
     FormulaMaker maker(0x5eed0000u + static_cast<unsigned>(kind) * 7919u + (unusualValues ? 1u : 0u),
                        FormulaMaker::Style::Engine);
+    ExpressionEngine engine;
     FormulaEvaluator evaluator;
     Agreement tally;
     for (int i = 0; i < count; ++i) {
         const QString formula = kind == 0   ? maker.searchFormula(true)
                                 : kind == 1 ? maker.searchFormula(false)
-                                            : maker.tricky(0);
-        compareOne(evaluator, formula, maker.values(unusualValues), tally);
+                                : kind == 2 ? maker.tricky(0)
+                                            : maker.grammar(0);
+        compareOne(engine, evaluator, formula, maker.values(unusualValues), tally);
         if (QTest::currentTestFailed())
             return;
     }
     QCOMPARE(tally.formulas, count);
-    // The fast path must really carry the arithmetic, not hand it all to the engine.
+    // Most generated formulas are in the language, so the agreement is about something.
+    QVERIFY2(tally.admitted * 10 > count * 8, qPrintable(QString::number(tally.admitted)));
     QVERIFY2(tally.fastPathNumbers * 2 > count, qPrintable(QString::number(tally.fastPathNumbers)));
 }
 
@@ -217,15 +241,16 @@ void TestFormulaDiff::handMade_data()
 void TestFormulaDiff::handMade()
 {
     QFETCH(QString, formula);
+    ExpressionEngine engine;
     FormulaEvaluator evaluator;
     Agreement tally;
     FormulaMaker maker(42, FormulaMaker::Style::Engine);
     const WorkingValues example = {4, 5, 8, 6, 2, 6, 7, 8, 1, 6, 7, 9, 2, 9, 7, 6, 1, 1};
     WorkingValues zeros{};
-    compareOne(evaluator, formula, example, tally);
-    compareOne(evaluator, formula, zeros, tally);
+    compareOne(engine, evaluator, formula, example, tally);
+    compareOne(engine, evaluator, formula, zeros, tally);
     for (int i = 0; i < 5 && !QTest::currentTestFailed(); ++i)
-        compareOne(evaluator, formula, maker.values(i % 2 == 1), tally);
+        compareOne(engine, evaluator, formula, maker.values(i % 2 == 1), tally);
 }
 
 QTEST_GUILESS_MAIN(TestFormulaDiff)

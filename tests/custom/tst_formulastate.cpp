@@ -33,6 +33,8 @@ void TestFormulaState::laterFormulaUnaffected_data()
     QTest::newRow("a variable declared")     << "var x=[1]*2"                        << "x+1";
     QTest::newRow("Math changed")            << "Math.floor=function(){return 7}"    << "Math.floor([1]/3)";
     QTest::newRow("a built-in replaced")     << "parseInt=function(){return 3}"      << "parseInt([2])";
+    QTest::newRow("Math.abs and Math.floor replaced") << "Math.abs=Math.floor=function(){return 7}" << "Math.abs([1]-[12])+Math.floor([3]/2)";
+    QTest::newRow("Math.abs replaced by a member") << "Math.abs=Math.max" << "Math.abs(-[2])";
     // clang-format on
 }
 
@@ -40,6 +42,8 @@ void TestFormulaState::laterFormulaUnaffected()
 {
     QFETCH(QString, earlier);
     QFETCH(QString, later);
+    // The earlier formula is outside the language and never runs.
+    QVERIFY(formulaRefusal(earlier).has_value());
     FormulaEvaluator fresh;
     const int alone = formulaDigit(fresh, later, kValues);
     FormulaEvaluator used;

@@ -78,6 +78,65 @@ QString FormulaMaker::tricky(int depth)
     }
 }
 
+QString FormulaMaker::grammar(int depth)
+{
+    static const char* const binary[] = {"+",  "-",   "*",   "/", "%", "**", "<",  ">",  "<=",  ">=", "==",
+                                         "!=", "===", "!==", "&", "|", "^",  "<<", ">>", ">>>", "&&", "||"};
+    static const char* const unary[] = {"-", "+", "!", "~"};
+    static const char* const functions[] = {
+        "abs",  "acos", "acosh", "asin",  "asinh",  "atan",  "atan2", "atanh", "cbrt",  "ceil",  "clz32", "cos",
+        "cosh", "exp",  "expm1", "floor", "fround", "hypot", "imul",  "log",   "log10", "log1p", "log2",  "max",
+        "min",  "pow",  "round", "sign",  "sin",    "sinh",  "sqrt",  "tan",   "tanh",  "trunc"};
+    static const char* const constants[] = {"E", "LN10", "LN2", "LOG10E", "LOG2E", "PI", "SQRT1_2", "SQRT2"};
+    static const char* const specials[] = {
+        "0.5",  "-0.5",       "2.5",        "-2.5",        "1.5",   "0.49999999999999994",
+        "1e21", "4294967296", "2147483648", "-2147483649", "1/0",   "-1/0",
+        "0/0",  "-0",         "0x1F",       "0o17",        "0b101", "010",
+        "08",   "1e-7"};
+    const int kind = depth > 3 ? pick(0, 3) : pick(0, 12);
+    const auto operand = [&] { return grammar(depth + 1); };
+    switch (kind) {
+    case 0:
+        return token();
+    case 1:
+        return literal();
+    case 2:
+        return QString::fromLatin1(specials[pick(0, static_cast<int>(std::size(specials)) - 1)]);
+    case 3:
+        return QStringLiteral("Math.") +
+               QString::fromLatin1(constants[pick(0, static_cast<int>(std::size(constants)) - 1)]);
+    case 4:
+        return u'(' + operand() + u')';
+    case 5: {
+        // A sign before "**" needs parentheses.
+        const QString op = QString::fromLatin1(unary[pick(0, 3)]);
+        return u'(' + op + blank() + operand() + u')';
+    }
+    case 6: {
+        QString call = QStringLiteral("Math.") +
+                       QString::fromLatin1(functions[pick(0, static_cast<int>(std::size(functions)) - 1)]) + u'(';
+        const QString name = call.mid(5, call.size() - 6);
+        const bool variadic =
+            name == QLatin1String("max") || name == QLatin1String("min") || name == QLatin1String("hypot");
+        const bool two =
+            name == QLatin1String("atan2") || name == QLatin1String("imul") || name == QLatin1String("pow");
+        const int arguments = variadic ? pick(0, 3) : two ? 2 : 1;
+        for (int i = 0; i < arguments; ++i)
+            call += (i > 0 ? QStringLiteral(",") + blank() : QString()) + operand();
+        return call + u')';
+    }
+    case 7:
+        return u'(' + operand() + blank() + u'?' + blank() + operand() + blank() + u':' + blank() + operand() + u')';
+    case 8:
+        return QStringLiteral("1/(") + operand() + u')';
+    default: {
+        const QString op = QString::fromLatin1(binary[pick(0, static_cast<int>(std::size(binary)) - 1)]);
+        // Operands in parentheses where a sign could meet "**" or another sign.
+        return u'(' + operand() + u')' + blank() + op + blank() + u'(' + operand() + u')';
+    }
+    }
+}
+
 WorkingValues FormulaMaker::values(bool unusual)
 {
     WorkingValues v{};

@@ -32,6 +32,9 @@ public:
     QString literal();
     // Arithmetic with parentheses, unary signs, % and literals, sometimes with glued tokens.
     QString tricky(int depth);
+    // The whole formula language: also comparisons, logical and bitwise operators, "?:", "**", "!",
+    // "~", and Math's functions (Math.random aside) and constants, with tricky operands.
+    QString grammar(int depth);
     // Working values 0..9, or -12..12 when `unusual`.
     WorkingValues values(bool unusual);
 

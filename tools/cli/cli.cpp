@@ -2,6 +2,8 @@
 
 #include "commands.h"
 
+#include "custom/algorithmlist.h"
+#include "custom/formula.h"
 #include "feed/http.h"
 #include "feed/notice.h"
 #include "plans/bettype.h"
@@ -236,10 +238,16 @@ Option dbOption()
 
 Option formulasOption()
 {
-    return {QStringLiteral("formulas"),
-            QStringLiteral("'F1|F2|F3'"),
-            false,
-            {},
+    // A formula outside the formula language is refused with its reason, never run.
+    return {QStringLiteral("formulas"), QStringLiteral("'F1|F2|F3'"), false,
+            [](const std::optional<QString>& value, const Args&) {
+                const std::array<QString, 3> formulas = splitFormulas(value.value_or(QString()));
+                for (std::size_t i = 0; i < formulas.size(); ++i) {
+                    if (const std::optional<QString> refusal = formulaRefusal(formulas[i]))
+                        return QStringLiteral("--formulas: formula %1 is refused: %2").arg(i + 1).arg(*refusal);
+                }
+                return QString();
+            },
             QStringLiteral("the custom tab's three formulas (its defaults without it)")};
 }
 

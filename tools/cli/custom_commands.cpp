@@ -42,10 +42,18 @@ QString escaped(QString text)
         .replace(u'\n', QStringLiteral("\\n"));
 }
 
-void printFormulaValue(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values, Io& io)
+// Prints the value text and the digit; a formula outside the language prints an empty value and 0,
+// and its reason goes to stderr after `where`. Returns whether the formula was in the language.
+bool printFormulaValue(FormulaEvaluator& evaluator, const QString& formula, const WorkingValues& values, Io& io,
+                       const QString& where = QString())
 {
-    const FormulaValue value = evaluator.evaluate(formula, values);
+    const std::shared_ptr<const CompiledFormula> compiled = evaluator.compiled(formula);
+    const FormulaValue value = evaluator.evaluate(*compiled, values);
     io.out << value.valueText() << '\t' << value.digit() << '\n';
+    if (compiled->mode != CompiledFormula::Mode::Refused)
+        return true;
+    io.err << where << "refused: " << compiled->refusal << '\n';
+    return false;
 }
 
 } // namespace
@@ -131,6 +139,7 @@ int cmdFormula(const QStringList& words, Io& io)
         if (!commandArgs(words, formulaForms()[1], io))
             return kExitBadArguments;
         int lineNumber = 0;
+        bool allAdmitted = true;
         while (!io.in.atEnd()) {
             const QString line = io.in.readLine();
             ++lineNumber;
@@ -142,15 +151,18 @@ int cmdFormula(const QStringList& words, Io& io)
                 io.err << "line " << lineNumber << ": expected FORMULA<TAB>V1,...,V18 with 18 whole numbers\n";
                 return kExitBadArguments;
             }
-            printFormulaValue(evaluator, line.left(tab), *values, io);
+            if (!printFormulaValue(evaluator, line.left(tab), *values, io, QStringLiteral("line %1: ").arg(lineNumber)))
+                allAdmitted = false;
         }
-        return kExitOk;
+        return allAdmitted ? kExitOk : kExitNothing;
     }
     const std::optional<Args> args = commandArgs(words, formulaForms()[0], io);
     if (!args)
         return kExitBadArguments;
-    printFormulaValue(evaluator, args->positional.first(), *parseValues(args->value(QStringLiteral("values"))), io);
-    return kExitOk;
+    return printFormulaValue(evaluator, args->positional.first(), *parseValues(args->value(QStringLiteral("values"))),
+                             io)
+               ? kExitOk
+               : kExitNothing;
 }
 
 const std::vector<CommandForm>& storeForms()

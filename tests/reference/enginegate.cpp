@@ -1,6 +1,6 @@
 #include "enginegate.h"
 
-#include "jsnumber.h"
+#include "custom/jsnumber.h"
 
 #include <algorithm>
 #include <array>

@@ -10,11 +10,12 @@ class QJSEngine;
 
 namespace tandor28 {
 
-// The reference evaluator of formulas: a JavaScript engine with nothing installed but the language's
-// own built-ins (no console, no files, no network, no processes), minus the built-ins that allocate
-// unbounded memory in one call. It is given only the texts the gate admits (numbers, operators,
-// brackets, Math; see enginegate.h). A watchdog interrupts an evaluation that runs longer than the
-// time limit; it then counts as rejected.
+// The reference our formula evaluator is held against in the differential tests, the fuzzer and the
+// bench; the program never creates one. A JavaScript engine with nothing installed but the
+// language's own built-ins (no console, no files, no network, no processes), minus the built-ins
+// that allocate unbounded memory in one call. It is given only the texts the gate admits (numbers,
+// operators, brackets, Math; see enginegate.h). A watchdog interrupts an evaluation that runs longer
+// than the time limit; it then counts as rejected.
 //
 // An engine belongs to the thread that created it; every thread that evaluates owns its own.
 class ExpressionEngine
