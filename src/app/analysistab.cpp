@@ -344,6 +344,16 @@ void AnalysisTab::showEvent(QShowEvent* event)
         catchUp();
 }
 
+bool AnalysisTab::sameAlgorithms(const AnalysisRequest& computed) const
+{
+    // Only what is judged counts: the custom tab rewrites its own figures of an algorithm every refresh.
+    const std::vector<CustomAlgorithm> now = m_algorithms ? m_algorithms() : std::vector<CustomAlgorithm>{};
+    return std::equal(now.begin(), now.end(), computed.algorithms.begin(), computed.algorithms.end(),
+                      [](const CustomAlgorithm& a, const CustomAlgorithm& b) {
+                          return a.name == b.name && a.formulas == b.formulas;
+                      });
+}
+
 void AnalysisTab::catchUp()
 {
     m_behind = false;
@@ -354,7 +364,7 @@ void AnalysisTab::catchUp()
         // The running computation ends with a catch-up.
         return;
     }
-    if (m_live && m_computedFor && m_computedFor->first == key.first) {
+    if (m_live && m_computedFor && m_computedFor->first == key.first && sameAlgorithms(m_live->request())) {
         if (const std::optional<int> added = m_live->append(seriesFromHistory(m_state.history))) {
             m_computedFor = key;
             if (*added > 0)

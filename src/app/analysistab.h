@@ -111,6 +111,8 @@ private:
     [[nodiscard]] AnalysisRequest currentRequest() const;
     // Brings a shown tab up to the window's newest draw.
     void catchUp();
+    // Whether the saved algorithms are still those a computation judged.
+    [[nodiscard]] bool sameAlgorithms(const AnalysisRequest& computed) const;
     void onComputationFinished();
     void onCurveFinished();
     void writeStatus(const AnalysisSnapshot& snapshot);

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void fillsFromTheArchive();
     void recomputesOnlyForANewDraw();
     void hiddenTabComputesNothing();
+    void newAlgorithmJudgedAtTheNextDraw();
     void betTypeChoosesThePlans_data();
     void betTypeChoosesThePlans();
     void clickOpensThePlansCurve();
@@ -237,6 +238,32 @@ void TestAnalysisTab::hiddenTabComputesNothing()
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5002).back().sum());
     QCOMPARE(m_reads, 1);
+}
+
+// An algorithm saved since the last computation is judged from the next new draw on: that draw
+// recomputes over the archive; later draws move it on in place again.
+void TestAnalysisTab::newAlgorithmJudgedAtTheNextDraw()
+{
+    startTab([this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 72);
+    m_algorithms = {{QStringLiteral("和差"), QStringLiteral("[1]+[2]|[3]-[4]|[5]*[6]"), {}, {}, {}}};
+    m_state.history = feedHistory(archiveSeries(5001));
+    m_tab->onRefreshFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 73);
+    QCOMPARE(m_reads, 2);
+
+    // The custom tab's own figures of the algorithm change with every refresh; that is no new algorithm.
+    m_algorithms.front().accuracy = QStringLiteral("55");
+    m_state.history = feedHistory(archiveSeries(5002));
+    m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 3, 60000);
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 73);
+    QCOMPARE(m_reads, 2);
 }
 
 void TestAnalysisTab::betTypeChoosesThePlans_data()
