@@ -403,8 +403,12 @@ const std::vector<PlanBacktest>& PlanJudges::plans() const
     return m_tables->plans;
 }
 
-std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, int last, int threads) const
+std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, int last, int threads,
+                                                     std::stop_token stop, std::atomic<qint64>* judgedRows) const
 {
+    // Rows between two looks at the stop token: often enough to stop within a millisecond, rarely
+    // enough to cost nothing.
+    constexpr int kRowsPerStep = 4096;
     std::vector<RollingBacktest> backtests(m_tables->plans.size(), RollingBacktest(last));
     if (backtests.empty())
         return backtests;
@@ -414,12 +418,20 @@ std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, i
     const int considered = std::clamp(last, 0, std::max(0, static_cast<int>(size) - kPlanSourceDraws));
     std::atomic<std::size_t> next{0};
     auto work = [&] {
-        for (std::size_t i = next++; i < backtests.size(); i = next++) {
+        for (std::size_t i = next++; i < backtests.size() && !stop.stop_requested(); i = next++) {
             const PlanRule& rule = m_tables->planRules[i];
             const VerdictTable& verdicts = m_tables->verdicts(i);
             std::size_t row = 0;
             WorkingValues values{};
+            int step = 0;
             for (int k = considered; k >= 1; --k) {
+                if (++step == kRowsPerStep) {
+                    if (judgedRows)
+                        *judgedRows += step;
+                    step = 0;
+                    if (stop.stop_requested())
+                        return;
+                }
                 if (row >= window.rows.positions.size() || window.rows.positions[row] != k) {
                     backtests[i].enter(std::nullopt);
                     continue;
@@ -439,6 +451,8 @@ std::vector<RollingBacktest> PlanJudges::judgeWindow(const DrawSeries& series, i
                                                                isEvenIssue(judged.issue)));
                 ++row;
             }
+            if (judgedRows)
+                *judgedRows += step;
         }
     };
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

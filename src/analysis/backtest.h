@@ -9,9 +9,11 @@
 #include <QStringList>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 namespace tandor28 {
@@ -114,7 +116,11 @@ public:
     [[nodiscard]] const std::vector<PlanBacktest>& plans() const;
     // Each plan's rolling backtest over the newest `last` draws of the series, built by judging every
     // draw of the window; the plans are shared out over `threads` worker threads (0: one per core).
-    [[nodiscard]] std::vector<RollingBacktest> judgeWindow(const DrawSeries& series, int last, int threads = 0) const;
+    // Asked to stop, it ends at its next step (between plans, or after a few thousand rows), its
+    // backtests incomplete. `judgedRows`, when given, counts the rows judged so far.
+    [[nodiscard]] std::vector<RollingBacktest> judgeWindow(const DrawSeries& series, int last, int threads = 0,
+                                                           std::stop_token stop = {},
+                                                           std::atomic<qint64>* judgedRows = nullptr) const;
     // Enters the newest draw of the series, just appended, into each plan's rolling backtest.
     void judgeNewest(const DrawSeries& series, std::vector<RollingBacktest>& backtests) const;
 

@@ -33,7 +33,11 @@ void enterRows(RollingBacktest& rolling, const DrawSeries& series, int considere
 LiveAnalysis::LiveAnalysis(DrawSeries series, const PlanRules& rules, AnalysisRequest request)
     : m_request(std::move(request)), m_series(std::move(series)), m_judges(rules, m_request.betType)
 {
-    m_plans = m_judges.judgeWindow(m_series, m_request.backtestLast, m_request.threads);
+    m_plans = m_judges.judgeWindow(m_series, m_request.backtestLast, m_request.threads, m_request.stop,
+                                   m_request.judgedRows.get());
+    m_stopped = m_request.stop.stop_requested();
+    if (m_stopped)
+        return;
     const std::optional<int> code = tabBetCode(PlanTab::Custom, m_request.betType);
     if (code && !m_request.algorithms.empty()) {
         // The engine lives on the calling thread, so every computation makes its own.
@@ -41,6 +45,10 @@ LiveAnalysis::LiveAnalysis(DrawSeries series, const PlanRules& rules, AnalysisRe
         const int considered =
             std::clamp(m_request.backtestLast, 0, std::max(0, static_cast<int>(m_series.size()) - kCustomSourceDraws));
         for (std::size_t i = 0; i < m_request.algorithms.size(); ++i) {
+            if (m_request.stop.stop_requested()) {
+                m_stopped = true;
+                return;
+            }
             const CustomAlgorithm& algorithm = m_request.algorithms[i];
             const FormulaTriple formulas = splitFormulas(algorithm.formulas);
             if (std::all_of(formulas.begin(), formulas.end(), [](const QString& f) { return f.trimmed().isEmpty(); }))

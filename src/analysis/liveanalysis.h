@@ -12,7 +12,8 @@ namespace tandor28 {
 // analysisSnapshot would compute it), then moved on by each new draw in a time that does not depend
 // on the series' length: missed counts and hot and cold counts by the draw that comes (and the one
 // that leaves the recent window), every backtest by the draw that enters its window and the one
-// that leaves it.
+// that leaves it. A computation asked to stop through the request ends early, stopped(), its figures
+// incomplete.
 class LiveAnalysis
 {
 public:
@@ -28,6 +29,8 @@ public:
     [[nodiscard]] AnalysisSnapshot snapshot() const;
     [[nodiscard]] const AnalysisRequest& request() const { return m_request; }
     [[nodiscard]] const DrawSeries& series() const { return m_series; }
+    // Whether the building was stopped before it ended: the figures are then not to be shown.
+    [[nodiscard]] bool stopped() const { return m_stopped; }
 
 private:
     struct Algorithm
@@ -47,6 +50,7 @@ private:
     MissedTally m_missed;
     std::array<int, kSumCount> m_recentSums{};
     int m_gaps = 0;
+    bool m_stopped = false;
 };
 
 } // namespace tandor28

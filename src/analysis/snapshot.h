@@ -9,6 +9,9 @@
 #include "plans/planrules.h"
 
 #include <array>
+#include <atomic>
+#include <memory>
+#include <stop_token>
 #include <vector>
 
 namespace tandor28 {
@@ -34,6 +37,11 @@ struct AnalysisRequest
     // Saved algorithms judged beside the plans with the custom tab's code of the bet type (none when
     // the custom tab does not offer it).
     std::vector<CustomAlgorithm> algorithms;
+    // Asked to stop (the window closes), a computation ends at its next step; its figures are
+    // incomplete and thrown away.
+    std::stop_token stop;
+    // Counts the rows the plans' backtests judged so far, for whoever watches the computation.
+    std::shared_ptr<std::atomic<qint64>> judgedRows;
 };
 
 // The backtests of saved algorithms, in list order; an algorithm without any formula is left out.

@@ -274,7 +274,11 @@ AnalysisTab::AnalysisTab(const AppState& state, ArchiveReader archive, QWidget* 
     connect(m_ui->backtestTable, &QTableWidget::cellClicked, this, [this](int row, int) { showPlanCurve(row); });
 }
 
-AnalysisTab::~AnalysisTab() = default;
+AnalysisTab::~AnalysisTab()
+{
+    m_stop.request_stop();
+    m_pool.waitForDone();
+}
 
 QTableWidget* AnalysisTab::backtestTable() const
 {
@@ -340,6 +344,16 @@ void AnalysisTab::showEvent(QShowEvent* event)
         catchUp();
 }
 
+bool AnalysisTab::sameAlgorithms(const AnalysisRequest& computed) const
+{
+    // Only what is judged counts: the custom tab rewrites its own figures of an algorithm every refresh.
+    const std::vector<CustomAlgorithm> now = m_algorithms ? m_algorithms() : std::vector<CustomAlgorithm>{};
+    return std::equal(now.begin(), now.end(), computed.algorithms.begin(), computed.algorithms.end(),
+                      [](const CustomAlgorithm& a, const CustomAlgorithm& b) {
+                          return a.name == b.name && a.formulas == b.formulas;
+                      });
+}
+
 void AnalysisTab::catchUp()
 {
     m_behind = false;
@@ -350,7 +364,7 @@ void AnalysisTab::catchUp()
         // The running computation ends with a catch-up.
         return;
     }
-    if (m_live && m_computedFor && m_computedFor->first == key.first) {
+    if (m_live && m_computedFor && m_computedFor->first == key.first && sameAlgorithms(m_live->request())) {
         if (const std::optional<int> added = m_live->append(seriesFromHistory(m_state.history))) {
             m_computedFor = key;
             if (*added > 0)
@@ -375,10 +389,17 @@ void AnalysisTab::recompute()
     const LotteryKind lottery = m_state.lottery;
     const ArchiveReader archive = m_archive;
     const PlanRules rules = m_rules;
-    const AnalysisRequest request = currentRequest();
-    m_watcher.setFuture(QtConcurrent::run([fresh, lottery, archive, rules, request] {
+    AnalysisRequest request = currentRequest();
+    request.stop = m_stop.get_token();
+    m_judgedRows->store(0);
+    request.judgedRows = m_judgedRows;
+    m_watcher.setFuture(QtConcurrent::run(&m_pool, [fresh, lottery, archive, rules, request] {
         ArchiveRead stored = archive ? archive(lottery) : ArchiveRead{};
+        if (request.stop.stop_requested())
+            return Computation{};
         auto live = std::make_shared<LiveAnalysis>(mergeSeries(std::move(stored.series), fresh), rules, request);
+        if (live->stopped())
+            return Computation{};
         return Computation{live->snapshot(), live, stored.damage};
     }));
 }
@@ -387,6 +408,8 @@ void AnalysisTab::onComputationFinished()
 {
     m_computing = false;
     const Computation computation = m_watcher.result();
+    if (!computation.live)
+        return; // stopped: the tab is going away
     m_live = computation.live;
     m_archiveDamage = computation.damage;
     showSnapshot(computation.snapshot);

@@ -6,12 +6,14 @@
 #include "analysis/snapshot.h"
 
 #include <QFutureWatcher>
+#include <QThreadPool>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 class QChart;
 class QChartView;
@@ -82,6 +84,8 @@ public:
     [[nodiscard]] QChart* hotColdChart() const;
     [[nodiscard]] bool isComputing() const { return m_computing; }
     [[nodiscard]] int shownCount() const { return m_shownCount; }
+    // The rows the running (or last) computation's plan backtests judged so far.
+    [[nodiscard]] std::shared_ptr<const std::atomic<qint64>> judgedRows() const { return m_judgedRows; }
 
 Q_SIGNALS:
     void snapshotShown();
@@ -107,6 +111,8 @@ private:
     [[nodiscard]] AnalysisRequest currentRequest() const;
     // Brings a shown tab up to the window's newest draw.
     void catchUp();
+    // Whether the saved algorithms are still those a computation judged.
+    [[nodiscard]] bool sameAlgorithms(const AnalysisRequest& computed) const;
     void onComputationFinished();
     void onCurveFinished();
     void writeStatus(const AnalysisSnapshot& snapshot);
@@ -123,6 +129,11 @@ private:
     QString m_archiveDamage; // of the last computation's read
     AlgorithmReader m_algorithms;
     const PlanRules m_rules;
+    // The computation runs on the tab's own pool, so that the tab, destroyed, stops it and waits for
+    // it alone: the window closes at the computation's next step instead of at its end.
+    QThreadPool m_pool;
+    std::stop_source m_stop;
+    std::shared_ptr<std::atomic<qint64>> m_judgedRows = std::make_shared<std::atomic<qint64>>(0);
     QFutureWatcher<Computation> m_watcher;
     QFutureWatcher<Curve> m_curveWatcher;
     // The figures as last computed or moved on; only the window thread touches them.

@@ -10,12 +10,12 @@
 
 namespace tandor28 {
 
-// A draw as the archive and the Keno sources know it: the issue as a number and the full local date
-// and time, which the history's Draw leaves out.
+// A draw as the archive and the Keno sources know it: the issue as a number and the full date and
+// time, which the history's Draw leaves out.
 struct DatedDraw
 {
     qint64 issue = 0;
-    QDateTime drawnAt; // local time
+    QDateTime drawnAt; // the moment; the archive and the Keno readers give it on the machine's clock
     int d1 = 0;
     int d2 = 0;
     int d3 = 0;

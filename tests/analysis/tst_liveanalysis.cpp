@@ -5,7 +5,9 @@
 
 #include <QTest>
 
+#include <atomic>
 #include <climits>
+#include <thread>
 
 using namespace tandor28;
 using seriesbuilder::randomSeries;
@@ -54,6 +56,8 @@ private Q_SLOTS:
     void followsTheFullComputation();
     void refusesDrawsPastAGap();
     void rollingWindowSlides();
+    void stopEndsTheComputation_data();
+    void stopEndsTheComputation();
 };
 
 void TestLiveAnalysis::followsTheFullComputation_data()
@@ -150,6 +154,52 @@ void TestLiveAnalysis::rollingWindowSlides()
     QCOMPARE(result.wrong, 2);
     QCOMPARE(result.longestLoss, 1);
     QCOMPARE(result.lossStreak, 1);
+}
+
+void TestLiveAnalysis::stopEndsTheComputation_data()
+{
+    QTest::addColumn<bool>("stopFirst"); // stopped before it starts, or once it judges
+    QTest::addColumn<bool>("stopMidway");
+    QTest::newRow("never stopped") << false << false;
+    QTest::newRow("stopped before it starts") << true << false;
+    QTest::newRow("stopped while it judges") << false << true;
+}
+
+// A computation asked to stop ends at its next step, its figures marked incomplete; one left alone
+// judges every row of every plan.
+void TestLiveAnalysis::stopEndsTheComputation()
+{
+    QFETCH(bool, stopFirst);
+    QFETCH(bool, stopMidway);
+    const int draws = stopMidway ? 1000000 : 20000;
+    const DrawSeries series = randomSeries(draws);
+    const PlanRules rules = loadPlanRules();
+    std::stop_source stop;
+    AnalysisRequest request;
+    request.backtestLast = INT_MAX;
+    request.threads = 1;
+    request.stop = stop.get_token();
+    request.judgedRows = std::make_shared<std::atomic<qint64>>(0);
+    if (stopFirst)
+        stop.request_stop();
+    // The watcher asks for the stop as soon as the first rows are counted.
+    std::jthread watcher([&stop, counter = request.judgedRows, stopMidway](std::stop_token own) {
+        while (stopMidway && !own.stop_requested() && counter->load() == 0)
+            std::this_thread::yield();
+        if (stopMidway)
+            stop.request_stop();
+    });
+    const LiveAnalysis live(series, rules, request);
+    watcher.request_stop();
+    const qint64 plans = qint64(PlanJudges(rules, request.betType).plans().size());
+    const qint64 total = plans * (draws - kPlanSourceDraws);
+    QCOMPARE(live.stopped(), stopFirst || stopMidway);
+    if (stopFirst)
+        QCOMPARE(request.judgedRows->load(), 0);
+    else if (stopMidway)
+        QVERIFY2(request.judgedRows->load() < total / 10, qPrintable(QString::number(request.judgedRows->load())));
+    else
+        QCOMPARE(request.judgedRows->load(), total);
 }
 
 QTEST_GUILESS_MAIN(TestLiveAnalysis)

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void fillsFromTheArchive();
     void recomputesOnlyForANewDraw();
     void hiddenTabComputesNothing();
+    void newAlgorithmJudgedAtTheNextDraw();
     void betTypeChoosesThePlans_data();
     void betTypeChoosesThePlans();
     void clickOpensThePlansCurve();
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void clickOpensAnAlgorithmsCurve();
     void newerSnapshotReplacesOneBeingShown();
     void curveFollowsTheBetType();
+    void closingStopsARunningComputation();
 
 private:
     void startTab(ArchiveReader reader);
@@ -237,6 +239,32 @@ void TestAnalysisTab::hiddenTabComputesNothing()
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
     QCOMPARE(int(lineOf(m_tab->sumsChart())->at(99).y()), archiveSeries(5002).back().sum());
     QCOMPARE(m_reads, 1);
+}
+
+// An algorithm saved since the last computation is judged from the next new draw on: that draw
+// recomputes over the archive; later draws move it on in place again.
+void TestAnalysisTab::newAlgorithmJudgedAtTheNextDraw()
+{
+    startTab([this](LotteryKind) {
+        ++m_reads;
+        return m_archive;
+    });
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 72);
+    m_algorithms = {{QStringLiteral("和差"), QStringLiteral("[1]+[2]|[3]-[4]|[5]*[6]"), {}, {}, {}}};
+    m_state.history = feedHistory(archiveSeries(5001));
+    m_tab->onRefreshFinished();
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 73);
+    QCOMPARE(m_reads, 2);
+
+    // The custom tab's own figures of the algorithm change with every refresh; that is no new algorithm.
+    m_algorithms.front().accuracy = QStringLiteral("55");
+    m_state.history = feedHistory(archiveSeries(5002));
+    m_tab->onRefreshFinished();
+    QVERIFY(!m_tab->isComputing());
+    QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 3, 60000);
+    QCOMPARE(m_tab->backtestTable()->rowCount(), 73);
+    QCOMPARE(m_reads, 2);
 }
 
 void TestAnalysisTab::betTypeChoosesThePlans_data()
@@ -471,6 +499,26 @@ void TestAnalysisTab::curveFollowsTheBetType()
     QTRY_COMPARE_WITH_TIMEOUT(m_tab->shownCount(), 2, 60000);
     QTRY_COMPARE_WITH_TIMEOUT(lineOf(m_tab->curveChart())->at(0).y(), firstRate(2), 60000);
     QVERIFY(m_tab->curveChart()->title().startsWith(memberPlanCaption(29)));
+}
+
+// The tab going away (the window closes) stops a computation over a long archive at its next step
+// and waits for it: the rows judged stay far below the whole, and nothing of it is left running.
+void TestAnalysisTab::closingStopsARunningComputation()
+{
+    const auto huge = std::make_shared<const DrawSeries>(seriesbuilder::randomSeries(1000000, 2000000, 11));
+    m_tab = std::make_unique<AnalysisTab>(m_state, [huge](LotteryKind) { return ArchiveRead{*huge}; });
+    const std::shared_ptr<const std::atomic<qint64>> judged = m_tab->judgedRows();
+    // "全部": every plan is judged over every draw.
+    QComboBox* last = m_tab->findChild<QComboBox*>(QStringLiteral("analysisBacktestLastBox"));
+    QVERIFY(last);
+    last->setCurrentIndex(last->count() - 1);
+    QVERIFY(m_tab->isComputing());
+    QTRY_VERIFY_WITH_TIMEOUT(judged->load() > 0, 60000);
+    m_tab.reset();
+    // The reader is held by the tab and by its task alone: both are gone.
+    QCOMPARE(huge.use_count(), 1);
+    const qint64 total = 72 * qint64(huge->size() - kPlanSourceDraws);
+    QVERIFY2(judged->load() < total / 10, qPrintable(QString::number(judged->load())));
 }
 
 QTEST_MAIN(TestAnalysisTab)

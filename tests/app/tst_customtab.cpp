@@ -209,6 +209,7 @@ private Q_SLOTS:
     void unreachableThresholdRefused();
     void endedSearchSaysHowItEnded_data();
     void endedSearchSaysHowItEnded();
+    void closingEndsARunningSearch();
 };
 
 void TestCustomTab::initTestCase()
@@ -804,6 +805,20 @@ void TestCustomTab::endedSearchSaysHowItEnded()
     const QRegularExpressionMatch match = attempts.match(text);
     QVERIFY2(match.hasMatch(), qPrintable(text));
     QVERIFY(match.captured(1).toLongLong() >= 1 || how != QLatin1String("found"));
+}
+
+// The tab going away (the window closes) stops a search that would never end on its own and
+// waits for it: the destruction returns, and the search's last word reaches no one.
+void TestCustomTab::closingEndsARunningSearch()
+{
+    CustomTabFixture f;
+    f.setSearchThatNeverEnds();
+    f.click("searchButton");
+    QVERIFY(f.tab->isSearching());
+    f.tab.reset();
+    QCoreApplication::processEvents();
+    QVERIFY(f.informed.isEmpty());
+    QVERIFY(f.warned.isEmpty());
 }
 
 QTEST_MAIN(TestCustomTab)

@@ -250,7 +250,7 @@ void TestCliFeed::helpComesFromTheOptionTable()
     const Run general = runWords({"--help"});
     QCOMPARE(general.status, kExitOk);
     const QStringList usages = general.lines.mid(2);
-    QCOMPARE(usages.size(), 17);
+    QCOMPARE(usages.size(), 18);
     static const QRegularExpression option(QStringLiteral(R"(\[?(--[a-z-]+)( [^ \]]+)?\]?)"));
     for (const QString& line : usages) {
         const QString usage = line.trimmed();

@@ -45,6 +45,7 @@ const Command kCommands[] = {
     {"backtest",  backtestForm,  nullptr,      cmdBacktest},
     {"missed",    missedForm,    nullptr,      cmdMissed},
     {"hotcold",   hotColdForm,   nullptr,      cmdHotCold},
+    {"law",       lawForm,       nullptr,      cmdLaw},
 };
 // clang-format on
 

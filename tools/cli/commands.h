@@ -34,6 +34,7 @@ int cmdDerive(const QStringList& words, Io& io);
 int cmdBacktest(const QStringList& words, Io& io);
 int cmdMissed(const QStringList& words, Io& io);
 int cmdHotCold(const QStringList& words, Io& io);
+int cmdLaw(const QStringList& words, Io& io);
 
 [[nodiscard]] const CommandForm& historyForm();
 [[nodiscard]] const CommandForm& noticeForm();
@@ -52,6 +53,7 @@ int cmdHotCold(const QStringList& words, Io& io);
 [[nodiscard]] const CommandForm& backtestForm();
 [[nodiscard]] const CommandForm& missedForm();
 [[nodiscard]] const CommandForm& hotColdForm();
+[[nodiscard]] const CommandForm& lawForm();
 
 // The plan tabs' and the custom tab's halves of `table` and `stats` (dispatched on --tab).
 int cmdTablePlans(const Args& args, Io& io);

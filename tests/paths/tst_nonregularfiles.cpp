@@ -29,7 +29,7 @@ bool makeFifo(const QString& path)
 
 } // namespace
 
-class TestSpecialFiles : public QObject
+class TestNonRegularFiles : public QObject
 {
     Q_OBJECT
 
@@ -44,14 +44,14 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestSpecialFiles::initTestCase()
+void TestNonRegularFiles::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QVERIFY(cookieStorePath().contains(QLatin1String(".qttest")));
     QVERIFY(m_dir.isValid());
 }
 
-void TestSpecialFiles::fifoIsRefused_data()
+void TestNonRegularFiles::fifoIsRefused_data()
 {
     QTest::addColumn<int>("reader");
     // clang-format off
@@ -66,7 +66,7 @@ void TestSpecialFiles::fifoIsRefused_data()
     // clang-format on
 }
 
-void TestSpecialFiles::fifoIsRefused()
+void TestNonRegularFiles::fifoIsRefused()
 {
     QFETCH(int, reader);
     const QString path = reader == 6 ? cookieStorePath() : m_dir.filePath(QStringLiteral("fifo-%1").arg(reader));
@@ -109,7 +109,7 @@ void TestSpecialFiles::fifoIsRefused()
     QFile::remove(path);
 }
 
-void TestSpecialFiles::deviceIsRefused()
+void TestNonRegularFiles::deviceIsRefused()
 {
     QVERIFY(!specialFileReason(QStringLiteral("/dev/zero")).isEmpty());
     QVERIFY(!specialFileReason(m_dir.path()).isEmpty());
@@ -119,7 +119,7 @@ void TestSpecialFiles::deviceIsRefused()
     QVERIFY(store.unreadableOnDisk);
 }
 
-void TestSpecialFiles::refusedDataFileIsMovedAsideBySave()
+void TestNonRegularFiles::refusedDataFileIsMovedAsideBySave()
 {
     const QString path = m_dir.filePath(QStringLiteral("TandorData.ini"));
     QVERIFY(makeFifo(path));
@@ -135,5 +135,5 @@ void TestSpecialFiles::refusedDataFileIsMovedAsideBySave()
     QCOMPARE(loadAlgorithms(store).size(), std::size_t(1));
 }
 
-QTEST_GUILESS_MAIN(TestSpecialFiles)
-#include "tst_specialfiles.moc"
+QTEST_GUILESS_MAIN(TestNonRegularFiles)
+#include "tst_nonregularfiles.moc"
