@@ -753,7 +753,7 @@ private:
 // A value the engine holds as a 32-bit integer: integral, in range, and not -0.
 bool isEngineInteger(double value)
 {
-    if (value < -2147483648.0 || value > 2147483647.0)
+    if (!(value >= -2147483648.0 && value <= 2147483647.0)) // NaN fails both
         return false;
     const auto integer = static_cast<std::int32_t>(value);
     return static_cast<double>(integer) == value && !(value == 0 && std::signbit(value));
